@@ -1,0 +1,48 @@
+# Windows builds (win64, win32): the whole program, the Windows-side tests and the test helpers.
+set(VEILCAP_WIN_LIBS advapi32 shell32 setupapi cfgmgr32 ole32 oleaut32 strmiids uuid gdiplus
+    comctl32 gdi32 user32 shlwapi version winmm wtsapi32)
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+add_library(veilcap_win STATIC ${VEILCAP_WIN32_SOURCES})
+target_link_libraries(veilcap_win PUBLIC veilcap_portable ${VEILCAP_WIN_LIBS})
+target_compile_options(veilcap_win PRIVATE ${VEILCAP_WARNINGS})
+
+file(GLOB VEILCAP_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
+add_executable(Veilcap WIN32 ${VEILCAP_APP_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/app.rc)
+target_link_libraries(Veilcap PRIVATE veilcap_win)
+target_compile_options(Veilcap PRIVATE ${VEILCAP_WARNINGS})
+target_link_options(Veilcap PRIVATE -municode -mwindows)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/app.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/app.manifest")
+
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
+  # GoogleTest cross-built from Debian's sources for the Windows-side tests.
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+  file(GLOB VEILCAP_FAKES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fakes/*.cpp)
+  add_library(veilcap_fakes STATIC ${VEILCAP_FAKES})
+  target_include_directories(veilcap_fakes PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(veilcap_fakes PUBLIC veilcap_portable)
+
+  file(GLOB VEILCAP_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+  add_executable(win_tests ${VEILCAP_WIN_TESTS})
+  target_link_libraries(win_tests PRIVATE veilcap_win veilcap_fakes gtest gtest_main)
+  target_compile_options(win_tests PRIVATE ${VEILCAP_WARNINGS})
+  target_link_options(win_tests PRIVATE -municode)
+
+  # Small Windows programs the end-to-end tests use: tests/e2e/tools/<name>.cpp -> <name>.exe
+  file(GLOB VEILCAP_E2E_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/tools/*.cpp)
+  foreach(src IN LISTS VEILCAP_E2E_TOOLS)
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE veilcap_win)
+    target_compile_options(${name} PRIVATE ${VEILCAP_WARNINGS})
+    target_link_options(${name} PRIVATE -municode)
+  endforeach()
+
+  include(${CMAKE_SOURCE_DIR}/cmake/winetests.cmake)
+endif()
