@@ -1,0 +1,50 @@
+// The device list: every webcam and microphone of the machine, found through SetupAPI and the
+// DirectShow capture categories, with the watch choice and the counters the status display reads.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "core/debug.h"
+#include "core/text.h"
+#include "devices/device.h"
+#include "devices/device_sources.h"
+
+// Registry key of the per-device watch choices (HKEY_CURRENT_USER; one REG_DWORD per instance id).
+inline constexpr char16_t kDeviceStoreKey[] = u"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";
+
+class TVeilcap {
+ public:
+  // Create: empty list, counters 0, first names empty, no debug memo; uses the installed sources.
+  TVeilcap();
+  explicit TVeilcap(const DeviceSources& sources);
+  virtual ~TVeilcap() = default;
+
+  DebugSink* DEBUG_MEMO = nullptr;  // optional; gets three lines per device found. Not owned.
+  std::vector<TTreeData_Device> Devices;
+  int32_t current_cams = 0;
+  int32_t current_mics = 0;
+  int32_t active_cams = 0;
+  int32_t active_mics = 0;
+  u16 First_Cam_Name;
+  u16 First_Mic_Name;
+  int32_t reboot_required_cams = 0;
+  int32_t reboot_required_mics = 0;
+
+  // Rediscovers everything: the three passes inside COM, clean-up, watch decision, count.
+  // Never raises.
+  void Search();
+  // Recomputes the counters and first names from the watched records.
+  void Count_Cams_and_Mics();
+
+  void Read_SetupApi_Devices();
+  void Match_DirectShow_Cams();
+  void Match_DirectShow_Mics();
+  void Remove_Incomplete_Devices();
+  // Sets Watch of every record: DirectShow presence, the camera name rules, then the store.
+  void Determine_WatchDevice_or_not();
+
+ private:
+  void Match_DirectShow(CaptureCategory category, u16v kind);
+
+  DeviceSources sources_;
+};
