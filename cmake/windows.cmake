@@ -10,6 +10,10 @@ target_link_libraries(veilcap_win PUBLIC veilcap_portable ${VEILCAP_WIN_LIBS})
 target_compile_options(veilcap_win PRIVATE ${VEILCAP_WARNINGS})
 
 file(GLOB VEILCAP_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${CMAKE_SOURCE_DIR} -I ${CMAKE_SOURCE_DIR}/src/app")
+if(EXISTS ${CMAKE_SOURCE_DIR}/assets/resources.rc)
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -DVEILCAP_HAVE_ASSET_RESOURCES")
+endif()
 add_executable(Veilcap WIN32 ${VEILCAP_APP_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/app.rc)
 target_link_libraries(Veilcap PRIVATE veilcap_win)
 target_compile_options(Veilcap PRIVATE ${VEILCAP_WARNINGS})
@@ -32,7 +36,6 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
   add_executable(win_tests ${VEILCAP_WIN_TESTS})
   target_link_libraries(win_tests PRIVATE veilcap_win veilcap_fakes gtest gtest_main)
   target_compile_options(win_tests PRIVATE ${VEILCAP_WARNINGS})
-  target_link_options(win_tests PRIVATE -municode)
 
   # Small Windows programs the end-to-end tests use: tests/e2e/tools/<name>.cpp -> <name>.exe
   file(GLOB VEILCAP_E2E_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/tools/*.cpp)

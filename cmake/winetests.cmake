@@ -1,0 +1,34 @@
+# Windows-side and end-to-end tests run under 64-bit Wine. One prefix, one Xvfb and one wineserver
+# serve the whole ctest run: the wine_setup fixture prepares them, wine_teardown ends what it started.
+set(VEILCAP_WINE_STATE ${CMAKE_BINARY_DIR}/wine-state)
+add_test(NAME wine_setup COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-harness.sh start ${VEILCAP_WINE_STATE} ${CMAKE_BINARY_DIR})
+add_test(NAME wine_teardown COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-harness.sh stop ${VEILCAP_WINE_STATE})
+set_tests_properties(wine_setup PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+set_tests_properties(wine_teardown PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
+
+function(veilcap_wine_test name)
+  add_test(NAME ${name} COMMAND ${ARGN})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 600 RESOURCE_LOCK wineprefix
+    ENVIRONMENT "VEILCAP_WINE_STATE=${VEILCAP_WINE_STATE}")
+endfunction()
+
+veilcap_wine_test(win_tests win_tests)
+
+# The program laid out as it ships (exe, skins, Flags, translation, TASK.xml), for end-to-end tests.
+add_custom_target(stage ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/stage
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilcap> ${CMAKE_BINARY_DIR}/stage/
+  COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR} -DDST=${CMAKE_BINARY_DIR}/stage -P ${CMAKE_SOURCE_DIR}/cmake/layout.cmake
+  DEPENDS Veilcap VERBATIM)
+
+file(GLOB VEILCAP_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.cpp)
+if(VEILCAP_E2E_TESTS)
+  file(GLOB VEILCAP_E2E_LIB CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/lib/*.cpp)
+  add_executable(e2e_tests ${VEILCAP_E2E_TESTS} ${VEILCAP_E2E_LIB})
+  target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(e2e_tests PRIVATE veilcap_win gtest gtest_main)
+  target_compile_options(e2e_tests PRIVATE ${VEILCAP_WARNINGS})
+  add_dependencies(e2e_tests stage)
+  veilcap_wine_test(e2e_tests e2e_tests)
+  set_property(TEST e2e_tests APPEND PROPERTY ENVIRONMENT "VEILCAP_STAGE=${CMAKE_BINARY_DIR}/stage")
+endif()

@@ -1,0 +1,56 @@
+// Process entry: program-wide values, single instance, run modes.
+#include <windows.h>
+
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "platform/environment.h"
+#include "platform/runmode.h"
+
+namespace {
+constexpr wchar_t kMutexName[] = L"VVeilcap";
+
+// Owns the single-instance mutex until the process ends.
+class InstanceMutex {
+ public:
+  InstanceMutex() : handle_(CreateMutexW(nullptr, TRUE, kMutexName)), alreadyRunning_(GetLastError() == ERROR_ALREADY_EXISTS) {}
+  ~InstanceMutex() {
+    if (handle_) CloseHandle(handle_);
+  }
+  InstanceMutex(const InstanceMutex&) = delete;
+  InstanceMutex& operator=(const InstanceMutex&) = delete;
+  bool AlreadyRunning() const { return alreadyRunning_; }
+
+ private:
+  HANDLE handle_;
+  bool alreadyRunning_;
+};
+
+void AskRunningInstanceToShow() {
+  if (HWND w = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr))
+    PostMessageW(w, kWmShowRunningInstance, 0, 0);
+}
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  InstallProgramServices();
+  const std::vector<u16> args = CommandLineArguments();
+
+  InstanceMutex mutex;
+  if (mutex.AlreadyRunning()) {
+    if (args.empty()) AskRunningInstanceToShow();
+    return 0;
+  }
+
+  switch (SelectRunMode(args)) {
+    case RunMode::SaveTranslation:
+    case RunMode::CreateTask:
+    case RunMode::DeleteTask:
+      // One-shot jobs end without a message loop; each is filled in by its own module.
+      RunOneShotMode(SelectRunMode(args));
+      return 0;
+    case RunMode::Normal:
+      break;
+  }
+  RunNormal(instance, args);
+  return 0;
+}
