@@ -1,0 +1,105 @@
+// Process and shell routines: starting programs and waiting for them, opening documents and web
+// pages, asking Windows about the user and folders, listing and deleting files.
+// The Windows calls sit behind ProcessShell; what is decided from their answers lives here.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/text.h"
+
+// A window handle (HWND) as portable code passes it around; nullptr is "no owner".
+using OwnerWindow = void*;
+
+constexpr int kSwHide = 0, kSwShowNormal = 1, kSwShow = 5;
+constexpr uint32_t kSeeMaskNoCloseProcess = 0x40;
+constexpr uint32_t kSeeMaskShellOpen = 0x500;  // SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI
+constexpr uint32_t kErrorCancelled = 1223;
+
+// One entry of the terminal-services process list, with a copy of its user SID (empty when none).
+struct SessionProcess {
+  uint32_t processId = 0;
+  uint32_t sessionId = 0;
+  u16 processName;
+  std::vector<uint8_t> sid;
+};
+
+struct SessionProcessList {
+  uint32_t consoleSession = 0;  // WTSGetActiveConsoleSessionId
+  std::vector<SessionProcess> processes;  // in the order WTSEnumerateProcessesW gives them
+};
+
+// The Windows calls behind the routines. Every call answers what Windows answered, unchanged.
+class ProcessShell {
+ public:
+  virtual ~ProcessShell() = default;
+  // CreateProcessW (no application name, CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS,
+  // STARTF_USESHOWWINDOW with show) and an unlimited wait: the exit code, nullopt when it did not start.
+  virtual std::optional<int32_t> CreateAndWait(const u16& commandLine, const u16& workingFolder,
+                                               uint16_t show) = 0;
+  // ShellExecuteExW with the given mask, verb, file, parameters and show command. With
+  // SEE_MASK_NOCLOSEPROCESS in mask the started process is awaited without limit and its handle
+  // closed. Answers 0 on success, otherwise the last error code.
+  virtual uint32_t ShellExecuteEx(OwnerWindow owner, uint32_t mask, const u16& verb, const u16& file,
+                                  const u16& parameters, int show) = 0;
+  // ShellExecuteW with no owner, no parameters and no working folder; the result is not reported.
+  virtual void ShellExecute(const u16& verb, const u16& file, int show) = 0;
+  // FormatMessageW text of GetLastError() as Windows gives it (with its line break), or empty.
+  virtual u16 LastErrorText() = 0;
+  virtual std::optional<u16> UserName() = 0;      // GetUserNameW
+  virtual std::optional<u16> ComputerName() = 0;  // GetComputerNameW
+  virtual u16 ExecutablePath() = 0;               // GetModuleFileNameW of the program
+  // WTSEnumerateProcessesW on the local server; nullopt when Wtsapi32 or a function is missing or
+  // the enumeration fails.
+  virtual std::optional<SessionProcessList> SessionProcesses() = 0;
+  // ConvertSidToStringSidW; nullopt when the conversion fails.
+  virtual std::optional<u16> SidToText(const std::vector<uint8_t>& sid) = 0;
+  // SHGetSpecialFolderLocation + SHGetPathFromIDListW; nullopt when either fails.
+  virtual std::optional<u16> SpecialFolder(OwnerWindow owner, int csidl) = 0;
+  // Wow64DisableWow64FsRedirection / Wow64RevertWow64FsRedirection from kernel32; false when the
+  // function is missing or fails.
+  virtual bool DisableFsRedirection(void** oldValue) = 0;
+  virtual bool RevertFsRedirection(void* oldValue) = 0;
+  virtual void TrimWorkingSet() = 0;  // SetProcessWorkingSetSize(own process, -1, -1)
+  virtual OwnerWindow DesktopWindow() = 0;
+  virtual void Sleep(uint32_t milliseconds) = 0;
+};
+
+// Installs the shell the routines use (not owned).
+void SetProcessShell(ProcessShell* shell);
+ProcessShell& Processes();
+
+// The help site; the address of a topic is this + language tag + "/" + topic.
+extern const u16 HelpBaseAddress;
+// Where Open_OnlineHelp takes the current language tag ("de-de") from. The program installs the
+// language layer's answer at start; until then the built-in language "de-de" is used.
+void SetHelpLanguageTagSource(u16 (*tag)());
+
+// Exit code of the program, -1 when it cannot be started. Never raises.
+int32_t Run_And_Wait(const u16& commandLine, const u16& workingFolder, uint16_t show);
+// Runs the console command hidden through CMD with its output redirected to ConsoleOutput.txt in
+// the user's temporary folder (else the Windows one, else the program's) and replaces the content of
+// lines with the output when the file was produced. A leftover output file is removed first.
+void Run_Console_Captured(const u16& command, std::vector<u16>& lines);
+// Starts file elevated ("runas") and waits for it. Raises OsError on every failure except a
+// declined elevation prompt.
+void Run_Elevated_And_Wait(OwnerWindow owner, const u16& file, const u16& parameters, int show);
+// Opens a file, document or URI with its "open" verb. Raises OsError like Run_Elevated_And_Wait.
+void Shell_Open(OwnerWindow owner, const u16& file, const u16& parameters);
+void Open_OnlineHelp(const u16& topic);
+// Address Open_OnlineHelp opens for a topic.
+u16 OnlineHelpAddress(const u16& topic);
+
+u16 Get_LastErrorText();
+u16 Get_WindowsUserName();
+u16 Get_WindowsComputerName();
+// SID text of the user whose explorer.exe runs in the console session; empty when none is found.
+u16 Get_ConsoleUserSID();
+u16 Get_SpecialFolder(OwnerWindow owner, int csidl);
+bool Disable_FsRedirection(void** oldValue);
+bool Revert_FsRedirection(void* oldValue);
+void Trim_WorkingSet();
+// Appends folder + name of every file (not folder) matching pattern; folder ends with a backslash.
+void List_Files(const u16& folder, const u16& pattern, std::vector<u16>& files);
+// Deletes the file, read-only or not; true when it was deleted.
+bool Delete_File(const u16& path);

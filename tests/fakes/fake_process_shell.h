@@ -1,0 +1,63 @@
+// A process shell for tests: records every call in order and answers what the test set up.
+// Installed for the lifetime of the object.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/process.h"
+
+class FakeProcessShell final : public ProcessShell {
+ public:
+  FakeProcessShell() { SetProcessShell(this); }
+  ~FakeProcessShell() override { SetProcessShell(nullptr); }
+
+  struct Started {
+    u16 commandLine, workingFolder;
+    uint16_t show = 0;
+  };
+  struct ShellCall {
+    OwnerWindow owner = nullptr;
+    uint32_t mask = 0;
+    u16 verb, file, parameters;
+    int show = 0;
+  };
+
+  std::optional<int32_t> CreateAndWait(const u16& commandLine, const u16& workingFolder,
+                                       uint16_t show) override;
+  uint32_t ShellExecuteEx(OwnerWindow owner, uint32_t mask, const u16& verb, const u16& file,
+                          const u16& parameters, int show) override;
+  void ShellExecute(const u16& verb, const u16& file, int show) override;
+  u16 LastErrorText() override { return lastErrorText; }
+  std::optional<u16> UserName() override { return userName; }
+  std::optional<u16> ComputerName() override { return computerName; }
+  u16 ExecutablePath() override { return executablePath; }
+  std::optional<SessionProcessList> SessionProcesses() override { return sessions; }
+  std::optional<u16> SidToText(const std::vector<uint8_t>& sid) override;
+  std::optional<u16> SpecialFolder(OwnerWindow, int csidl) override;
+  bool DisableFsRedirection(void** oldValue) override;
+  bool RevertFsRedirection(void* oldValue) override;
+  void TrimWorkingSet() override { log.push_back("trim"); }
+  OwnerWindow DesktopWindow() override { return desktop; }
+  void Sleep(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
+
+  // What the calls answer. onStart runs when a process "starts" and gives its exit code
+  // (nullopt: the program cannot be started); onShell runs for ShellExecuteEx and gives the error.
+  std::function<std::optional<int32_t>(const Started&)> onStart;
+  std::function<uint32_t(const ShellCall&)> onShell;
+  u16 lastErrorText;
+  std::optional<u16> userName, computerName;
+  u16 executablePath = u"C:\\Program Files\\Veilcap\\Veilcap.exe";
+  std::optional<SessionProcessList> sessions;
+  // SIDs convert to "S-" followed by their bytes in decimal joined by "-"; a SID whose first byte
+  // is 0 fails to convert.
+  bool redirectionFunctionsExist = true;
+  void* redirectionOldValue = nullptr;  // what DisableFsRedirection hands back
+  OwnerWindow desktop = reinterpret_cast<OwnerWindow>(0x10010);
+
+  std::vector<Started> started;
+  std::vector<ShellCall> shellCalls;
+  std::vector<std::pair<u16, u16>> simpleShell;  // verb, file
+  // Everything in order: "start", "shell runas", "disable-redirection", "revert-redirection <v>", ...
+  std::vector<std::string> log;
+};
