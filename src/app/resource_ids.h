@@ -1,0 +1,9 @@
+// Resource ids of the pictures built into the executable (assets/resources.rc).
+#pragma once
+
+#define IDI_VEILCAP 1          // program icon
+#define IDI_TRAY_NORMAL 101    // light blue: any other state pair
+#define IDI_TRAY_ON 102        // green: webcams and microphones on
+#define IDI_TRAY_OFF 103       // red: both off
+#define IDI_TRAY_NODEVICE 104  // white: no device of either kind
+#define IDB_ABOUT 201          // about dialog background, 417 x 372
