@@ -12,6 +12,7 @@ file(GLOB VEILCAP_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.
 add_executable(unit_tests ${VEILCAP_UNIT_TESTS})
 target_link_libraries(unit_tests PRIVATE veilcap_fakes GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
 target_compile_options(unit_tests PRIVATE ${VEILCAP_WARNINGS})
+target_compile_definitions(unit_tests PRIVATE VEILCAP_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 
