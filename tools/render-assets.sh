@@ -121,7 +121,7 @@ convert -size 502x332 xc:"#FBFBFB" -fill none -stroke black -draw "rectangle 0,0
   \( "$SKINS/cam-on.bmp" -transparent "#FBFBFB" \) -geometry +36+94 -composite \
   \( "$SKINS/mic-off.bmp" -transparent "#FBFBFB" \) -geometry +260+94 -composite \
   "$SKINS/icon_reboot.png" -geometry +44+110 -composite \
-  -font DejaVu-Sans -pointsize 10 -fill black -stroke none \
+  -font DejaVu-Sans -pointsize 12 -fill black -stroke none \
   -annotate +64+120 "Neustart nötig" \
   \( -size 192x36 -background none -gravity center caption:"Integrated Webcam HD (USB 2.0)" \) -gravity northwest -geometry +40+201 -composite \
   \( -size 192x36 -background none -gravity center caption:"0/2 Mikrofone bereit" \) -gravity northwest -geometry +268+201 -composite \
@@ -136,7 +136,7 @@ convert -size 502x332 xc:"#FBFBFB" -fill none -stroke black -draw "rectangle 0,0
   "$SKINS/but_close_hover.png" -geometry +466+4 -composite \
   \( "$SKINS/cam-disabled.bmp" -transparent "#FBFBFB" \) -geometry +36+94 -composite \
   \( "$SKINS/mic-on.bmp" -transparent "#FBFBFB" \) -geometry +260+94 -composite \
-  -font DejaVu-Sans -pointsize 10 -fill black -stroke none \
+  -font DejaVu-Sans -pointsize 12 -fill black -stroke none \
   \( -size 192x36 -background none -gravity center caption:"Keine Webcam angeschlossen" \) -gravity northwest -geometry +40+201 -composite \
   \( -size 192x36 -background none -gravity center caption:"Mikrofonarray (Realtek(R) Audio)" \) -gravity northwest -geometry +268+201 -composite \
   "$W2"
