@@ -2,7 +2,7 @@
 # Renders the SVG sources in assets/svg into the pictures that ship (committed, so a build
 # never needs this script) and writes a contact sheet to build/asset-contact-sheet.png.
 #
-# Needs (Debian): librsvg2-bin (rsvg-convert), imagemagick (convert, montage) and
+# Needs (Debian): librsvg2-bin (rsvg-convert), imagemagick (convert) and
 # fonts-dejavu-core (the banner and about texts are set in DejaVu Sans).
 #   apt-get install librsvg2-bin imagemagick fonts-dejavu-core
 # Installs nothing itself. Usage: tools/render-assets.sh   (from anywhere)
@@ -17,7 +17,7 @@ SHEET=$ROOT/build/asset-contact-sheet.png
 
 missing=()
 command -v rsvg-convert >/dev/null || missing+=(librsvg2-bin)
-{ command -v convert && command -v montage; } >/dev/null || missing+=(imagemagick)
+command -v convert >/dev/null || missing+=(imagemagick)
 [[ $(fc-list 2>/dev/null) == *DejaVuSans.ttf* ]] || missing+=(fonts-dejavu-core)
 if ((${#missing[@]})); then
   echo "render-assets: missing packages: ${missing[*]}" >&2
@@ -30,6 +30,7 @@ trap 'rm -rf "$TMP"' EXIT
 mkdir -p "$SKINS" "$ICONS" "$FLAGS" "$ROOT/build"
 
 # Deterministic PNG: RGBA (colour type 6), no time chunks.
+# shellcheck disable=SC2054  # the commas belong to the ImageMagick option
 PNGOPT=(-strip -define png:exclude-chunks=date,time -define png:color-type=6)
 
 # svg -> 32-bit RGBA PNG at the SVG's own size
