@@ -226,6 +226,27 @@ TEST(AssetsTranslation, GermanFileUsesTheBuiltInTexts) {
   EXPECT_EQ(failed.find("seperat"), std::string::npos);
 }
 
+TEST(AssetsTranslation, GeneratedFilesMatchTheirSource) {
+  // tools/make-translations.py writes every .tlang3 from translation/source/<code>.txt; a source
+  // edited without running it would ship stale texts.
+  for (const auto& p : TranslationFiles()) {
+    SCOPED_TRACE(p.filename().string());
+    const fs::path source = kAssets / "translation" / "source" / (p.stem().string() + ".txt");
+    ASSERT_TRUE(fs::exists(source));
+    const auto bytes = ReadBytes(source);
+    std::vector<u16> expected;
+    for (const u16& line : SplitLines(FromUtf8(std::string(bytes.begin(), bytes.end())))) {
+      const u16 t = Trim(line);
+      if (t.empty() || StartsWith(t, u"#")) continue;
+      expected.push_back(line);
+    }
+    std::sort(expected.begin(), expected.end());
+    std::vector<u16> shipped = ReadKeyFile(p).lines;
+    std::sort(shipped.begin(), shipped.end());
+    EXPECT_EQ(shipped, expected) << "run tools/make-translations.py";
+  }
+}
+
 // ---- pictures --------------------------------------------------------------------------------
 
 struct Bmp {
