@@ -16,6 +16,7 @@
 
 #include "core/text.h"
 #include "core/textfile.h"
+#include "lang/languages.h"
 
 #ifndef VEILCAP_SOURCE_DIR
 #error "VEILCAP_SOURCE_DIR must name the source tree (cmake/native.cmake)"
@@ -170,6 +171,30 @@ TEST(AssetsTranslation, EveryFileNameResolvesToAnLcid) {
     const std::string base = p.filename().string().substr(0, p.filename().string().find('.'));
     EXPECT_EQ(base, ToUtf8(AsciiLower(FromUtf8(base)))) << "file names are lower case";
     EXPECT_TRUE(kVerifiedCodes.count(base)) << p.filename() << " is not a code verified against Part 4.1";
+  }
+}
+
+// The same codes through the program's language table and the scan rule of Part 4.1 (step 5:
+// language-country, then language, then language-language).
+TEST(AssetsTranslation, EveryCodeResolvesThroughTheLanguageTable) {
+  const std::map<std::string, uint16_t> expected = {
+      {"de-de", 0x0407}, {"en-us", 0x0409}, {"fr-fr", 0x040C}, {"es-es", 0x040A},
+      {"it-it", 0x0410}, {"nl-nl", 0x0413}, {"pl-pl", 0x0415}, {"pt-br", 0x0416},
+      {"cs-cz", 0x0405}, {"sv-se", 0x041D}, {"tr-tr", 0x041F}, {"ru-ru", 0x0419},
+      {"uk-ua", 0x0422}, {"ja-jp", 0x0411}, {"zh-cn", 0x0804}};
+  for (const auto& p : TranslationFiles()) {
+    const u16 code = FromUtf8(p.stem().string());
+    const auto split = SplitFirst(code, u"-");
+    ASSERT_TRUE(split.has_value()) << p.filename();
+    const auto& [lang, country] = *split;
+    uint16_t lcid = LanguageCode_To_LCID(lang + u"-" + country);
+    if (lcid == 0) lcid = LanguageCode_To_LCID(lang);
+    if (lcid == 0) lcid = LanguageCode_To_LCID(lang + u"-" + lang);
+    EXPECT_NE(lcid, 0) << p.filename();
+    auto it = expected.find(p.stem().string());
+    if (it != expected.end()) {
+      EXPECT_EQ(lcid, it->second) << p.filename();
+    }
   }
 }
 
