@@ -33,7 +33,7 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
   target_link_libraries(veilcap_fakes PUBLIC veilcap_portable)
 
   file(GLOB VEILCAP_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-  add_executable(win_tests ${VEILCAP_WIN_TESTS})
+  add_executable(win_tests ${VEILCAP_WIN_TESTS} ${CMAKE_SOURCE_DIR}/tests/win/test_manifest.rc)
   target_link_libraries(win_tests PRIVATE veilcap_win veilcap_fakes gtest gtest_main)
   target_compile_options(win_tests PRIVATE ${VEILCAP_WARNINGS})
 

@@ -1,0 +1,35 @@
+// Helpers for end-to-end tests: start Veilcap.exe as a user would and watch it from outside.
+#pragma once
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+// The staged program folder (VEILCAP_STAGE, a Linux path under Wine, mapped to the Z: drive).
+std::wstring StageFolder();
+std::wstring VeilcapExe();
+
+class Program {
+ public:
+  Program() = default;
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+  ~Program();
+  // Starts exe with the given argument text; false when it cannot start.
+  bool Start(const std::wstring& exe, const std::wstring& args = L"");
+  // Waits for the end; the exit code, or -1 on time-out.
+  long WaitExit(DWORD ms);
+  bool Running() const;
+  DWORD Pid() const { return pi_.dwProcessId; }
+  void Kill();
+
+ private:
+  PROCESS_INFORMATION pi_{};
+};
+
+// Polls until pred is true or the time is up; answers the last value of pred.
+bool WaitFor(const std::function<bool()>& pred, DWORD ms);
+
+// A top-level window of the class that belongs to process pid (0: any process).
+HWND FindTopWindow(const wchar_t* className, DWORD pid = 0);
