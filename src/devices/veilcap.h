@@ -8,6 +8,8 @@
 #include "core/text.h"
 #include "devices/device.h"
 #include "devices/device_sources.h"
+#include "devices/privacy.h"
+#include "devices/switching.h"
 
 // Registry key of the per-device watch choices (HKEY_CURRENT_USER; one REG_DWORD per instance id).
 inline constexpr char16_t kDeviceStoreKey[] = u"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";
@@ -35,6 +37,15 @@ class TVeilcap {
   void Search();
   // Recomputes the counters and first names from the watched records.
   void Count_Cams_and_Mics();
+
+  // Switch one device node off or on through an elevated, hidden PowerShell run; the result shows
+  // at the next Search. Always false. Raise OsError when the temporary files cannot be written or
+  // the elevated start fails (a declined elevation prompt is silent).
+  bool DisablePnpDevice(const u16& Instance) { return Pnp_DisableDevice(Instance); }
+  bool EnablePnpDevice(const u16& Instance) { return Pnp_EnableDevice(Instance); }
+  // Windows' privacy consent for all cameras / microphones: "Deny" when Block, else "Allow".
+  void Win10Privacy_ChangeSettings_Cam(bool Block) { Privacy_SetCameraConsent(Block); }
+  void Win10Privacy_ChangeSettings_Mic(bool Block) { Privacy_SetMicrophoneConsent(Block); }
 
   void Read_SetupApi_Devices();
   void Match_DirectShow_Cams();

@@ -16,7 +16,7 @@ u16 (*g_helpTag)() = nullptr;
 // silent, everything else reaches the caller.
 void ShellExecuteOrRaise(OwnerWindow owner, uint32_t mask, const u16& verb, const u16& file,
                          const u16& parameters, int show) {
-  uint32_t error = Processes().ShellExecuteEx(owner, mask, verb, file, parameters, show);
+  uint32_t error = Processes().StartShell(owner, mask, verb, file, parameters, show);
   if (error == 0 || error == kErrorCancelled) return;
   RaiseOsError(error);
 }
@@ -67,7 +67,7 @@ u16 OnlineHelpAddress(const u16& topic) {
 void Open_OnlineHelp(const u16& topic) {
   const u16 address = OnlineHelpAddress(topic);
   DebugOut(u"Call Online Help ; URL=" + address);
-  Processes().ShellExecute(u"open", address, kSwShow);
+  Processes().OpenAddress(u"open", address, kSwShow);
 }
 
 u16 Get_LastErrorText() { return Processes().LastErrorText(); }

@@ -40,10 +40,10 @@ class ProcessShell {
   // ShellExecuteExW with the given mask, verb, file, parameters and show command. With
   // SEE_MASK_NOCLOSEPROCESS in mask the started process is awaited without limit and its handle
   // closed. Answers 0 on success, otherwise the last error code.
-  virtual uint32_t ShellExecuteEx(OwnerWindow owner, uint32_t mask, const u16& verb, const u16& file,
+  virtual uint32_t StartShell(OwnerWindow owner, uint32_t mask, const u16& verb, const u16& file,
                                   const u16& parameters, int show) = 0;
   // ShellExecuteW with no owner, no parameters and no working folder; the result is not reported.
-  virtual void ShellExecute(const u16& verb, const u16& file, int show) = 0;
+  virtual void OpenAddress(const u16& verb, const u16& file, int show) = 0;
   // FormatMessageW text of GetLastError() as Windows gives it (with its line break), or empty.
   virtual u16 LastErrorText() = 0;
   virtual std::optional<u16> UserName() = 0;      // GetUserNameW

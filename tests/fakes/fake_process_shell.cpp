@@ -8,7 +8,7 @@ std::optional<int32_t> FakeProcessShell::CreateAndWait(const u16& commandLine, c
   return onStart ? onStart(s) : std::optional<int32_t>(0);
 }
 
-uint32_t FakeProcessShell::ShellExecuteEx(OwnerWindow owner, uint32_t mask, const u16& verb,
+uint32_t FakeProcessShell::StartShell(OwnerWindow owner, uint32_t mask, const u16& verb,
                                           const u16& file, const u16& parameters, int show) {
   ShellCall c{owner, mask, verb, file, parameters, show};
   shellCalls.push_back(c);
@@ -16,7 +16,7 @@ uint32_t FakeProcessShell::ShellExecuteEx(OwnerWindow owner, uint32_t mask, cons
   return onShell ? onShell(c) : 0;
 }
 
-void FakeProcessShell::ShellExecute(const u16& verb, const u16& file, int) {
+void FakeProcessShell::OpenAddress(const u16& verb, const u16& file, int) {
   simpleShell.emplace_back(verb, file);
   log.push_back("shellexecute " + ToUtf8(verb) + " " + ToUtf8(file));
 }

@@ -25,9 +25,9 @@ class FakeProcessShell final : public ProcessShell {
 
   std::optional<int32_t> CreateAndWait(const u16& commandLine, const u16& workingFolder,
                                        uint16_t show) override;
-  uint32_t ShellExecuteEx(OwnerWindow owner, uint32_t mask, const u16& verb, const u16& file,
+  uint32_t StartShell(OwnerWindow owner, uint32_t mask, const u16& verb, const u16& file,
                           const u16& parameters, int show) override;
-  void ShellExecute(const u16& verb, const u16& file, int show) override;
+  void OpenAddress(const u16& verb, const u16& file, int show) override;
   u16 LastErrorText() override { return lastErrorText; }
   std::optional<u16> UserName() override { return userName; }
   std::optional<u16> ComputerName() override { return computerName; }

@@ -1,0 +1,178 @@
+// Process and shell routines and the Windows file system against the real API.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "core/errors.h"
+#include "core/win32/errortext_win.h"
+#include "core/win32/fs_win.h"
+#include "platform/process.h"
+#include "win_scratch.h"
+
+using namespace wintest;
+
+namespace {
+
+class ProcessOnWindows : public ::testing::Test {
+ protected:
+  void SetUp() override { InstallProviders(); }
+  SavedFolders saved;
+  ScratchFolder scratch{L"process"};
+};
+
+TEST_F(ProcessOnWindows, RunAndWaitAnswersTheExitCodeOrMinusOne) {
+  WriteBytes(scratch.wpath() + L"\\marker.txt", "x");
+  struct {
+    const char* what;
+    u16 commandLine;
+    int32_t expected;
+  } cases[] = {
+      {"success", u"cmd.exe /c exit 0", 0},
+      {"exit code", u"cmd.exe /c exit 7", 7},
+      {"negative exit code", u"cmd.exe /c exit -2", -2},
+      {"working folder is used", u"cmd.exe /c if exist marker.txt (exit 3) else (exit 4)", 3},
+      {"unknown command inside cmd", u"cmd.exe /c no_such_command_here", 9009},
+      {"missing program", u"C:\\no\\such\\program.exe", -1},
+      {"missing program by name", u"no_such_program_4711.exe /x", -1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Run_And_Wait(c.commandLine, scratch.path(), 0), c.expected) << c.what;
+}
+
+TEST_F(ProcessOnWindows, ConsoleCaptureReadsFreshOutputAndRemovesTheFile) {
+  UserTempFolder = scratch.path();
+  SystemFolder = WindowsSystemFolder();
+  const std::wstring output = scratch.wpath() + L"\\ConsoleOutput.txt";
+  ASSERT_TRUE(WriteBytes(output, "stale line\r\n"));
+  SetFileAttributesW(output.c_str(), FILE_ATTRIBUTE_READONLY);
+  ASSERT_TRUE(WriteBytes(scratch.wpath() + L"\\in.txt", "alpha\r\nbeta gamma\r\n"));
+
+  std::vector<u16> lines{u"old"};
+  Run_Console_Captured(u"TYPE \"" + scratch.path() + u"\\in.txt\"", lines);
+  EXPECT_EQ(lines, (std::vector<u16>{u"alpha", u"beta gamma"}));
+  EXPECT_FALSE(Exists(output));
+
+  // The redirection belongs to the ECHO, which never runs: no output file, the list stays.
+  lines = {u"old"};
+  Run_Console_Captured(u"IF 1==2 ECHO never", lines);
+  EXPECT_EQ(lines, std::vector<u16>{u"old"});
+  EXPECT_FALSE(Exists(output));
+}
+
+TEST_F(ProcessOnWindows, ElevatedStartWaitsForABatchFile) {
+  const std::wstring batch = scratch.wpath() + L"\\job.bat";
+  const std::wstring marker = scratch.wpath() + L"\\done.txt";
+  ASSERT_TRUE(WriteBytes(batch, "@echo off\r\nfor /l %%i in (1,1,300) do echo %%i>nul\r\necho finished>\"" +
+                                    std::string(marker.begin(), marker.end()) + "\"\r\n"));
+  Run_Elevated_And_Wait(GetDesktopWindow(), U16(batch), u"", 0);
+  EXPECT_EQ(ReadBytes(marker), "finished\r\n") << "the batch file had not ended when the call returned";
+}
+
+TEST_F(ProcessOnWindows, FailedStartsRaiseTheWindowsError) {
+  struct {
+    const char* what;
+    std::function<void()> call;
+  } cases[] = {
+      {"elevated start of a missing file",
+       [&] { Run_Elevated_And_Wait(nullptr, scratch.path() + u"\\missing.bat", u"", 0); }},
+      {"opening a missing document", [&] { Shell_Open(nullptr, scratch.path() + u"\\missing.xyz", u""); }},
+      {"opening the device manager (absent under Wine)", [] { Shell_Open(nullptr, u"devmgmt.msc", u""); }},
+  };
+  for (const auto& c : cases) {
+    try {
+      c.call();
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const OsError& e) {
+      EXPECT_NE(e.Code(), 0u) << c.what;
+      EXPECT_NE(e.Code(), kErrorCancelled) << c.what;
+      EXPECT_EQ(e.Message(), WindowsSystemErrorText(e.Code())) << c.what;
+      EXPECT_FALSE(e.Message().empty()) << c.what;
+    }
+  }
+}
+
+TEST_F(ProcessOnWindows, DeleteFileTakesReadOnlyFiles) {
+  const std::wstring ro = scratch.wpath() + L"\\ro.txt";
+  ASSERT_TRUE(WriteBytes(ro, "x"));
+  ASSERT_TRUE(SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(WindowsFileSystem().Delete(U16(ro))) << "the plain delete refuses a read-only file";
+  EXPECT_TRUE(Delete_File(U16(ro)));
+  EXPECT_FALSE(Exists(ro));
+  EXPECT_FALSE(Delete_File(U16(ro)));
+  EXPECT_FALSE(Delete_File(scratch.path())) << "a folder is not a file";
+  EXPECT_TRUE(Exists(scratch.wpath()));
+}
+
+TEST_F(ProcessOnWindows, ListFilesAppendsFilesButNoFolders) {
+  for (const wchar_t* name : {L"a.txt", L"b.TXT", L"c.log"}) WriteBytes(scratch.wpath() + L"\\" + name, "x");
+  CreateDirectoryW((scratch.wpath() + L"\\folder.txt").c_str(), nullptr);
+  std::vector<u16> files{u"first"};
+  const u16 folder = scratch.path() + u"\\";
+  List_Files(folder, u"*.txt", files);
+  ASSERT_EQ(files.size(), 3u);
+  std::sort(files.begin() + 1, files.end());
+  EXPECT_EQ(files[1], folder + u"a.txt");
+  EXPECT_EQ(files[2], folder + u"b.TXT");
+  std::vector<u16> none;
+  List_Files(scratch.path() + u"\\nowhere\\", u"*.*", none);
+  EXPECT_TRUE(none.empty());
+}
+
+TEST_F(ProcessOnWindows, FileSystemReadsWritesAndReportsErrors) {
+  FileSystem& fs = WindowsFileSystem();
+  const u16 file = scratch.path() + u"\\data.bin";
+  std::vector<uint8_t> bytes{0xFF, 0xFE, 0, 'a', 0, '\r', '\n', 0x80};
+  EXPECT_EQ(fs.WriteAll(file, bytes), 0u);
+  uint32_t error = 0;
+  auto read = fs.ReadAll(file, &error);
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(*read, bytes);
+  EXPECT_EQ(fs.WriteAll(file, {'z'}), 0u);
+  EXPECT_EQ(fs.ReadAll(file, &error).value_or(std::vector<uint8_t>{}), std::vector<uint8_t>{'z'}) << "replaced";
+  EXPECT_TRUE(fs.FileExists(file));
+  EXPECT_FALSE(fs.DirectoryExists(file));
+  EXPECT_TRUE(fs.DirectoryExists(scratch.path()));
+  EXPECT_FALSE(fs.FileExists(scratch.path()));
+
+  EXPECT_FALSE(fs.ReadAll(scratch.path() + u"\\missing.bin", &error).has_value());
+  EXPECT_EQ(error, uint32_t(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(fs.WriteAll(scratch.path() + u"\\no\\such\\folder.bin", bytes), uint32_t(ERROR_PATH_NOT_FOUND));
+
+  ASSERT_TRUE(fs.SetAttributes(file, kFileAttributeReadOnly));
+  EXPECT_EQ(fs.GetAttributes(file).value_or(0) & kFileAttributeReadOnly, kFileAttributeReadOnly);
+  EXPECT_FALSE(fs.GetAttributes(scratch.path() + u"\\missing.bin").has_value());
+
+  // Text files go through the same calls.
+  WriteTextLines(scratch.path() + u"\\t.txt", {u"eins", u"zw\u00F6i"}, TextEncoding::Utf16LE);
+  TextLines t = ReadTextLines(scratch.path() + u"\\t.txt");
+  EXPECT_EQ(t.encoding, TextEncoding::Utf16LE);
+  EXPECT_EQ(t.lines, (std::vector<u16>{u"eins", u"zw\u00F6i"}));
+  EXPECT_THROW(ReadTextLines(scratch.path() + u"\\missing.txt"), OsError);
+}
+
+TEST_F(ProcessOnWindows, QueriesAnswerWhatWindowsKnows) {
+  EXPECT_FALSE(Get_WindowsUserName().empty());
+  EXPECT_FALSE(Get_WindowsComputerName().empty());
+  wchar_t windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  EXPECT_TRUE(EqualsNoCase(Get_SpecialFolder(nullptr, CSIDL_WINDOWS), U16(windows)));
+  EXPECT_EQ(Get_SpecialFolder(nullptr, 0x7F7F), u"") << "an unknown folder number";
+
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  u16 text = Get_LastErrorText();
+  EXPECT_TRUE(EndsWith(text, u"\r\n")) << "the text comes as Windows gives it";
+  EXPECT_TRUE(StartsWith(text, WindowsSystemErrorText(ERROR_FILE_NOT_FOUND)));
+  EXPECT_FALSE(EndsWith(WindowsSystemErrorText(ERROR_FILE_NOT_FOUND), u"\n"));
+
+  // Wine may or may not list an explorer.exe in the console session; what it gives must be a SID.
+  u16 sid = Get_ConsoleUserSID();
+  if (!sid.empty()) {
+    EXPECT_TRUE(StartsWith(sid, u"S-1-")) << ToUtf8(sid);
+  }
+  std::printf("console user SID under this Windows: \"%s\"\n", ToUtf8(sid).c_str());
+
+  Trim_WorkingSet();  // must simply return
+}
+
+}  // namespace
