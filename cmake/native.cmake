@@ -29,7 +29,7 @@ if(VEILCAP_BENCH)
   endif()
 endif()
 
-# Fuzz targets: tests/fuzz/fuzz_<name>.cpp, each with a seed corpus in tests/fuzz/corpus/<name>.
+# Fuzz targets: tests/fuzz/fuzz_<name>.cpp, each with an initial corpus in tests/fuzz/corpus/<name>.
 # With clang (-DVEILCAP_FUZZ=ON) they are real libFuzzer programs; a short run joins ctest.
 file(GLOB VEILCAP_FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
 foreach(src IN LISTS VEILCAP_FUZZERS)
