@@ -40,9 +40,11 @@ foreach(src IN LISTS VEILCAP_FUZZERS)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_libraries(${name} PRIVATE veilcap_fakes)
     string(REPLACE "fuzz_" "" corpus ${name})
+    # New inputs go to a scratch corpus in the build folder; the committed one stays as it is.
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/corpus/${corpus})
     add_test(NAME ${name}_short
              COMMAND ${name} -max_total_time=15 -timeout=10 -rss_limit_mb=2048
-                     ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${corpus})
+                     ${CMAKE_BINARY_DIR}/corpus/${corpus} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${corpus})
     set_tests_properties(${name}_short PROPERTIES TIMEOUT 120)
   endif()
 endforeach()
