@@ -29,7 +29,7 @@ if(VEILCAP_BENCH)
   endif()
 endif()
 
-# Fuzz targets: tests/fuzz/fuzz_<name>.cpp, each with a seed corpus in tests/fuzz/corpus/<name>.
+# Fuzz targets: tests/fuzz/fuzz_<name>.cpp, each with an initial corpus in tests/fuzz/corpus/<name>.
 # With clang (-DVEILCAP_FUZZ=ON) they are real libFuzzer programs; a short run joins ctest.
 file(GLOB VEILCAP_FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
 foreach(src IN LISTS VEILCAP_FUZZERS)
@@ -40,9 +40,11 @@ foreach(src IN LISTS VEILCAP_FUZZERS)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_libraries(${name} PRIVATE veilcap_fakes)
     string(REPLACE "fuzz_" "" corpus ${name})
+    # New inputs go to a scratch corpus in the build folder; the committed one stays as it is.
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/corpus/${corpus})
     add_test(NAME ${name}_short
              COMMAND ${name} -max_total_time=15 -timeout=10 -rss_limit_mb=2048
-                     ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${corpus})
+                     ${CMAKE_BINARY_DIR}/corpus/${corpus} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${corpus})
     set_tests_properties(${name}_short PROPERTIES TIMEOUT 120)
   endif()
 endforeach()

@@ -11,6 +11,7 @@ target_compile_options(veilcap_win PRIVATE ${VEILCAP_WARNINGS})
 
 file(GLOB VEILCAP_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I ${CMAKE_SOURCE_DIR} -I ${CMAKE_SOURCE_DIR}/src/app")
+file(GLOB VEILCAP_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/icons/*.ico ${CMAKE_SOURCE_DIR}/assets/about.bmp)
 if(EXISTS ${CMAKE_SOURCE_DIR}/assets/resources.rc)
   set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -DVEILCAP_HAVE_ASSET_RESOURCES")
 endif()
@@ -19,7 +20,28 @@ target_link_libraries(Veilcap PRIVATE veilcap_win)
 target_compile_options(Veilcap PRIVATE ${VEILCAP_WARNINGS})
 target_link_options(Veilcap PRIVATE -municode -mwindows)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/app.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/app.manifest")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/app.manifest;${CMAKE_SOURCE_DIR}/assets/resources.rc;${VEILCAP_RESOURCE_FILES}")
+
+# The program laid out as it ships (exe, skins, Flags, translation, TASK.xml), for end-to-end tests.
+add_custom_target(stage ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/stage
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilcap> ${CMAKE_BINARY_DIR}/stage/
+  COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR} -DDST=${CMAKE_BINARY_DIR}/stage -P ${CMAKE_SOURCE_DIR}/cmake/layout.cmake
+  DEPENDS Veilcap VERBATIM)
+
+# The package: Veilcap-<version>-<arch>.zip holding the staged layout and a short read-me.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
+  set(VEILCAP_ARCH win64)
+else()
+  set(VEILCAP_ARCH win32)
+endif()
+set(VEILCAP_ZIP ${CMAKE_BINARY_DIR}/Veilcap-${PROJECT_VERSION}-${VEILCAP_ARCH}.zip)
+add_custom_target(dist
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt ${CMAKE_BINARY_DIR}/stage/README.txt
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${VEILCAP_ZIP}
+  COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/stage
+          ${CMAKE_COMMAND} -E tar cf ${VEILCAP_ZIP} --format=zip Veilcap.exe README.txt skins Flags translation TASK.xml
+  DEPENDS stage VERBATIM)
 
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
   # GoogleTest cross-built from Debian's sources for the Windows-side tests.

@@ -14,13 +14,6 @@ endfunction()
 
 veilcap_wine_test(win_tests win_tests)
 
-# The program laid out as it ships (exe, skins, Flags, translation, TASK.xml), for end-to-end tests.
-add_custom_target(stage ALL
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/stage
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilcap> ${CMAKE_BINARY_DIR}/stage/
-  COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR} -DDST=${CMAKE_BINARY_DIR}/stage -P ${CMAKE_SOURCE_DIR}/cmake/layout.cmake
-  DEPENDS Veilcap VERBATIM)
-
 file(GLOB VEILCAP_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.cpp)
 if(VEILCAP_E2E_TESTS)
   file(GLOB VEILCAP_E2E_LIB CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/lib/*.cpp)

@@ -7,9 +7,9 @@ Source: assets/translation/source/<code>.txt, UTF-8, one `key=text` line per tex
   - Keys are written in full
     (Form_Veilcap.Tray_Show, MESSAGES.MESSAGE_STATUS_PLEASEWAIT ...), as the program looks them up.
 
-Output (Part 4.2 of the specification):
+Output (the translation file format):
   - assets/translation/<code>.tlang3: UTF-16 LE with mark FF FE, CR LF after every line, the
-    window keys in the order of KEYS, then the thirteen MESSAGES keys in the order of Part 4.5.
+    window keys in the order of KEYS, then the thirteen MESSAGES keys in message-table order.
   - assets/translation/index.txt: every window key as key=TEXT,<width>,01.00.30, same encoding.
 
 Checks (the script refuses to write anything when one fails): every source file has every key
@@ -25,7 +25,7 @@ SRC = ROOT / "assets" / "translation" / "source"
 OUT = ROOT / "assets" / "translation"
 VERSION = "01.00.30"
 
-# Window keys (Part 4.3) with the width recorded in index.txt (0: no limit).
+# Window keys with the width recorded in index.txt (0: no limit).
 WINDOW_KEYS = [
     ("Form_Veilcap.Label_RebootNeed_Cam", 168),
     ("Form_Veilcap.Label_RebootNeed_Mic", 168),
@@ -48,7 +48,7 @@ WINDOW_KEYS = [
     ("Form_VCP_Devices.VirtualDrawTree_Devices", 0),
 ]
 
-# Message keys (Part 4.5), in table order.
+# Message keys, in table order.
 MESSAGE_KEYS = ["MESSAGES." + k for k in [
     "MESSAGE_TRANSLATOR_NAME",
     "MESSAGE_TRANSLATOR_EMAIL",

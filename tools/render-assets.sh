@@ -108,7 +108,7 @@ addtile() { tile "$@"; row+=("$2"); n=$((n + 1)); }
 rows=()
 endrow() { convert -background "#6E737A" "${row[@]}" -gravity northwest -splice 6x0 -gravity north +append +repage "$T/row${#rows[@]}.png"; rows+=("$T/row${#rows[@]}.png"); row=(); }
 
-# The main window as the program composes it (Parts 3.2, 3.3), with sample texts. The sample
+# The main window as the program composes it, with sample texts. The sample
 # font is DejaVu Sans 13 px, standing in for Segoe UI.
 W=$TMP/window.png
 convert -size 502x332 xc:"#FBFBFB" -fill none -stroke black -draw "rectangle 0,0 501,331" \

@@ -1,6 +1,6 @@
 // Checks the files that ship beside the program (issue 6): translation files and index.txt
-// (Parts 4.1, 4.2, 4.3, 4.5), skin pictures (Parts 3.2, 3.3), flags (Part 4.4), the icons and the
-// about background built into the executable (Parts 3.2, 3.7).
+// (names, format, keys), skin pictures, flags, the icons and the
+// about background built into the executable.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,7 +45,7 @@ uint32_t Be32(const std::vector<uint8_t>& b, size_t at) {
          uint32_t(b.at(at + 3));
 }
 
-// The language codes shipped, each checked by hand against the table of Part 4.1 (the scan tries
+// The language codes shipped, each checked by hand against the language table (the scan tries
 // code, then language, then language-language): de-de -> de 0x0407, en-us 0x0409,
 // fr-fr -> fr 0x040C, es-es -> es 0x040A, it-it -> it 0x0410, nl-nl 0x0413, pl-pl -> pl 0x0415,
 // pt-br 0x0416, cs-cz -> cs 0x0405, sv-se -> sv 0x041D, tr-tr -> tr 0x041F, ru-ru -> ru 0x0419,
@@ -54,7 +54,7 @@ const std::set<std::string> kVerifiedCodes = {"de-de", "en-us", "fr-fr", "es-es"
                                               "nl-nl", "pl-pl", "pt-br", "cs-cz", "sv-se",
                                               "tr-tr", "ru-ru", "uk-ua", "ja-jp", "zh-cn"};
 
-// The translatable components of both windows (Part 4.3) and the width recorded in index.txt.
+// The translatable components of both windows and the width recorded in index.txt.
 const std::vector<std::pair<std::string, int>> kWindowKeys = {
     {"Form_Veilcap.Label_RebootNeed_Cam", 168},
     {"Form_Veilcap.Label_RebootNeed_Mic", 168},
@@ -77,7 +77,7 @@ const std::vector<std::pair<std::string, int>> kWindowKeys = {
     {"Form_VCP_Devices.VirtualDrawTree_Devices", 0},
 };
 
-// The message table of Part 4.5.
+// The message table.
 const std::vector<std::string> kMessageKeys = {
     "MESSAGE_TRANSLATOR_NAME",          "MESSAGE_TRANSLATOR_EMAIL",
     "MESSAGE_DEVICES_STATUS_ACTIVE",    "MESSAGE_DEVICES_STATUS_NOT_CONNECTED",
@@ -88,7 +88,7 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_STATUS_MIC_DEACTIVATE_FAILED",
 };
 
-// A file in the formats of Part 4.2, read through the program's own text helpers: the lines as
+// A translation file in its format, read through the program's own text helpers: the lines as
 // key -> text (first of equal keys wins, keys compared without regard to case).
 struct KeyFile {
   std::vector<uint8_t> bytes;
@@ -170,11 +170,11 @@ TEST(AssetsTranslation, EveryFileNameResolvesToAnLcid) {
   for (const auto& p : TranslationFiles()) {
     const std::string base = p.filename().string().substr(0, p.filename().string().find('.'));
     EXPECT_EQ(base, ToUtf8(AsciiLower(FromUtf8(base)))) << "file names are lower case";
-    EXPECT_TRUE(kVerifiedCodes.count(base)) << p.filename() << " is not a code verified against Part 4.1";
+    EXPECT_TRUE(kVerifiedCodes.count(base)) << p.filename() << " is not a code verified against the language table";
   }
 }
 
-// The same codes through the program's language table and the scan rule of Part 4.1 (step 5:
+// The same codes through the program's language table and the translation-file scan rule (
 // language-country, then language, then language-language).
 TEST(AssetsTranslation, EveryCodeResolvesThroughTheLanguageTable) {
   const std::map<std::string, uint16_t> expected = {
