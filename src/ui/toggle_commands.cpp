@@ -1,0 +1,140 @@
+#include "ui/toggle_commands.h"
+
+#include <exception>
+#include <vector>
+
+#include "core/errors.h"
+#include "lang/messages.h"
+
+namespace {
+bool OfSide(const TTreeData_Device& d, bool mic) { return IsMicrophone(d) == mic; }
+
+// Clears the running flag however the command ends.
+class RunningFlag {
+ public:
+  explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+  ~RunningFlag() { flag_ = false; }
+  RunningFlag(const RunningFlag&) = delete;
+  RunningFlag& operator=(const RunningFlag&) = delete;
+
+ private:
+  bool& flag_;
+};
+}  // namespace
+
+void ToggleCommands::WebCamClick() { RunGuarded(&ToggleCommands::WebCam); }
+void ToggleCommands::MicClick() { RunGuarded(&ToggleCommands::Mic); }
+
+// The commands let pending messages run between devices, and the status texts stay clickable
+// meanwhile: a click that arrives then is dropped, since a nested run would delete the temporary
+// script files under the running one. A switch that raises (a failed elevated start) ends the
+// command: the error is shown and a refresh repaints the status, so the picture buttons are never
+// left disabled.
+void ToggleCommands::RunGuarded(void (ToggleCommands::*command)()) {
+  if (running_) return;
+  RunningFlag flag(running_);
+  u16 error;
+  try {
+    (this->*command)();
+    return;
+  } catch (const OsError& e) {
+    error = e.Message();
+  } catch (const std::exception& e) {
+    error = FromUtf8(e.what());
+  }
+  host_.ShowError(error);
+  host_.Refresh();
+}
+
+void ToggleCommands::SwitchOne(Side side, bool disable, const u16& instanceId) {
+  host_.DisableBigButtons();
+  if (side == Side::Cam)
+    host_.SetStatusCam(MESSAGE_STATUS_PLEASEWAIT);
+  else
+    host_.SetStatusMic(MESSAGE_STATUS_PLEASEWAIT);
+  host_.ProcessMessages();
+  if (disable)
+    switches_.Disable(instanceId);
+  else
+    switches_.Enable(instanceId);
+  host_.ProcessMessages();
+}
+
+// The ids are taken before the first switch: a refresh that runs while messages are pumped
+// replaces the device list, and the pass goes on with the devices it set out to switch.
+void ToggleCommands::BlockPass(Side side) {
+  std::vector<u16> ids;
+  for (const auto& d : v_.Devices) {
+    if (!OfSide(d, side == Side::Mic) || !d.Watch) continue;
+    u16 id = d.InstanceID();
+    if (!id.empty()) ids.push_back(std::move(id));
+  }
+  for (const auto& id : ids) SwitchOne(side, true, id);
+}
+
+// Unblocking enables every disabled device of the kind, watched or not.
+void ToggleCommands::UnblockPass(Side side) {
+  std::vector<u16> ids;
+  for (const auto& d : v_.Devices) {
+    if (!OfSide(d, side == Side::Mic) || d.ProblemCode != 22) continue;
+    u16 id = d.InstanceID();
+    if (!id.empty()) ids.push_back(std::move(id));
+  }
+  for (const auto& id : ids) SwitchOne(side, false, id);
+}
+
+void ToggleCommands::Settle() {
+  host_.ProcessMessages();
+  host_.SleepMs(50);
+  host_.Refresh();
+}
+
+void ToggleCommands::WebCam() {
+  const int32_t state = host_.WebCamState();
+  if (state != 1 && state != 2) return;
+  if (v_.Devices.empty()) return;
+  if (state == 1) {
+    BlockPass(Side::Cam);
+    if (host_.PrivacyCamChecked()) switches_.PrivacyCam(true);
+    Settle();
+    if (v_.reboot_required_cams > 0) host_.ShowDevicesNeedReboot();
+  } else {
+    UnblockPass(Side::Cam);
+    if (host_.PrivacyCamChecked()) switches_.PrivacyCam(false);
+    Settle();
+  }
+}
+
+// Blocking microphones is tried up to three times while a watched microphone still works or a
+// restart is pending. A retry only ever repeats the blocking pass (also when every watched
+// microphone is already off and only the restart is pending) and then finishes as blocking does.
+void ToggleCommands::Mic() {
+  int attempts = kMicAttempts;
+  const int32_t state = host_.MicState();
+  if (state != 1 && state != 2) return;
+  if (v_.Devices.empty()) return;
+  if (state == 2) {
+    UnblockPass(Side::Mic);
+    if (host_.PrivacyMicChecked()) switches_.PrivacyMic(false);
+    Settle();
+    return;
+  }
+  for (;;) {
+    BlockPass(Side::Mic);
+    Settle();
+    --attempts;
+    if (attempts > 0 && (v_.reboot_required_mics > 0 || host_.MicState() == 1)) {
+      host_.SleepMs(100);
+      host_.ProcessMessages();
+      // Nothing left to block (the watched microphones are gone): stop as a click would.
+      if (host_.MicState() == 0 || v_.Devices.empty()) return;
+      continue;
+    }
+    break;
+  }
+  if (host_.PrivacyMicChecked()) switches_.PrivacyMic(true);
+  if (v_.reboot_required_mics > 0)
+    host_.ShowDevicesNeedReboot();
+  else if (host_.MicState() == 1)
+    host_.ShowWarning(MESSAGE_STATUS_MIC_DEACTIVATE_FAILED);
+}

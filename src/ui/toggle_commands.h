@@ -1,0 +1,93 @@
+// The two toggle commands behind the big webcam and microphone pictures (and the status texts under
+// them): block every watched device of the kind while one of them works, unblock the kind's disabled
+// devices while all watched ones are off. The main window supplies what the commands need through
+// ToggleHost; the device switching goes through ToggleSwitches so it can be replaced in tests.
+#pragma once
+#include <cstdint>
+
+#include "core/text.h"
+#include "devices/veilcap.h"
+
+// What the commands need from the main window.
+class ToggleHost {
+ public:
+  virtual ~ToggleHost() = default;
+  // State numbers Repaint_Status left on the two big picture buttons: 0 no watched device,
+  // 1 at least one watched device works, 2 all watched devices are off.
+  virtual int32_t WebCamState() = 0;
+  virtual int32_t MicState() = 0;
+  // Disables both big picture buttons (Repaint_Status enables them again).
+  virtual void DisableBigButtons() = 0;
+  virtual void SetStatusCam(const u16& text) = 0;
+  virtual void SetStatusMic(const u16& text) = 0;
+  // Lets the toolkit handle every pending window message, then returns.
+  virtual void ProcessMessages() = 0;
+  virtual void SleepMs(uint32_t ms) = 0;
+  // The refresh command: search, rebuild the devices window's list, Repaint_Status.
+  virtual void Refresh() = 0;
+  // Check marks of the two privacy options in the tray menu.
+  virtual bool PrivacyCamChecked() = 0;
+  virtual bool PrivacyMicChecked() = 0;
+  // The restart warning (modal).
+  virtual void ShowDevicesNeedReboot() = 0;
+  // A modal warning box with one OK button.
+  virtual void ShowWarning(const u16& text) = 0;
+  // Shows an error that stopped a command (the text of the system error), modally.
+  virtual void ShowError(const u16& text) = 0;
+};
+
+// Switching one device node and the privacy consent; may raise OsError (failed elevated start,
+// temporary files that cannot be written).
+class ToggleSwitches {
+ public:
+  virtual ~ToggleSwitches() = default;
+  virtual void Disable(const u16& instanceId) = 0;
+  virtual void Enable(const u16& instanceId) = 0;
+  virtual void PrivacyCam(bool block) = 0;
+  virtual void PrivacyMic(bool block) = 0;
+};
+
+// The switches of a TVeilcap object: DisablePnpDevice, EnablePnpDevice and the consent switches.
+class VeilcapSwitches final : public ToggleSwitches {
+ public:
+  explicit VeilcapSwitches(TVeilcap& v) : v_(v) {}
+  void Disable(const u16& id) override { v_.DisablePnpDevice(id); }
+  void Enable(const u16& id) override { v_.EnablePnpDevice(id); }
+  void PrivacyCam(bool block) override { v_.Win10Privacy_ChangeSettings_Cam(block); }
+  void PrivacyMic(bool block) override { v_.Win10Privacy_ChangeSettings_Mic(block); }
+
+ private:
+  TVeilcap& v_;
+};
+
+class ToggleCommands {
+ public:
+  // Blocking passes of the microphone command before it gives up.
+  static constexpr int kMicAttempts = 3;
+
+  ToggleCommands(TVeilcap& v, ToggleHost& host, ToggleSwitches& switches)
+      : v_(v), host_(host), switches_(switches) {}
+
+  // PellamMouseImage3State_WebCamClick / Label_Status_Cam click.
+  void WebCamClick();
+  // PellamMouseImage3State_MicClick / Label_Status_Mic click.
+  void MicClick();
+  // True while a command runs (a click in that time is ignored).
+  bool Running() const { return running_; }
+
+ private:
+  enum class Side { Cam, Mic };
+  void RunGuarded(void (ToggleCommands::*command)());
+  void WebCam();
+  void Mic();
+  // One pass over the list: every record of the side that the filter picks, one by one.
+  void BlockPass(Side side);
+  void UnblockPass(Side side);
+  void SwitchOne(Side side, bool disable, const u16& instanceId);
+  void Settle();
+
+  TVeilcap& v_;
+  ToggleHost& host_;
+  ToggleSwitches& switches_;
+  bool running_ = false;
+};

@@ -1,0 +1,326 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "fakes/cp1252.h"
+#include "lang/messages.h"
+#include "ui/toggle_commands.h"
+
+namespace {
+
+// A simulated machine: what the devices really are. A refresh reads it into the device list the
+// way a search would, counts, and sets the two state numbers as the status display does.
+struct SimDevice {
+  std::u16string cls;
+  std::string id;
+  bool watch = true;
+  uint32_t problem = 0;
+  bool refuses = false;         // Disable-PnpDevice has no effect
+  bool restartOnDisable = false;  // in use: Windows leaves it working and asks for a restart
+  bool reboot = false;
+};
+
+const std::u16string kCam = kClassCamera;
+const std::u16string kImg = kClassImage;
+const std::u16string kMic = kClassAudioEndpoint;
+
+class SimHost final : public ToggleHost, public ToggleSwitches {
+ public:
+  explicit SimHost(TVeilcap& v) : v_(v) {}
+
+  int32_t WebCamState() override { return camState; }
+  int32_t MicState() override { return micState; }
+  void DisableBigButtons() override {
+    buttonsEnabled = false;
+    log.push_back("buttons off");
+  }
+  void SetStatusCam(const u16& t) override { log.push_back("cam text " + ToUtf8(t)); }
+  void SetStatusMic(const u16& t) override { log.push_back("mic text " + ToUtf8(t)); }
+  void ProcessMessages() override {
+    log.push_back("pump");
+    if (onPump) onPump();
+  }
+  void SleepMs(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
+  void Refresh() override {
+    log.push_back("refresh");
+    Read();
+  }
+  bool PrivacyCamChecked() override { return privacyCam; }
+  bool PrivacyMicChecked() override { return privacyMic; }
+  void ShowDevicesNeedReboot() override { log.push_back("restart warning"); }
+  void ShowWarning(const u16& t) override { log.push_back("warning " + ToUtf8(t)); }
+  void ShowError(const u16& t) override { log.push_back("error " + ToUtf8(t)); }
+
+  void Disable(const u16& id) override {
+    log.push_back("disable " + ToUtf8(id));
+    if (failSwitch) throw OsError(1223 + 1, u"Zugriff verweigert");
+    SimDevice* found = Find(id);
+    if (!found) return;  // gone: PowerShell reports it to nobody
+    SimDevice& d = *found;
+    if (d.refuses) return;
+    if (d.restartOnDisable)
+      d.reboot = true;
+    else
+      d.problem = 22;
+  }
+  void Enable(const u16& id) override {
+    log.push_back("enable " + ToUtf8(id));
+    if (SimDevice* d = Find(id)) d->problem = 0;
+  }
+  void PrivacyCam(bool block) override { log.push_back(block ? "consent cam Deny" : "consent cam Allow"); }
+  void PrivacyMic(bool block) override { log.push_back(block ? "consent mic Deny" : "consent mic Allow"); }
+
+  // What a search would find now.
+  void Read() {
+    v_.Devices.clear();
+    for (const auto& s : machine) {
+      TTreeData_Device d;
+      d.SetClassGUID(s.cls);
+      d.SetFriendlyName(u"Device " + FromUtf8(s.id));
+      d.SetInstanceID(FromUtf8(s.id));
+      d.Watch = s.watch;
+      d.ProblemCode = s.problem;
+      d.RebootRequired = s.reboot;
+      d.Index_In_Array = int32_t(v_.Devices.size());
+      v_.Devices.push_back(d);
+    }
+    v_.Count_Cams_and_Mics();
+    camState = State(v_.current_cams, v_.active_cams);
+    micState = State(v_.current_mics, v_.active_mics);
+    buttonsEnabled = camState != 0 || micState != 0;
+  }
+  static int32_t State(int32_t n, int32_t a) { return n == 0 ? 0 : (a > 0 ? 1 : 2); }
+
+  std::vector<std::string> Only(const std::string& prefix) const {
+    std::vector<std::string> r;
+    for (const auto& l : log)
+      if (l.rfind(prefix, 0) == 0) r.push_back(l);
+    return r;
+  }
+  int Count(const std::string& prefix) const { return int(Only(prefix).size()); }
+
+  std::vector<SimDevice> machine;
+  std::vector<std::string> log;
+  std::function<void()> onPump;
+  bool privacyCam = true, privacyMic = true, failSwitch = false, buttonsEnabled = true;
+  int32_t camState = 0, micState = 0;
+
+ private:
+  SimDevice* Find(const u16& id) {
+    for (auto& d : machine)
+      if (FromUtf8(d.id) == id) return &d;
+    return nullptr;
+  }
+  TVeilcap& v_;
+};
+
+class ToggleTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Init_Messages(); }
+  void Start(std::vector<SimDevice> devices) {
+    host.machine = std::move(devices);
+    host.Read();
+    host.log.clear();
+  }
+  ScopedCp1252 cp;
+  TVeilcap v{DeviceSources{}};
+  SimHost host{v};
+  ToggleCommands cmds{v, host, host};
+};
+
+std::vector<std::string> Switched(const SimHost& h) {
+  std::vector<std::string> r;
+  for (const auto& l : h.log)
+    if (l.rfind("disable ", 0) == 0 || l.rfind("enable ", 0) == 0) r.push_back(l);
+  return r;
+}
+
+struct WebCamCase {
+  const char* name;
+  std::vector<SimDevice> devices;
+  bool privacy;
+  std::vector<std::string> switched;
+  std::vector<std::string> consent;
+  int32_t stateAfter;
+  int restartWarnings;
+};
+
+TEST_F(ToggleTest, WebCamCommandSwitchesTheRightDevicesInListOrder) {
+  const std::vector<WebCamCase> cases = {
+      {"two watched working and one unwatched: only the watched ones are blocked",
+       {{kCam, "CAM1"}, {kImg, "SCANNER", false}, {kMic, "MIC1"}, {kImg, "CAM2"}},
+       true, {"disable CAM1", "disable CAM2"}, {"consent cam Deny"}, 2, 0},
+      {"one of two watched webcams refuses: the state stays on",
+       {{kCam, "CAM1"}, {kCam, "CAM2", true, 0, true}},
+       false, {"disable CAM1", "disable CAM2"}, {}, 1, 0},
+      {"all watched webcams off: unblocking enables every disabled camera, watched or not",
+       {{kCam, "CAM1", true, 22}, {kImg, "OUTSIDE", false, 22}, {kMic, "MIC1", true, 22}, {kCam, "OK", false, 0}},
+       true, {"enable CAM1", "enable OUTSIDE"}, {"consent cam Allow"}, 1, 0},
+      {"a webcam that needs a restart after blocking gets the restart warning",
+       {{kCam, "CAM1", true, 0, false, true}},
+       true, {"disable CAM1"}, {"consent cam Deny"}, 1, 1},
+      {"the privacy option off leaves the consent alone when unblocking",
+       {{kCam, "CAM1", true, 22}},
+       false, {"enable CAM1"}, {}, 1, 0},
+      {"no watched webcam: a click does nothing",
+       {{kImg, "SCANNER", false}, {kMic, "MIC1"}},
+       true, {}, {}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start(c.devices);
+    host.privacyCam = c.privacy;
+    cmds.WebCamClick();
+    EXPECT_EQ(Switched(host), c.switched);
+    EXPECT_EQ(host.Only("consent cam "), c.consent);
+    EXPECT_EQ(host.camState, c.stateAfter);
+    EXPECT_EQ(host.Count("restart warning"), c.restartWarnings);
+    EXPECT_EQ(host.Count("consent mic "), 0);
+    EXPECT_EQ(host.Count("refresh"), c.switched.empty() && c.consent.empty() ? 0 : 1);
+  }
+}
+
+TEST_F(ToggleTest, EachDeviceShowsTheWaitTextAndPumpsAroundItsSwitch) {
+  Start({{kCam, "CAM1"}, {kCam, "CAM2"}});
+  cmds.WebCamClick();
+  const std::vector<std::string> expected = {
+      "buttons off", "cam text Bitte warten...", "pump", "disable CAM1", "pump",
+      "buttons off", "cam text Bitte warten...", "pump", "disable CAM2", "pump",
+      "consent cam Deny",    "pump",                     "sleep 50", "refresh"};
+  EXPECT_EQ(host.log, expected);
+  EXPECT_TRUE(host.buttonsEnabled);
+}
+
+TEST_F(ToggleTest, AnEmptyListDoesNothingEvenWithAStateLeftOver) {
+  Start({});
+  host.camState = 1;
+  host.micState = 2;
+  cmds.WebCamClick();
+  cmds.MicClick();
+  EXPECT_TRUE(host.log.empty());
+}
+
+struct MicCase {
+  const char* name;
+  std::vector<SimDevice> devices;
+  bool privacy;
+  int passes;  // disable calls of the one watched microphone
+  std::vector<std::string> tail;  // consent and messages after the last refresh
+};
+
+TEST_F(ToggleTest, MicrophoneCommandRetriesTheBlockingPassAndReports) {
+  const std::string failed = ToUtf8(MESSAGE_STATUS_MIC_DEACTIVATE_FAILED);
+  const std::vector<MicCase> cases = {
+      {"all watched microphones off on the first pass: one pass, no message",
+       {{kMic, "MIC1"}, {kMic, "SPEAKER", false}}, true, 1, {"consent mic Deny"}},
+      {"a microphone that refuses: three passes, then the consent, then the failure warning",
+       {{kMic, "MIC1", true, 0, true}}, true, 3, {"consent mic Deny", "warning " + failed}},
+      {"a refusing microphone with the option off: no consent change",
+       {{kMic, "MIC1", true, 0, true}}, false, 3, {"warning " + failed}},
+      {"a pending restart uses up the attempts, then the restart warning instead of the failure",
+       {{kMic, "MIC1", true, 0, false, true}}, true, 3, {"consent mic Deny", "restart warning"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start(c.devices);
+    host.privacyMic = c.privacy;
+    cmds.MicClick();
+    EXPECT_EQ(host.Count("disable MIC1"), c.passes);
+    EXPECT_EQ(host.Count("disable SPEAKER"), 0);
+    EXPECT_EQ(host.Count("enable"), 0);
+    EXPECT_EQ(host.Count("refresh"), c.passes);
+    EXPECT_EQ(host.Count("sleep 100"), c.passes - 1);
+    const auto lastRefresh = std::find(host.log.rbegin(), host.log.rend(), "refresh").base();
+    std::vector<std::string> tail;
+    for (auto it = lastRefresh; it != host.log.end(); ++it)
+      if (*it != "pump" && it->rfind("sleep", 0) != 0) tail.push_back(*it);
+    EXPECT_EQ(tail, c.tail);
+  }
+}
+
+// Every watched microphone is off after the first pass but Windows wants a restart: the retry must
+// block again (never enable the microphones it has just disabled) and end with the restart warning.
+TEST_F(ToggleTest, MicrophoneRetryWithEverythingOffStillBlocks) {
+  Start({{kMic, "MIC1"}, {kMic, "MIC2"}});
+  // MIC1 goes off but reports a pending restart together with it.
+  host.onPump = [&] {
+    for (auto& d : host.machine)
+      if (d.id == "MIC1" && d.problem == 22) d.reboot = true;
+  };
+  cmds.MicClick();
+  EXPECT_EQ(host.Count("enable"), 0);
+  EXPECT_EQ(host.Count("consent mic Allow"), 0);
+  EXPECT_EQ(host.Count("disable MIC1"), 3);
+  EXPECT_EQ(host.Count("disable MIC2"), 3);
+  EXPECT_EQ(host.Only("consent mic "), (std::vector<std::string>{"consent mic Deny"}));
+  EXPECT_EQ(host.Count("restart warning"), 1);
+  EXPECT_EQ(host.micState, 2);
+}
+
+TEST_F(ToggleTest, MicrophoneUnblockEnablesDisabledEndpointsWithoutFinishingSteps) {
+  Start({{kMic, "MIC1", true, 22}, {kMic, "OTHER", false, 22}, {kCam, "CAM1", true, 22}});
+  cmds.MicClick();
+  EXPECT_EQ(Switched(host), (std::vector<std::string>{"enable MIC1", "enable OTHER"}));
+  EXPECT_EQ(host.Only("consent mic "), (std::vector<std::string>{"consent mic Allow"}));
+  EXPECT_EQ(host.Count("warning"), 0);
+  EXPECT_EQ(host.Count("refresh"), 1);
+}
+
+TEST_F(ToggleTest, AClickWhileACommandRunsIsIgnored) {
+  Start({{kCam, "CAM1"}, {kCam, "CAM2"}, {kMic, "MIC1"}});
+  int nested = 0;
+  host.onPump = [&] {
+    if (!cmds.Running()) return;
+    ++nested;
+    cmds.WebCamClick();  // the status text under the picture stays clickable
+    cmds.MicClick();
+  };
+  cmds.WebCamClick();
+  EXPECT_GT(nested, 0);
+  EXPECT_EQ(Switched(host), (std::vector<std::string>{"disable CAM1", "disable CAM2"}));
+  EXPECT_EQ(host.Count("refresh"), 1);
+  EXPECT_FALSE(cmds.Running());
+  // Once finished, the next click runs again.
+  host.onPump = nullptr;
+  cmds.MicClick();
+  EXPECT_EQ(host.Count("disable MIC1"), 1);
+}
+
+TEST_F(ToggleTest, AFailedSwitchIsShownThenRefreshedSoTheButtonsComeBack) {
+  for (bool mic : {false, true}) {
+    SCOPED_TRACE(mic ? "microphone" : "webcam");
+    Start({{kCam, "CAM1"}, {kCam, "CAM2"}, {kMic, "MIC1"}, {kMic, "MIC2"}});
+    host.failSwitch = true;
+    if (mic)
+      cmds.MicClick();
+    else
+      cmds.WebCamClick();
+    host.failSwitch = false;
+    // The first switch raised: nothing more is switched, no consent change, no second pass.
+    EXPECT_EQ(Switched(host).size(), 1u);
+    EXPECT_EQ(host.Count("consent cam Deny") + host.Count("consent mic Deny"), 0);
+    ASSERT_GE(host.log.size(), 2u);
+    EXPECT_EQ(host.log[host.log.size() - 2], "error Zugriff verweigert");
+    EXPECT_EQ(host.log.back(), "refresh");
+    EXPECT_TRUE(host.buttonsEnabled);
+    EXPECT_FALSE(cmds.Running());
+  }
+}
+
+// A device event that runs a refresh in the middle of a pass replaces the device list; the pass
+// goes on with the devices it started with.
+TEST_F(ToggleTest, ARefreshInsideAPassDoesNotDisturbIt) {
+  Start({{kCam, "CAM1"}, {kCam, "CAM2"}, {kCam, "CAM3"}});
+  host.onPump = [&] {
+    host.machine.erase(host.machine.begin());  // a device pulled out: one refresh each
+    host.Refresh();
+    host.machine.push_back({kCam, "NEW"});
+  };
+  cmds.WebCamClick();
+  EXPECT_EQ(Switched(host), (std::vector<std::string>{"disable CAM1", "disable CAM2", "disable CAM3"}));
+}
+
+}  // namespace
