@@ -171,3 +171,17 @@ bool Reg_DeleteValue(RegRoot root, const u16& key, const u16& name) {
   if (!k.Open(root, key, kKeyAllAccess)) return false;
   return g_backend->DeleteValue(k.get(), name) == kErrorSuccess;
 }
+
+bool Reg_KeyExists(RegRoot root, const u16& key) {
+  OpenedKey k;
+  return k.Open(root, key, kKeyRead);
+}
+
+std::vector<u16> Reg_SubKeyNames(RegRoot root, const u16& key) {
+  std::vector<u16> names;
+  OpenedKey k;
+  if (!k.Open(root, key, kKeyRead)) return names;
+  u16 name;
+  for (uint32_t i = 0; g_backend->EnumKey(k.get(), i, &name) == kErrorSuccess; ++i) names.push_back(name);
+  return names;
+}

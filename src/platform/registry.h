@@ -3,6 +3,7 @@
 // RegistryBackend so the decoding rules run in unit tests against an in-memory tree.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "core/text.h"
 
@@ -11,7 +12,8 @@ enum class RegRoot : uint32_t { CurrentUser = 0x80000001u, LocalMachine = 0x8000
 constexpr uint32_t REG_TYPE_NONE = 0, REG_TYPE_SZ = 1, REG_TYPE_EXPAND_SZ = 2, REG_TYPE_BINARY = 3,
                    REG_TYPE_DWORD = 4, REG_TYPE_MULTI_SZ = 7, REG_TYPE_QWORD = 11;
 constexpr uint32_t kKeyRead = 0x20019, kKeyAllAccess = 0xF003F, kKeyWow64_64Key = 0x100;
-constexpr long kErrorSuccess = 0, kErrorFileNotFound = 2, kErrorAccessDenied = 5, kErrorMoreData = 234;
+constexpr long kErrorSuccess = 0, kErrorFileNotFound = 2, kErrorAccessDenied = 5, kErrorMoreData = 234,
+               kErrorNoMoreItems = 259;
 
 using RegHandle = uintptr_t;
 
@@ -28,6 +30,12 @@ class RegistryBackend {
   virtual long SetValue(RegHandle key, const u16& name, uint32_t type, const uint8_t* data, uint32_t size) = 0;
   virtual long DeleteValue(RegHandle key, const u16& name) = 0;
   virtual long CloseKey(RegHandle key) = 0;
+  // Name of the index-th subkey (RegEnumKeyExW); kErrorNoMoreItems past the last one. A backend
+  // that cannot list keys answers kErrorNoMoreItems at once.
+  virtual long EnumKey(RegHandle key, uint32_t index, u16* name) {
+    (void)key, (void)index, (void)name;
+    return kErrorNoMoreItems;
+  }
 };
 
 // Installs the backend (not owned) and the registry-view flag: when wow64View is true every open
@@ -43,3 +51,7 @@ bool Reg_WriteInteger(RegRoot root, const u16& key, const u16& name, int32_t val
 bool Reg_WriteValue(RegRoot root, const u16& key, const u16& name, uint32_t type, uint32_t size,
                     const void* data);
 bool Reg_DeleteValue(RegRoot root, const u16& key, const u16& name);
+// True when the key can be opened for reading.
+bool Reg_KeyExists(RegRoot root, const u16& key);
+// Names of the subkeys directly below key, in the registry's order; empty when it cannot be opened.
+std::vector<u16> Reg_SubKeyNames(RegRoot root, const u16& key);

@@ -21,6 +21,7 @@ class MemoryRegistry final : public RegistryBackend {
   long SetValue(RegHandle key, const u16& name, uint32_t type, const uint8_t* data, uint32_t size) override;
   long DeleteValue(RegHandle key, const u16& name) override;
   long CloseKey(RegHandle key) override;
+  long EnumKey(RegHandle key, uint32_t index, u16* name) override;
 
   // Direct access for test set-up and checks.
   void Put(RegRoot root, const u16& key, const u16& name, uint32_t type, std::vector<uint8_t> data);

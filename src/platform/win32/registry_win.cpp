@@ -43,6 +43,14 @@ long WindowsRegistry::SetValue(RegHandle key, const u16& name, uint32_t type, co
 long WindowsRegistry::DeleteValue(RegHandle key, const u16& name) { return RegDeleteValueW(H(key), NameOrNull(name)); }
 long WindowsRegistry::CloseKey(RegHandle key) { return RegCloseKey(H(key)); }
 
+long WindowsRegistry::EnumKey(RegHandle key, uint32_t index, u16* name) {
+  wchar_t buf[256];  // key names are at most 255 characters
+  DWORD len = 256;
+  LONG r = RegEnumKeyExW(H(key), index, buf, &len, nullptr, nullptr, nullptr, nullptr);
+  if (r == ERROR_SUCCESS) name->assign(reinterpret_cast<const char16_t*>(buf), len);
+  return r;
+}
+
 std::optional<bool> QueryIsWow64() {
   using Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
   HMODULE k32 = GetModuleHandleW(L"kernel32");

@@ -10,6 +10,7 @@ class WindowsRegistry final : public RegistryBackend {
   long SetValue(RegHandle key, const u16& name, uint32_t type, const uint8_t* data, uint32_t size) override;
   long DeleteValue(RegHandle key, const u16& name) override;
   long CloseKey(RegHandle key) override;
+  long EnumKey(RegHandle key, uint32_t index, u16* name) override;
 };
 
 // IsWow64Process looked up by name in kernel32: nullopt when the function is missing.
