@@ -1,0 +1,434 @@
+#include "ui/main_window.h"
+
+#include "core/debug.h"
+#include "core/errors.h"
+#include "lang/languages.h"
+#include "lang/messages.h"
+#include "lang/translate.h"
+#include "online/online.h"
+#include "platform/environment.h"
+#include "platform/registry.h"
+#include "platform/runmode.h"
+#include "ui/options.h"
+
+namespace {
+constexpr int kTitleButtonSize = 32;
+
+std::unique_ptr<TTarvoThreadTimer> MakeTimer(int32_t interval, std::function<void()> handler) {
+  auto t = std::make_unique<TTarvoThreadTimer>();
+  t->SetInterval(interval);
+  t->OnTimer = [handler = std::move(handler)](TTarvoThreadTimer&) { handler(); };
+  return t;
+}
+}  // namespace
+
+SideCounters CamCounters(const TVeilcap& v) {
+  return {v.current_cams, v.active_cams, v.reboot_required_cams, v.First_Cam_Name};
+}
+SideCounters MicCounters(const TVeilcap& v) {
+  return {v.current_mics, v.active_mics, v.reboot_required_mics, v.First_Mic_Name};
+}
+SideTexts CamTexts() { return {MESSAGE_STATUS_CAM_NOTFOUND, MESSAGE_STATUS_CAM_MULTIPLE}; }
+SideTexts MicTexts() { return {MESSAGE_STATUS_MIC_NOTFOUND, MESSAGE_STATUS_MIC_MULTIPLE}; }
+
+template <class T>
+T* TForm_Veilcap::AddControl(std::unique_ptr<T> c) {
+  T* p = &Own(std::move(c));
+  controls_.push_back(p);
+  return p;
+}
+
+TPellamMouseImage3State* TForm_Veilcap::AddPictureButton(const char16_t* name, int left, int top, int size) {
+  auto* b = AddControl(std::make_unique<TPellamMouseImage3State>(name, 0, left, top, size, size));
+  b->HandCursor = true;
+  b->Move_If_MousePressed = false;
+  return b;
+}
+
+TForm_Veilcap::TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWindowHooks hooks)
+    : TComponent(u"TForm_Veilcap", u"Form_Veilcap", 0), Host(host), Hooks(std::move(hooks)), args_(std::move(args)) {
+  Caption = AppTitle;
+  Width = kMainClientWidth;
+
+  // The frame: background with a one-pixel black outline.
+  Shape1 = AddControl(std::make_unique<TControl>(u"TShape", u"Shape1", 0, 0, 0, kMainClientWidth, kMainClientHeight));
+  Image_Logo = AddControl(std::make_unique<TImage>(u"Image_Logo", 0, 1, 1, 500, 64));
+  Image_Logo->Stretch = true;
+  PellamMouseImage3State_IM = AddPictureButton(u"PellamMouseImage3State_IM", 276, 4, kTitleButtonSize);
+  PellamMouseImage3State_Feedback = AddPictureButton(u"PellamMouseImage3State_Feedback", 314, 4, kTitleButtonSize);
+  PellamMouseImage3State_Options = AddPictureButton(u"PellamMouseImage3State_Options", 352, 4, kTitleButtonSize);
+  PellamMouseImage3State_Help = AddPictureButton(u"PellamMouseImage3State_Help", 390, 4, kTitleButtonSize);
+  PellamMouseImage3State_Minimize = AddPictureButton(u"PellamMouseImage3State_Minimize", 428, 4, kTitleButtonSize);
+  PellamMouseImage3State_Close = AddPictureButton(u"PellamMouseImage3State_Close", 466, 4, kTitleButtonSize);
+  PellamMouseImage3State_IM->Visible = false;
+  PellamMouseImage3State_Feedback->Visible = false;
+
+  PellamMouseImage3State_WebCam = AddControl(std::make_unique<TPellamMouseImage3State>(u"PellamMouseImage3State_WebCam", 0, 36, 94, 200, 205));
+  PellamMouseImage3State_Mic = AddControl(std::make_unique<TPellamMouseImage3State>(u"PellamMouseImage3State_Mic", 0, 260, 94, 200, 205));
+  for (auto* b : {PellamMouseImage3State_WebCam, PellamMouseImage3State_Mic}) {
+    b->Transparent = true;
+    b->HandCursor = true;
+    b->Move_If_MousePressed = false;
+  }
+  Label_Status_Cam = AddControl(std::make_unique<TLabel>(u"Label_Status_Cam", 0, 40, 201, 192, 36, u"Please wait..."));
+  Label_Status_Mic = AddControl(std::make_unique<TLabel>(u"Label_Status_Mic", 0, 268, 201, 192, 36, u"Please wait..."));
+  for (auto* l : {Label_Status_Cam, Label_Status_Mic}) {
+    l->Alignment = TAlignment::Center;
+    l->CenterVertically = true;
+    l->WordWrap = true;
+    l->HandCursor = true;
+    l->AutoSize = false;
+  }
+  Image_RebootNeed_cam = AddControl(std::make_unique<TImage>(u"Image_RebootNeed_cam", 0, 44, 110, 16, 16));
+  Label_RebootNeed_Cam = AddControl(std::make_unique<TLabel>(u"Label_RebootNeed_Cam", 1, 64, 106, 168, 20, u"Neustart nötig"));
+  Image_RebootNeed_mic = AddControl(std::make_unique<TImage>(u"Image_RebootNeed_mic", 0, 270, 110, 16, 16));
+  Label_RebootNeed_Mic = AddControl(std::make_unique<TLabel>(u"Label_RebootNeed_Mic", 1, 290, 106, 168, 20, u"Neustart nötig"));
+  for (auto* i : {Image_RebootNeed_cam, Image_RebootNeed_mic}) {
+    i->Center = true;
+    i->Visible = false;
+  }
+  for (auto* l : {Label_RebootNeed_Cam, Label_RebootNeed_Mic}) {
+    l->CenterVertically = true;
+    l->Visible = false;
+    l->AutoSize = false;
+  }
+  Button_Refresh = AddControl(std::make_unique<TButton>(u"Button_Refresh", 0, 393, 41, 101, 20, u"Refresh"));
+  Button_Refresh->Visible = false;
+
+  // The tray menu; the settings button opens it too, without its first item.
+  AdvPopupMenu_Tray = &Own(std::make_unique<TPopupMenu>(u"AdvPopupMenu_Tray", 1));
+  TPopupMenu& t = *AdvPopupMenu_Tray;
+  Tray_Show = &t.AddItem(u"Tray_Show", 1, u"Anzeigen");
+  Tray_Show->Default = true;
+  Tray_ShowDevices = &t.AddItem(u"Tray_ShowDevices", 1, u"Entdeckte Geräte");
+  Tray_RefreshDevices = &t.AddItem(u"Tray_RefreshDevices", 1, u"Geräte jetzt neu einlesen");
+  Tray_DeviceManager = &t.AddItem(u"Tray_DeviceManager", 1, u"Gerätemanager öffnen");
+  t.AddItem(u"N1", 0, u"-");
+  Tray_Options = &t.AddItem(u"Tray_Options", 1, u"Optionen");
+  Tray_NoPhysicalCameraLED = &Tray_Options->AddItem(u"Tray_NoPhysicalCameraLED", 1, u"Windows 10 soll einen Hinweis zeigen sobald Webcam aktiv/inaktiv ist");
+  Tray_NoPhysicalCameraLED->AutoCheck = true;
+  Tray_Privacy_webcam = &Tray_Options->AddItem(u"Tray_Privacy_webcam", 1, u"Datenschutz-Einstellungen für Webcam (Windows)");
+  Tray_Privacy_Mic = &Tray_Options->AddItem(u"Tray_Privacy_Mic", 1, u"Datenschutz-Einstellungen für Mikrofon (Windows)");
+  Tray_Options->AddItem(u"N3", 0, u"-");
+  Tray_Option_Privacy_Cam = &Tray_Options->AddItem(u"Tray_Option_Privacy_Cam", 1, u"Change Webcam privacy settings (recommended)");
+  Tray_Option_Privacy_Mic = &Tray_Options->AddItem(u"Tray_Option_Privacy_Mic", 1, u"Change Microphone privacy settings (recommended)");
+  for (auto* i : {Tray_Option_Privacy_Cam, Tray_Option_Privacy_Mic}) {
+    i->AutoCheck = true;
+    i->Checked = true;
+  }
+  Tray_Flag_StartWithWindows = &t.AddItem(u"Tray_Flag_StartWithWindows", 1, u"Beim Windows-Start ausführen");
+  Tray_Flag_StartWithWindows->AutoCheck = true;
+  Tray_Lang = &t.AddItem(u"Tray_Lang", 1, u"Sprache");
+  t.AddItem(u"N2", 0, u"-");
+  Tray_Quit = &t.AddItem(u"Tray_Quit", 1, u"Beenden");
+
+  AdvPopupMenu_Help = &Own(std::make_unique<TPopupMenu>(u"AdvPopupMenu_Help", 1));
+  MenuItem_help_Help = &AdvPopupMenu_Help->AddItem(u"MenuItem_help_Help", 1, u"Hilfe");
+  MenuItem_help_About = &AdvPopupMenu_Help->AddItem(u"MenuItem_help_About", 1, u"Über diese Software");
+  AdvPopupMenu_IM = &Own(std::make_unique<TPopupMenu>(u"AdvPopupMenu_IM", 0));
+  AdvPopupMenu_IM->AddItem(u"MenuItem_IM_Dummy", 0, u"dummy");
+
+  // Handlers.
+  PellamMouseImage3State_Close->OnClick = [this] { PellamMouseImage3State_CloseClick(); };
+  PellamMouseImage3State_Minimize->OnClick = [this] { PellamMouseImage3State_MinimizeClick(); };
+  PellamMouseImage3State_Help->OnClick = [this] { PellamMouseImage3State_HelpClick(); };
+  PellamMouseImage3State_Options->OnClick = [this] { PellamMouseImage3State_OptionsClick(); };
+  PellamMouseImage3State_Feedback->OnClick = [this] { PellamMouseImage3State_FeedbackClick(); };
+  PellamMouseImage3State_IM->OnClick = [this] { PellamMouseImage3State_IMClick(); };
+  PellamMouseImage3State_WebCam->OnClick = [this] { PellamMouseImage3State_WebCamClick(); };
+  PellamMouseImage3State_Mic->OnClick = [this] { PellamMouseImage3State_MicClick(); };
+  Label_Status_Cam->OnClick = [this] { PellamMouseImage3State_WebCamClick(); };
+  Label_Status_Mic->OnClick = [this] { PellamMouseImage3State_MicClick(); };
+  Button_Refresh->OnClick = [this] { Button_RefreshClick(); };
+  Tray_Show->OnClick = [this] { Tray_ShowClick(); };
+  Tray_ShowDevices->OnClick = [this] { Tray_ShowDevicesClick(); };
+  Tray_RefreshDevices->OnClick = [this] { Button_RefreshClick(); };
+  Tray_DeviceManager->OnClick = [this] { Tray_DeviceManagerClick(); };
+  Tray_NoPhysicalCameraLED->OnClick = [this] { Tray_NoPhysicalCameraLEDClick(); };
+  Tray_Privacy_webcam->OnClick = [this] { Tray_Privacy_webcamClick(); };
+  Tray_Privacy_Mic->OnClick = [this] { Tray_Privacy_MicClick(); };
+  Tray_Option_Privacy_Cam->OnClick = [this] { Tray_Option_Privacy_CamClick(); };
+  Tray_Option_Privacy_Mic->OnClick = [this] { Tray_Option_Privacy_MicClick(); };
+  Tray_Flag_StartWithWindows->OnClick = [this] { Tray_Flag_StartWithWindowsClick(); };
+  Tray_Quit->OnClick = [this] { Tray_QuitClick(); };
+  MenuItem_help_Help->OnClick = [this] { MenuItem_help_HelpClick(); };
+  MenuItem_help_About->OnClick = [this] { MenuItem_help_AboutClick(); };
+
+  TarvoThreadTimer_TrayIcon = MakeTimer(100, [this] { TarvoThreadTimer_TrayIconTimer(); });
+  TarvoThreadTimer_VI3 = MakeTimer(3000, [this] { TarvoThreadTimer_VI3Timer(); });
+  TarvoThreadTimer_Starter = MakeTimer(100, [this] { TarvoThreadTimer_StarterTimer(); });
+}
+
+TForm_Veilcap::~TForm_Veilcap() {
+  // Stop the timers first: no tick may reach a window that is going away.
+  TarvoThreadTimer_TrayIcon.reset();
+  TarvoThreadTimer_VI3.reset();
+  TarvoThreadTimer_Starter.reset();
+}
+
+void TForm_Veilcap::LoadSkin(TPicture& picture, const char16_t* name) {
+  const u16 path = SkinsFolder + name;
+  try {
+    picture.LoadFromFile(path);
+  } catch (const OsError& e) {
+    picture.Clear();
+    DebugOut(u"Skin picture not loaded: " + path + u" (" + e.Message() + u")");
+  }
+}
+
+void TForm_Veilcap::LoadButtonSkins(TPellamMouseImage3State& button, const char16_t* normal,
+                                    const char16_t* highlight) {
+  LoadSkin(button.Picture_Normal, normal);
+  LoadSkin(button.Picture_Highlight, highlight);
+  button.Picture_Pressed.Assign(button.Picture_Normal);  // the pressed picture is the normal file
+  button.Show_Normal();
+}
+
+void TForm_Veilcap::FormCreate() {
+  TRAYICON_DONE = false;
+  Veilcap = std::make_unique<TVeilcap>();
+  LOAD_OPTIONS();
+
+  LoadSkin(Image_Logo->Picture, u"\\logo.bmp");
+  Image_Logo->Refresh();
+  LoadButtonSkins(*PellamMouseImage3State_Close, u"\\but_close.png", u"\\but_close_hover.png");
+  LoadButtonSkins(*PellamMouseImage3State_Minimize, u"\\but_minimize.png", u"\\but_minimize_hover.png");
+  LoadButtonSkins(*PellamMouseImage3State_Help, u"\\but_help_normal.png", u"\\but_help_hover.png");
+  LoadButtonSkins(*PellamMouseImage3State_Options, u"\\but_settings_normal.png", u"\\but_settings_hover.png");
+  LoadButtonSkins(*PellamMouseImage3State_IM, u"\\but_internet_normal.png", u"\\but_internet_hover.png");
+  LoadButtonSkins(*PellamMouseImage3State_Feedback, u"\\but_feedback_normal.png", u"\\but_feedback_hover.png");
+  LoadSkin(Image_RebootNeed_cam->Picture, u"\\icon_reboot.png");
+  // The microphone marker shows the same picture, so both markers look alike.
+  Image_RebootNeed_mic->Picture.Assign(Image_RebootNeed_cam->Picture);
+
+  Repaint_Status();
+  LOAD_TRANSLATION_TO_FORM(AppFolder + u"\\translation", CurrentLanguage, *this);
+  Label_Status_Cam->SetCaption(MESSAGE_STATUS_PLEASEWAIT);
+  Label_Status_Mic->SetCaption(MESSAGE_STATUS_PLEASEWAIT);
+  if (Hooks.BuildLanguageMenu) Hooks.BuildLanguageMenu(*Tray_Lang);
+
+  TarvoThreadTimer_TrayIcon->SetEnabled(true);
+  Host.Sleep(100);
+  TarvoThreadTimer_VI3->SetEnabled(true);
+  TarvoThreadTimer_Starter->SetEnabled(true);
+}
+
+void TForm_Veilcap::PaintSide(const SideCounters& counters, const SideTexts& texts, const SidePictures& pictures,
+                              TPellamMouseImage3State& button, TLabel& label, TImage& rebootImage,
+                              TLabel& rebootLabel) {
+  const SideStatus s = Decide_SideStatus(counters, texts, pictures);
+  button.HelpContext = s.state;
+  button.SetEnabled(s.buttonEnabled);
+  label.SetCaption(s.text);
+  TPicture picture;
+  LoadSkin(picture, s.pictureFile.c_str());
+  button.Picture_Normal.Assign(picture);
+  button.Picture_Highlight.Assign(picture);
+  button.Picture_Pressed.Assign(picture);
+  button.Show_Normal();
+  rebootImage.SetVisible(s.rebootMarkerVisible);
+  rebootLabel.SetVisible(s.rebootMarkerVisible);
+}
+
+void TForm_Veilcap::Repaint_Status() {
+  PaintSide(CamCounters(*Veilcap), CamTexts(), kCamPictures, *PellamMouseImage3State_WebCam, *Label_Status_Cam,
+            *Image_RebootNeed_cam, *Label_RebootNeed_Cam);
+  PaintSide(MicCounters(*Veilcap), MicTexts(), kMicPictures, *PellamMouseImage3State_Mic, *Label_Status_Mic,
+            *Image_RebootNeed_mic, *Label_RebootNeed_Mic);
+  if (!TRAYICON_DONE) return;
+  CurrentTrayIcon = Choose_TrayIcon(PellamMouseImage3State_WebCam->HelpContext, PellamMouseImage3State_Mic->HelpContext);
+  Host.UpdateTrayIcon(CurrentTrayIcon, TrayTooltipText());
+}
+
+u16 TForm_Veilcap::TrayTooltipText() const {
+  if (!searched_ || !Veilcap) return AppTitle + u"\n" + MESSAGE_STATUS_PLEASEWAIT;
+  return TrayTooltip(AppTitle, CamCounters(*Veilcap), CamTexts(), MicCounters(*Veilcap), MicTexts());
+}
+
+void TForm_Veilcap::Show_DevicesNeedReboot() { Host.WarningBox(MESSAGE_STATUS_NEED_RESTART); }
+
+void TForm_Veilcap::LOAD_OPTIONS() {
+  Tray_Flag_StartWithWindows->Checked = Autostart().Exists();
+  if (Win10_or_later) {
+    Tray_NoPhysicalCameraLED->Checked =
+        Reg_ReadInteger(RegRoot::LocalMachine, kCaptureKey, kNoPhysicalCameraLEDValue) == 1;
+  } else {
+    Tray_NoPhysicalCameraLED->Enabled = false;
+  }
+  const std::pair<TMenuItem*, const char16_t*> privacy[] = {{Tray_Option_Privacy_Cam, kBlockPrivacyCamValue},
+                                                           {Tray_Option_Privacy_Mic, kBlockPrivacyMicValue}};
+  for (const auto& [item, value] : privacy) {
+    if (Win10_or_later) {
+      if (Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, value))
+        item->Checked = Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, value) == 1;
+    } else {
+      item->Checked = false;
+      item->Enabled = false;
+    }
+  }
+}
+
+void TForm_Veilcap::SAVE_OPTIONS() {
+  // The task comes first; when it cannot be created the registry options are still written and
+  // the failure is reported afterwards.
+  std::exception_ptr taskFailure;
+  try {
+    if (Tray_Flag_StartWithWindows->Checked)
+      Autostart().Create();
+    else
+      Autostart().Delete();
+  } catch (const OsError&) {
+    taskFailure = std::current_exception();
+  }
+  if (Win10_or_later) {
+    if (Tray_NoPhysicalCameraLED->Checked)
+      Reg_WriteInteger(RegRoot::LocalMachine, kCaptureKey, kNoPhysicalCameraLEDValue, 1);
+    else
+      Reg_DeleteValue(RegRoot::LocalMachine, kCaptureKey, kNoPhysicalCameraLEDValue);
+    Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyCamValue, Tray_Option_Privacy_Cam->Checked ? 1 : 0);
+    Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyMicValue, Tray_Option_Privacy_Mic->Checked ? 1 : 0);
+  }
+  if (taskFailure) std::rethrow_exception(taskFailure);
+}
+
+TPoint TForm_Veilcap::LowerRightPlacement(TSize screen) {
+  return {screen.cx - kMainClientWidth - 16, screen.cy - kMainClientHeight - 48};
+}
+
+void TForm_Veilcap::Tray_ShowClick() {
+  const TPoint p = LowerRightPlacement(Host.ScreenSize());
+  Host.ShowAt(p.x, p.y);
+  Show_OnlineButtons();
+}
+
+void TForm_Veilcap::Handle_ShowRunningInstance() { Tray_Show->Click(); }
+
+void TForm_Veilcap::Button_RefreshClick() {
+  Veilcap->Search();
+  searched_ = true;
+  if (Hooks.RebuildDeviceList) Hooks.RebuildDeviceList();
+  Repaint_Status();
+}
+
+bool TForm_Veilcap::OnlineReady() const { return Online_Started && !Online_Starting; }
+
+void TForm_Veilcap::Show_OnlineButtons() {
+  PellamMouseImage3State_Feedback->SetVisible(false);
+  PellamMouseImage3State_IM->SetVisible(false);
+  if (OnlineReady()) {
+    PellamMouseImage3State_Feedback->SetVisible(true);
+    PellamMouseImage3State_IM->SetVisible(true);
+  }
+}
+
+void TForm_Veilcap::TarvoThreadTimer_TrayIconTimer() {
+  if (TRAYICON_DONE) return;
+  try {
+    Host.RemoveTrayIcon();
+    CurrentTrayIcon = TrayIconKind::Normal;
+    Host.AddTrayIcon(CurrentTrayIcon, TrayTooltipText());
+    TRAYICON_DONE = true;
+    Trim_WorkingSet();
+    TarvoThreadTimer_TrayIcon->SetEnabled(false);
+  } catch (const std::exception&) {
+    TRAYICON_DONE = false;  // the next tick tries again
+  }
+}
+
+void TForm_Veilcap::TarvoThreadTimer_StarterTimer() {
+  TarvoThreadTimer_Starter->SetEnabled(false);
+  if (!StartsInTray(args_)) Tray_Show->Click();
+  Button_Refresh->Click();
+  if (Hooks.SetMonitorActive) Hooks.SetMonitorActive(true);
+}
+
+void TForm_Veilcap::TarvoThreadTimer_VI3Timer() {
+  TarvoThreadTimer_VI3->SetEnabled(false);
+  if (Hooks.OnlineServicesStart) Hooks.OnlineServicesStart();
+  if (Hooks.BuildMessageMenu) Hooks.BuildMessageMenu();
+  Show_OnlineButtons();
+}
+
+TPoint TForm_Veilcap::TitleMenuPosition(const TControl& button) {
+  const TPoint w = Host.WindowPosition();
+  return {w.x + button.Left, w.y + button.Top + kTitleButtonSize};
+}
+
+void TForm_Veilcap::Image_LogoMouseDown() { Host.BeginWindowDrag(); }
+void TForm_Veilcap::PellamMouseImage3State_CloseClick() { Host.Hide(); }
+void TForm_Veilcap::PellamMouseImage3State_MinimizeClick() { Host.Hide(); }
+
+void TForm_Veilcap::PellamMouseImage3State_HelpClick() {
+  const TPoint p = TitleMenuPosition(*PellamMouseImage3State_Help);
+  Host.PopupMenu(*AdvPopupMenu_Help, p.x, p.y);
+}
+
+void TForm_Veilcap::PellamMouseImage3State_OptionsClick() {
+  const TPoint p = TitleMenuPosition(*PellamMouseImage3State_Options);
+  Tray_Show->Visible = false;
+  try {
+    Host.PopupMenu(*AdvPopupMenu_Tray, p.x, p.y);
+  } catch (...) {
+    Tray_Show->Visible = true;
+    throw;
+  }
+  Tray_Show->Visible = true;
+}
+
+void TForm_Veilcap::PellamMouseImage3State_FeedbackClick() {
+  if (OnlineReady() && Hooks.OpenFeedback) Hooks.OpenFeedback();
+}
+
+void TForm_Veilcap::PellamMouseImage3State_IMClick() {
+  if (!OnlineReady()) return;
+  const TPoint p = TitleMenuPosition(*PellamMouseImage3State_IM);
+  Host.PopupMenu(*AdvPopupMenu_IM, p.x, p.y);
+}
+
+void TForm_Veilcap::MenuItem_help_HelpClick() { Open_OnlineHelp(u"main"); }
+
+void TForm_Veilcap::MenuItem_help_AboutClick() {
+  if (Hooks.ShowAbout) Hooks.ShowAbout();
+}
+
+// Blocking and unblocking come with the toggle commands.
+void TForm_Veilcap::PellamMouseImage3State_WebCamClick() {}
+void TForm_Veilcap::PellamMouseImage3State_MicClick() {}
+
+void TForm_Veilcap::Tray_ShowDevicesClick() {
+  if (!Hooks.ShowDevicesModal) return;  // no devices window yet
+  Tray_ShowDevices->Enabled = false;
+  try {
+    Host.ProcessMessages();
+    Hooks.ShowDevicesModal();
+    Button_Refresh->Click();
+  } catch (...) {
+    Tray_ShowDevices->Enabled = true;
+    throw;
+  }
+  Tray_ShowDevices->Enabled = true;
+}
+
+void TForm_Veilcap::Tray_DeviceManagerClick() { Shell_Open(Host.Handle(), u"devmgmt.msc", u""); }
+void TForm_Veilcap::Tray_Privacy_webcamClick() { Shell_Open(Host.Handle(), u"ms-settings:privacy-webcam", u""); }
+void TForm_Veilcap::Tray_Privacy_MicClick() { Shell_Open(Host.Handle(), u"ms-settings:privacy-microphone", u""); }
+void TForm_Veilcap::Tray_NoPhysicalCameraLEDClick() { SAVE_OPTIONS(); }
+void TForm_Veilcap::Tray_Option_Privacy_CamClick() { SAVE_OPTIONS(); }
+void TForm_Veilcap::Tray_Option_Privacy_MicClick() { SAVE_OPTIONS(); }
+
+void TForm_Veilcap::Tray_Flag_StartWithWindowsClick() {
+  SAVE_OPTIONS();
+  Trim_WorkingSet();
+}
+
+void TForm_Veilcap::Tray_QuitClick() {
+  if (Hooks.SetMonitorActive) Hooks.SetMonitorActive(false);
+  TarvoThreadTimer_TrayIcon->SetEnabled(false);
+  // A task that cannot be written must not keep the program from ending: report it and go on.
+  try {
+    SAVE_OPTIONS();
+  } catch (const OsError& e) {
+    Host.ErrorBox(e.Message());
+  }
+  Host.Close();
+}

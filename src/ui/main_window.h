@@ -1,0 +1,188 @@
+// The main window: a borderless 502 x 332 panel with the banner, six title-bar buttons, the
+// webcam and microphone pictures with their status lines and restart markers, and the tray menu,
+// help menu and message menu. This is the model: the components (what the translator walks and
+// the view shows), the creation sequence, the three start timers and every command. The Windows
+// view (ui/win32) implements MainWindowHost and turns messages into calls of this class.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "devices/veilcap.h"
+#include "platform/process.h"
+#include "ui/controls.h"
+#include "ui/link_button.h"
+#include "ui/picture_button.h"
+#include "ui/status.h"
+#include "ui/thread_timer.h"
+
+inline constexpr int kMainClientWidth = 502;
+inline constexpr int kMainClientHeight = 332;
+inline constexpr uint32_t kMainBackground = 0xFBFBFB;  // RGB(251, 251, 251)
+
+struct TSize {
+  int cx = 0, cy = 0;
+};
+
+// What the model asks of its window.
+class MainWindowHost {
+ public:
+  virtual ~MainWindowHost() = default;
+  virtual OwnerWindow Handle() = 0;
+  virtual TSize ScreenSize() = 0;          // the whole screen, not the work area
+  virtual TPoint WindowPosition() = 0;     // top-left corner of the window on the screen
+  virtual void ShowAt(int left, int top) = 0;  // moves the window there and shows it on top
+  virtual void Hide() = 0;
+  // Adds the notification-area icon; raises OsError when the shell refuses it.
+  virtual void AddTrayIcon(TrayIconKind icon, const u16& tooltip) = 0;
+  virtual void UpdateTrayIcon(TrayIconKind icon, const u16& tooltip) = 0;
+  virtual void RemoveTrayIcon() = 0;
+  // Opens the menu with its top-left corner at the screen point and returns when it has closed;
+  // the chosen item's Click has run by then.
+  virtual void PopupMenu(TPopupMenu& menu, int x, int y) = 0;
+  virtual void WarningBox(const u16& text) = 0;  // modal, warning icon, OK
+  virtual void ErrorBox(const u16& text) = 0;    // modal, error icon, OK
+  virtual void Sleep(uint32_t ms) = 0;
+  virtual void ProcessMessages() = 0;
+  virtual void BeginWindowDrag() = 0;  // the system move loop, as if the caption were dragged
+  virtual void Close() = 0;            // destroys the window, which ends the program
+};
+
+// What other windows and services plug into the main window. Each may be empty.
+struct MainWindowHooks {
+  std::function<void()> RebuildDeviceList;              // after every search
+  std::function<void()> ShowDevicesModal;               // the detected-devices window
+  std::function<void(bool)> SetMonitorActive;           // the device arrival and removal monitor
+  std::function<void(TMenuItem& langMenu)> BuildLanguageMenu;
+  std::function<void()> OnlineServicesStart;
+  std::function<void()> BuildMessageMenu;
+  std::function<void()> OpenFeedback;                   // the feedback page of the online services
+  std::function<void()> ShowAbout;                      // the about dialog, modal
+};
+
+class TForm_Veilcap : public TComponent {
+ public:
+  TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWindowHooks hooks = {});
+  ~TForm_Veilcap() override;
+
+  // Creation sequence: device list, options, skins, status, translation, wait texts, language
+  // menu, timers. A picture that cannot be loaded leaves its area empty and names the file in a
+  // debug line; every later step still runs.
+  void FormCreate();
+
+  void Repaint_Status();
+  void Show_DevicesNeedReboot();
+  void LOAD_OPTIONS();
+  // Writes all four options back. Raises OsError when the autostart task cannot be created; the
+  // registry options are written in any case.
+  void SAVE_OPTIONS();
+
+  void Tray_ShowClick();
+  void Button_RefreshClick();
+  void Show_OnlineButtons();
+  void Handle_ShowRunningInstance();  // window message 1053
+
+  void TarvoThreadTimer_TrayIconTimer();
+  void TarvoThreadTimer_VI3Timer();
+  void TarvoThreadTimer_StarterTimer();
+
+  void Image_LogoMouseDown();
+  void PellamMouseImage3State_CloseClick();
+  void PellamMouseImage3State_MinimizeClick();
+  void PellamMouseImage3State_HelpClick();
+  void PellamMouseImage3State_OptionsClick();
+  void PellamMouseImage3State_FeedbackClick();
+  void PellamMouseImage3State_IMClick();
+  void MenuItem_help_HelpClick();
+  void MenuItem_help_AboutClick();
+  // The block / unblock commands of the two big pictures (and their status lines).
+  void PellamMouseImage3State_WebCamClick();
+  void PellamMouseImage3State_MicClick();
+
+  void Tray_ShowDevicesClick();
+  void Tray_DeviceManagerClick();
+  void Tray_Privacy_webcamClick();
+  void Tray_Privacy_MicClick();
+  void Tray_NoPhysicalCameraLEDClick();
+  void Tray_Option_Privacy_CamClick();
+  void Tray_Option_Privacy_MicClick();
+  void Tray_Flag_StartWithWindowsClick();
+  void Tray_QuitClick();
+
+  // Top-left corner of a title-bar menu: the button's lower-left corner on the screen.
+  TPoint TitleMenuPosition(const TControl& button);
+  // Where the window shows: 16 px from the right and 48 px from the bottom edge of the screen.
+  static TPoint LowerRightPlacement(TSize screen);
+  // Tooltip for the tray icon from the current counters (the wait text before the first search).
+  u16 TrayTooltipText() const;
+
+  // Controls in paint order (bottom first), for the view.
+  const std::vector<TControl*>& Controls() const { return controls_; }
+
+  MainWindowHost& Host;
+  MainWindowHooks Hooks;
+  std::unique_ptr<TVeilcap> Veilcap;
+  bool TRAYICON_DONE = false;
+  TrayIconKind CurrentTrayIcon = TrayIconKind::Normal;
+
+  TControl* Shape1;
+  TImage* Image_Logo;
+  TPellamMouseImage3State* PellamMouseImage3State_IM;
+  TPellamMouseImage3State* PellamMouseImage3State_Feedback;
+  TPellamMouseImage3State* PellamMouseImage3State_Options;
+  TPellamMouseImage3State* PellamMouseImage3State_Help;
+  TPellamMouseImage3State* PellamMouseImage3State_Minimize;
+  TPellamMouseImage3State* PellamMouseImage3State_Close;
+  TPellamMouseImage3State* PellamMouseImage3State_WebCam;
+  TPellamMouseImage3State* PellamMouseImage3State_Mic;
+  TLabel* Label_Status_Cam;
+  TLabel* Label_Status_Mic;
+  TImage* Image_RebootNeed_cam;
+  TLabel* Label_RebootNeed_Cam;
+  TImage* Image_RebootNeed_mic;
+  TLabel* Label_RebootNeed_Mic;
+  TButton* Button_Refresh;
+
+  TPopupMenu* AdvPopupMenu_Tray;
+  TMenuItem* Tray_Show;
+  TMenuItem* Tray_ShowDevices;
+  TMenuItem* Tray_RefreshDevices;
+  TMenuItem* Tray_DeviceManager;
+  TMenuItem* Tray_Options;
+  TMenuItem* Tray_NoPhysicalCameraLED;
+  TMenuItem* Tray_Privacy_webcam;
+  TMenuItem* Tray_Privacy_Mic;
+  TMenuItem* Tray_Option_Privacy_Cam;
+  TMenuItem* Tray_Option_Privacy_Mic;
+  TMenuItem* Tray_Flag_StartWithWindows;
+  TMenuItem* Tray_Lang;
+  TMenuItem* Tray_Quit;
+  TPopupMenu* AdvPopupMenu_Help;
+  TMenuItem* MenuItem_help_Help;
+  TMenuItem* MenuItem_help_About;
+  TPopupMenu* AdvPopupMenu_IM;
+
+  std::unique_ptr<TTarvoThreadTimer> TarvoThreadTimer_TrayIcon;
+  std::unique_ptr<TTarvoThreadTimer> TarvoThreadTimer_VI3;
+  std::unique_ptr<TTarvoThreadTimer> TarvoThreadTimer_Starter;
+
+ private:
+  template <class T>
+  T* AddControl(std::unique_ptr<T> c);
+  TPellamMouseImage3State* AddPictureButton(const char16_t* name, int left, int top, int size);
+  void LoadSkin(TPicture& picture, const char16_t* name);
+  void LoadButtonSkins(TPellamMouseImage3State& button, const char16_t* normal, const char16_t* highlight);
+  void PaintSide(const SideCounters& counters, const SideTexts& texts, const SidePictures& pictures,
+                 TPellamMouseImage3State& button, TLabel& label, TImage& rebootImage, TLabel& rebootLabel);
+  bool OnlineReady() const;
+
+  std::vector<u16> args_;
+  std::vector<TControl*> controls_;
+  bool searched_ = false;
+};
+
+SideCounters CamCounters(const TVeilcap& v);
+SideCounters MicCounters(const TVeilcap& v);
+SideTexts CamTexts();
+SideTexts MicTexts();

@@ -1,0 +1,22 @@
+// Where the main window's options live: the autostart task and three registry values.
+#pragma once
+#include "core/text.h"
+
+inline constexpr char16_t kCaptureKey[] = u"SOFTWARE\\Microsoft\\OEM\\Device\\Capture";
+inline constexpr char16_t kNoPhysicalCameraLEDValue[] = u"NoPhysicalCameraLED";
+inline constexpr char16_t kOptionsKey[] = u"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKLM
+inline constexpr char16_t kBlockPrivacyCamValue[] = u"Block_Privacy_Cam";
+inline constexpr char16_t kBlockPrivacyMicValue[] = u"Block_Privacy_Mic";
+
+// The autostart task as the options see it. The default uses the task scheduler routines;
+// tests install a fake. Create raises OsError when the task template cannot be read or written.
+class AutostartControl {
+ public:
+  virtual ~AutostartControl() = default;
+  virtual bool Exists() = 0;
+  virtual void Create() = 0;
+  virtual void Delete() = 0;
+};
+// Installs the control (not owned); nullptr goes back to the task scheduler routines.
+void SetAutostartControl(AutostartControl* control);
+AutostartControl& Autostart();

@@ -1,0 +1,48 @@
+#include "ui/status.h"
+
+const SidePictures kCamPictures{u"\\cam-disabled.bmp", u"\\cam-on.bmp", u"\\cam-off.bmp"};
+const SidePictures kMicPictures{u"\\mic-disabled.bmp", u"\\mic-on.bmp", u"\\mic-off.bmp"};
+
+u16 Fill_CountTemplate(u16v templ, int32_t active, int32_t current) {
+  return ReplaceAll(ReplaceAll(templ, u"%1", ToDec(active)), u"%2", ToDec(current));
+}
+
+SideStatus Decide_SideStatus(const SideCounters& c, const SideTexts& texts, const SidePictures& pictures) {
+  SideStatus s;
+  if (c.current == 0) {
+    s.state = kStateNoDevice;
+    s.pictureFile = pictures.noDevice;
+    s.buttonEnabled = false;
+    s.text = texts.notFound;
+  } else if (c.active > 0) {
+    s.state = kStateOn;
+    s.pictureFile = pictures.on;
+    s.buttonEnabled = true;
+    s.text = (c.current == 1 && c.active == 1) ? c.firstName : Fill_CountTemplate(texts.multiple, c.active, c.current);
+  } else {
+    s.state = kStateOff;
+    s.pictureFile = pictures.off;
+    s.buttonEnabled = true;
+    s.text = c.current == 1 ? c.firstName : Fill_CountTemplate(texts.multiple, c.active, c.current);
+  }
+  s.rebootMarkerVisible = c.rebootRequired > 0;
+  return s;
+}
+
+TrayIconKind Choose_TrayIcon(int32_t camState, int32_t micState) {
+  if (camState == kStateNoDevice && micState == kStateNoDevice) return TrayIconKind::NoDevice;
+  if (camState == kStateOn && micState == kStateOn) return TrayIconKind::On;
+  if (camState == kStateOff && micState == kStateOff) return TrayIconKind::Off;
+  return TrayIconKind::Normal;
+}
+
+namespace {
+u16 SideLine(const SideCounters& c, const SideTexts& t) {
+  return c.current == 0 ? t.notFound : Fill_CountTemplate(t.multiple, c.active, c.current);
+}
+}  // namespace
+
+u16 TrayTooltip(const u16& title, const SideCounters& cams, const SideTexts& camTexts,
+                const SideCounters& mics, const SideTexts& micTexts) {
+  return title + u"\n" + SideLine(cams, camTexts) + u"\n" + SideLine(mics, micTexts);
+}
