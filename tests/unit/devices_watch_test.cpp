@@ -1,0 +1,117 @@
+// Which records are watched, how they are counted, and the clean-up before it.
+#include "devices_test_support.h"
+
+namespace {
+using WatchTest = DevicesFixture;
+
+enum class Stored { None, Zero, One, Two, Text };
+
+TEST_F(WatchTest, DirectShowNameRulesAndStoreDecideTheWatchFlag) {
+  struct Case {
+    const char16_t* cls;
+    const char16_t* name;
+    bool inDirectShow;
+    Stored stored;
+    bool watch;
+  } cases[] = {
+      {kClassCamera, u"Integrated Camera", false, Stored::None, true},
+      {kClassCamera, u"HD WebCam", false, Stored::None, true},
+      {kClassCamera, u"usb video device", false, Stored::None, true},
+      {kClassCamera, u"USB Device", false, Stored::None, false},
+      {kClassCamera, u"Video Grabber", false, Stored::None, false},
+      {kClassCamera, u"Video Grabber", true, Stored::None, true},
+      {kClassImage, u"Flatbed Scanner", false, Stored::None, false},
+      {kClassAudioEndpoint, u"Camera Microphone", false, Stored::None, false},  // no name rule for microphones
+      {kClassAudioEndpoint, u"Microphone", true, Stored::None, true},
+      {kClassAudioEndpoint, u"Speakers", false, Stored::One, true},
+      {kClassCamera, u"Integrated Camera", true, Stored::Zero, false},
+      {kClassImage, u"Flatbed Scanner", false, Stored::One, true},
+      {kClassCamera, u"Integrated Camera", false, Stored::Two, true},
+      {kClassImage, u"Flatbed Scanner", false, Stored::Two, false},
+      {kClassCamera, u"Integrated Camera", false, Stored::Text, false},  // non-numeric text reads as 0
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const u16 id = u"USB\\VID_0001&PID_0002\\" + ToDec(n++);
+    Add(c.cls, c.name, id);
+    // Store names compare without regard to case.
+    const u16 storedName = AsciiLower(id);
+    switch (c.stored) {
+      case Stored::None: break;
+      case Stored::Zero: Store(storedName, 0); break;
+      case Stored::One: Store(storedName, 1); break;
+      case Stored::Two: Store(storedName, 2); break;
+      case Stored::Text: reg.PutString(RegRoot::CurrentUser, kDeviceStoreKey, storedName, u"yes"); break;
+    }
+    if (c.inDirectShow) capture.video.entries.push_back(PathEntry(u"\\\\?\\" + ReplaceAll(id, u"\\", u"#") + u"#{x}"));
+  }
+  v.Search();
+  ASSERT_EQ(v.Devices.size(), std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(v.Devices[i].Watch, cases[i].watch) << "case " << i << " " << ToUtf8(cases[i].name);
+  EXPECT_EQ(reg.OpenHandles(), 0);
+}
+
+TEST_F(WatchTest, CountsOnlyWatchedRecordsAndTakesTheFirstNames) {
+  Add(kClassImage, u"Scanner", u"ROOT\\SCAN");
+  Add(kClassCamera, u"Integrated Camera", u"USB\\CAM1").Dword(kDevKey_ProblemCode, 22).Dword(kDevKey_DevNodeStatus, 0x100);
+  Add(kClassCamera, u"USB Video Device", u"USB\\CAM2");
+  Add(kClassAudioEndpoint, u"Speakers", u"SWD\\SPK");
+  Add(kClassAudioEndpoint, u"Microphone", u"SWD\\MIC").Dword(kDevKey_DevNodeStatus, 0x100);
+  Add(kClassAudioEndpoint, u"Line In", u"SWD\\LINE").Dword(kDevKey_ProblemCode, 22);
+  Store(u"SWD\\MIC", 1);
+  Store(u"SWD\\LINE", 1);
+  v.Search();
+  EXPECT_EQ(v.current_cams, 2);
+  EXPECT_EQ(v.active_cams, 1);
+  EXPECT_EQ(v.reboot_required_cams, 1);
+  EXPECT_EQ(ToUtf8(v.First_Cam_Name), "Integrated Camera");
+  EXPECT_EQ(v.current_mics, 2);
+  EXPECT_EQ(v.active_mics, 1);
+  EXPECT_EQ(v.reboot_required_mics, 1);
+  EXPECT_EQ(ToUtf8(v.First_Mic_Name), "Microphone");
+
+  // The detected-devices window unwatches one and recounts.
+  v.Devices[1].Watch = false;
+  v.Count_Cams_and_Mics();
+  EXPECT_EQ(v.current_cams, 1);
+  EXPECT_EQ(v.active_cams, 1);
+  EXPECT_EQ(v.reboot_required_cams, 0);
+  EXPECT_EQ(ToUtf8(v.First_Cam_Name), "USB Video Device");
+
+  // Every search starts again from nothing.
+  present.devices.clear();
+  v.Search();
+  EXPECT_TRUE(v.Devices.empty());
+  EXPECT_EQ(v.current_cams + v.current_mics + v.active_cams + v.active_mics + v.reboot_required_cams +
+                v.reboot_required_mics,
+            0);
+  EXPECT_TRUE(v.First_Cam_Name.empty() && v.First_Mic_Name.empty());
+}
+
+TEST_F(WatchTest, CleanUpDropsBlankRecordsAndRenumbersTheRest) {
+  struct Case {
+    u16 name, id, cls;
+  } rows[] = {
+      {u"A", u"ID\\A", kClassCamera}, {u" \t ", u"ID\\B", kClassCamera}, {u"C", u"ID\\C", kClassCamera},
+      {u"D", u"\x01 ", kClassCamera}, {u"E", u"ID\\E", u" "},            {u"F", u"ID\\F", kClassCamera},
+  };
+  for (const auto& r : rows) {
+    TTreeData_Device d;
+    d.SetFriendlyName(r.name);
+    d.SetInstanceID(r.id);
+    d.SetClassGUID(r.cls);
+    d.Index_In_Array = int32_t(v.Devices.size());
+    v.Devices.push_back(d);
+  }
+  v.Remove_Incomplete_Devices();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"A", "C", "F"}));
+  for (size_t i = 0; i < v.Devices.size(); ++i) EXPECT_EQ(v.Devices[i].Index_In_Array, int(i));
+
+  // Through a search: a device named only by blanks is found, then dropped.
+  present.devices = {FakePnpDevice::Make(kClassCamera, u"  ", u"USB\\X"), FakePnpDevice::Make(kClassCamera, u"Cam", u"USB\\Y")};
+  v.Search();
+  ASSERT_EQ(Names(), std::vector<std::string>{"Cam"});
+  EXPECT_EQ(v.Devices[0].Index_In_Array, 0);
+}
+}  // namespace
