@@ -4,11 +4,7 @@
 #include <shellapi.h>
 
 #include "core/win32/windows_seams.h"
-#include "devices/win32/providers.h"
-#include "lang/messages.h"
-#include "lang/win32/providers.h"
 #include "platform/environment.h"
-#include "platform/win32/providers.h"
 #include "platform/win32/environment_win.h"
 #include "platform/win32/registry_win.h"
 
@@ -19,11 +15,7 @@ void InstallProgramServices() {
   SetDebugSink(&debugSink);
   SetAnsiCodePage(&ansi);
   SetRegistryBackend(&registry, QueryIsWow64().value_or(false));
-  InstallPlatformProviders();
-  InstallDeviceProviders();
-  InstallLangProviders();
   Init_GlobalValues(GatherEnvironmentFacts());
-  Init_Messages();
 }
 
 std::vector<u16> CommandLineArguments() {
