@@ -13,6 +13,11 @@ function(veilcap_wine_test name)
 endfunction()
 
 veilcap_wine_test(win_tests win_tests)
+# The locale provider under two Wine locales (Wine follows LC_ALL).
+veilcap_wine_test(lang_win_de win_tests --gtest_filter=LangOnWindows.*)
+set_property(TEST lang_win_de APPEND PROPERTY ENVIRONMENT "LC_ALL=de_DE.UTF-8;VEILCAP_EXPECT_LCID=0x0407")
+veilcap_wine_test(lang_win_fr win_tests --gtest_filter=LangOnWindows.*)
+set_property(TEST lang_win_fr APPEND PROPERTY ENVIRONMENT "LC_ALL=fr_FR.UTF-8;VEILCAP_EXPECT_LCID=0x040C")
 
 file(GLOB VEILCAP_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.cpp)
 if(VEILCAP_E2E_TESTS)

@@ -103,14 +103,17 @@ u16 ToDecU(uint64_t v) {
 }
 
 u16 ToDec(int64_t v) {
-  if (v < 0) return u"-" + ToDecU(uint64_t(0) - uint64_t(v));
-  return ToDecU(uint64_t(v));
+  if (v >= 0) return ToDecU(uint64_t(v));
+  u16 r = ToDecU(uint64_t(0) - uint64_t(v));
+  r.insert(r.begin(), u'-');
+  return r;
 }
 
 u16 ToDecPadded(int64_t v, int width) {
   u16 digits = ToDecU(v < 0 ? uint64_t(0) - uint64_t(v) : uint64_t(v));
   while (int(digits.size()) < width) digits.insert(digits.begin(), u'0');
-  return v < 0 ? u"-" + digits : digits;
+  if (v < 0) digits.insert(digits.begin(), u'-');
+  return digits;
 }
 
 std::optional<int32_t> ParseInt32(u16v s) {

@@ -25,5 +25,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{{u"-deletetask", u"-SAVE"}, RunMode::DeleteTask, false},
                       ModeCase{{u"-TRAY", u"-SAVE"}, RunMode::Normal, true},
                       ModeCase{{u"-tRaY"}, RunMode::Normal, true}, ModeCase{{u"SAVE"}, RunMode::Normal, false},
-                      ModeCase{{u"-SAVE "}, RunMode::Normal, false}, ModeCase{{u""}, RunMode::Normal, false}));
+                      ModeCase{{u"-SAVE "}, RunMode::Normal, false}, ModeCase{{u""}, RunMode::Normal, false}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
 }  // namespace
