@@ -1,5 +1,6 @@
 #include "devices/win32/providers.h"
 
+#include "devices/win32/device_monitor_win.h"
 #include "devices/win32/directshow_source.h"
 #include "devices/win32/setupapi_source.h"
 
@@ -11,4 +12,7 @@ Win32ComApartment g_com;
 
 DeviceSources WindowsDeviceSources() { return DeviceSources{&g_present, &g_capture, &g_com}; }
 
-void InstallDeviceProviders() { SetDeviceSources(WindowsDeviceSources()); }
+void InstallDeviceProviders() {
+  SetDeviceSources(WindowsDeviceSources());
+  InstallDeviceMonitorProvider();
+}

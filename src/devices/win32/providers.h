@@ -3,7 +3,8 @@
 #pragma once
 #include "devices/device_sources.h"
 
-// Installs the Windows sources for every TVeilcap created afterwards without arguments.
+// Installs the Windows sources for every TVeilcap created afterwards without arguments, and the
+// device notifications of the arrival and removal monitor.
 void InstallDeviceProviders();
 // The same sources, for callers that inject them (Windows-side tests).
 DeviceSources WindowsDeviceSources();
