@@ -1,62 +1,73 @@
-// A minimal main window that keeps the single-instance protocol working: it is registered under the
-// main window's class name, sits at the lower right corner and shows itself on message 1053.
+// The normal run: language, main window, message loop; and the two task modes.
 #include "app/main_window.h"
 
-#include "core/win32/windows_seams.h"
-#include "platform/environment.h"
+#include <commctrl.h>
+
+#include "app/resource_ids.h"
+#include "lang/languages.h"
+#include "platform/autostart.h"
+#include "ui/win32/gdiplus_images.h"
+#include "ui/win32/guard.h"
+#include "ui/win32/main_window_view.h"
+#include "ui/win32/providers.h"
 
 namespace {
-constexpr int kClientWidth = 502, kClientHeight = 332;
-
-void ShowAtLowerRight(HWND w) {
-  const int left = GetSystemMetrics(SM_CXSCREEN) - kClientWidth - 16;
-  const int top = GetSystemMetrics(SM_CYSCREEN) - kClientHeight - 48;
-  SetWindowPos(w, HWND_TOPMOST, left, top, kClientWidth, kClientHeight, SWP_SHOWWINDOW);
+HICON SmallIcon(HINSTANCE instance, int id) {
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                       GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
 
-LRESULT CALLBACK WndProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case kWmShowRunningInstance:
-      ShowAtLowerRight(w);
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(w, &ps);
-      RECT r;
-      GetClientRect(w, &r);
-      HBRUSH bg = CreateSolidBrush(RGB(251, 251, 251));
-      FillRect(dc, &r, bg);
-      DeleteObject(bg);
-      SetBkMode(dc, TRANSPARENT);
-      DrawTextW(dc, L"Vostrel Veilcap", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-      EndPaint(w, &ps);
-      return 0;
-    }
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
+// GDI+ for the lifetime of the windows.
+class GdiplusSession {
+ public:
+  GdiplusSession() {
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&token_, &input, nullptr);
   }
-  return DefWindowProcW(w, msg, wp, lp);
-}
+  ~GdiplusSession() { Gdiplus::GdiplusShutdown(token_); }
+  GdiplusSession(const GdiplusSession&) = delete;
+  GdiplusSession& operator=(const GdiplusSession&) = delete;
+
+ private:
+  ULONG_PTR token_ = 0;
+};
 }  // namespace
 
 void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = WndProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kMainWindowClass;
-  if (!RegisterClassExW(&wc)) return;
-  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMainWindowClass, W(AppTitle),
-                           WS_POPUP | WS_BORDER, 0, 0, kClientWidth, kClientHeight, nullptr, nullptr, instance, nullptr);
-  if (!w) return;
-  if (!StartsInTray(args)) ShowAtLowerRight(w);
-  MSG m;
-  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  GdiplusSession gdiplus;
+  InstallUiProviders();
+  Choose_Language();
+  {
+    TrayIcons icons{SmallIcon(instance, IDI_TRAY_NORMAL), SmallIcon(instance, IDI_TRAY_ON),
+                    SmallIcon(instance, IDI_TRAY_OFF), SmallIcon(instance, IDI_TRAY_NODEVICE)};
+    // The detected-devices window, the device monitor, the language menu and the online services
+    // plug in through these hooks.
+    MainWindowHooks hooks;
+    MainWindowView view(instance, args, std::move(hooks), icons, LoadIconW(instance, MAKEINTRESOURCEW(IDI_VEILCAP)));
+    if (view.Create()) {
+      GuardedCall(view.Window(), [&] { view.Form().FormCreate(); });
+      MSG m;
+      while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+      }
+    }
   }
+  UninstallUiProviders();
 }
 
-void RunOneShotMode(RunMode) {}
+void RunOneShotMode(RunMode mode) {
+  switch (mode) {
+    case RunMode::CreateTask:
+      Create_AutostartTask();
+      break;
+    case RunMode::DeleteTask:
+      Delete_AutostartTask();
+      break;
+    case RunMode::SaveTranslation:  // the export of the built-in texts comes with the export mode
+    case RunMode::Normal:
+      break;
+  }
+}

@@ -4,8 +4,13 @@
 #include <shellapi.h>
 
 #include "core/win32/windows_seams.h"
+#include "devices/win32/providers.h"
+#include "lang/languages.h"
+#include "lang/win32/providers.h"
 #include "platform/environment.h"
+#include "platform/process.h"
 #include "platform/win32/environment_win.h"
+#include "platform/win32/providers.h"
 #include "platform/win32/registry_win.h"
 
 void InstallProgramServices() {
@@ -15,6 +20,10 @@ void InstallProgramServices() {
   SetDebugSink(&debugSink);
   SetAnsiCodePage(&ansi);
   SetRegistryBackend(&registry, QueryIsWow64().value_or(false));
+  InstallPlatformProviders();
+  InstallDeviceProviders();
+  InstallLangProviders();
+  SetHelpLanguageTagSource(&Get_CurrentLanguageTag);
   Init_GlobalValues(GatherEnvironmentFacts());
 }
 
