@@ -9,6 +9,7 @@
 #include "platform/environment.h"
 #include "platform/registry.h"
 #include "platform/runmode.h"
+#include "ui/main_window_toggles.h"
 #include "ui/options.h"
 
 namespace {
@@ -391,9 +392,8 @@ void TForm_Veilcap::MenuItem_help_AboutClick() {
   if (Hooks.ShowAbout) Hooks.ShowAbout();
 }
 
-// Blocking and unblocking come with the toggle commands.
-void TForm_Veilcap::PellamMouseImage3State_WebCamClick() {}
-void TForm_Veilcap::PellamMouseImage3State_MicClick() {}
+void TForm_Veilcap::PellamMouseImage3State_WebCamClick() { Toggles().WebCamClick(); }
+void TForm_Veilcap::PellamMouseImage3State_MicClick() { Toggles().MicClick(); }
 
 void TForm_Veilcap::Tray_ShowDevicesClick() {
   if (!Hooks.ShowDevicesModal) return;  // no devices window yet

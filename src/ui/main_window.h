@@ -61,6 +61,8 @@ struct MainWindowHooks {
   std::function<void()> ShowAbout;                      // the about dialog, modal
 };
 
+class MainWindowToggles;
+
 class TForm_Veilcap : public TComponent {
  public:
   TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWindowHooks hooks = {});
@@ -179,6 +181,9 @@ class TForm_Veilcap : public TComponent {
 
   std::vector<u16> args_;
   std::vector<TControl*> controls_;
+  // The block / unblock commands behind the two big pictures (ui/main_window_toggles.cpp).
+  std::unique_ptr<MainWindowToggles> toggles_;
+  MainWindowToggles& Toggles();
   bool searched_ = false;
 };
 

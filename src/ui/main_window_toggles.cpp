@@ -1,0 +1,28 @@
+#include "ui/main_window_toggles.h"
+
+MainWindowToggles::MainWindowToggles(TForm_Veilcap& form)
+    : form_(form), switches_(*form.Veilcap), commands_(*form.Veilcap, *this, switches_) {}
+
+int32_t MainWindowToggles::WebCamState() { return form_.PellamMouseImage3State_WebCam->HelpContext; }
+int32_t MainWindowToggles::MicState() { return form_.PellamMouseImage3State_Mic->HelpContext; }
+
+void MainWindowToggles::DisableBigButtons() {
+  form_.PellamMouseImage3State_WebCam->SetEnabled(false);
+  form_.PellamMouseImage3State_Mic->SetEnabled(false);
+}
+
+void MainWindowToggles::SetStatusCam(const u16& text) { form_.Label_Status_Cam->SetCaption(text); }
+void MainWindowToggles::SetStatusMic(const u16& text) { form_.Label_Status_Mic->SetCaption(text); }
+void MainWindowToggles::ProcessMessages() { form_.Host.ProcessMessages(); }
+void MainWindowToggles::SleepMs(uint32_t ms) { form_.Host.Sleep(ms); }
+void MainWindowToggles::Refresh() { form_.Button_Refresh->Click(); }
+bool MainWindowToggles::PrivacyCamChecked() { return form_.Tray_Option_Privacy_Cam->Checked; }
+bool MainWindowToggles::PrivacyMicChecked() { return form_.Tray_Option_Privacy_Mic->Checked; }
+void MainWindowToggles::ShowDevicesNeedReboot() { form_.Show_DevicesNeedReboot(); }
+void MainWindowToggles::ShowWarning(const u16& text) { form_.Host.WarningBox(text); }
+void MainWindowToggles::ShowError(const u16& text) { form_.Host.ErrorBox(text); }
+
+MainWindowToggles& TForm_Veilcap::Toggles() {
+  if (!toggles_) toggles_ = std::make_unique<MainWindowToggles>(*this);
+  return *toggles_;
+}

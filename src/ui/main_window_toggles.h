@@ -1,0 +1,33 @@
+// The main window's side of the toggle commands: its picture buttons' state numbers, status lines,
+// option check marks, refresh and message boxes, handed to ToggleCommands.
+#pragma once
+#include "ui/main_window.h"
+#include "ui/toggle_commands.h"
+
+class MainWindowToggles final : public ToggleHost {
+ public:
+  explicit MainWindowToggles(TForm_Veilcap& form);
+
+  void WebCamClick() { commands_.WebCamClick(); }
+  void MicClick() { commands_.MicClick(); }
+  bool Running() const { return commands_.Running(); }
+
+  int32_t WebCamState() override;
+  int32_t MicState() override;
+  void DisableBigButtons() override;
+  void SetStatusCam(const u16& text) override;
+  void SetStatusMic(const u16& text) override;
+  void ProcessMessages() override;
+  void SleepMs(uint32_t ms) override;
+  void Refresh() override;
+  bool PrivacyCamChecked() override;
+  bool PrivacyMicChecked() override;
+  void ShowDevicesNeedReboot() override;
+  void ShowWarning(const u16& text) override;
+  void ShowError(const u16& text) override;
+
+ private:
+  TForm_Veilcap& form_;
+  VeilcapSwitches switches_;
+  ToggleCommands commands_;
+};
