@@ -1,0 +1,211 @@
+// Veilcap.exe driven from outside: the main window, its status texts, the tray icon and menu,
+// the options in the registry and quitting. Screenshots land in the screenshot folder.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "e2e/lib/e2e.h"
+#include "e2e/lib/ui_probe.h"
+
+namespace {
+constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
+constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
+constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKCU
+constexpr wchar_t kCaptureKey[] = L"SOFTWARE\\Microsoft\\OEM\\Device\\Capture";
+constexpr wchar_t kCameraClass[] = L"{CA3E7AB9-B4C3-4AE6-8251-579EF933890F}";
+constexpr wchar_t kAudioEndpointClass[] = L"{C166523C-FE0C-4A94-A586-F1A80CFBBF3E}";
+constexpr wchar_t kCamId[] = L"USB\\VID_E2E0&PID_0001\\E2ECAM";
+constexpr wchar_t kMicId[] = L"SWD\\MMDEVAPI\\{0.0.1.00000000}.{E2E00000-0000-0000-0000-000000000001}";
+const std::wstring kPleaseWait = L"Bitte warten...";
+
+class MainWindowE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(StageFolder().empty()) << "VEILCAP_STAGE is not set";
+    WriteString(HKEY_CURRENT_USER, kLanguageKey, L"ForceLanguage_LCID", L"de-de");
+    ClearOptions();
+  }
+  void TearDown() override {
+    if (main && IsWindow(main)) PostMessageW(main, WM_CLOSE, 0, 0);
+    if (program.Running()) {
+      EXPECT_EQ(program.WaitExit(10000), 0);
+    }
+    for (const wchar_t* id : {kCamId, kMicId}) RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
+    DeleteValue(HKEY_CURRENT_USER, kDevicesKey, kMicId);
+    DeleteValue(HKEY_CURRENT_USER, kLanguageKey, L"ForceLanguage_LCID");
+    ClearOptions();
+  }
+  static void ClearOptions() {
+    DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam");
+    DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Mic");
+    DeleteValue(HKEY_LOCAL_MACHINE, kCaptureKey, L"NoPhysicalCameraLED");
+  }
+  // A webcam (watched for its name) and a microphone (watched through the device store).
+  void AddDevices(bool blocked) {
+    const std::wstring problem = blocked ? L" --problem 22" : L"";
+    ASSERT_EQ(RunTool(L"fakedev.exe", std::wstring(L"add ") + kCameraClass + L" \"" + kCamId + L"\" \"E2E Webcam\"" + problem), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", std::wstring(L"add ") + kAudioEndpointClass + L" \"" + kMicId + L"\" \"E2E Mikrofon\"" + problem), 0);
+    WriteDword(HKEY_CURRENT_USER, kDevicesKey, kMicId, 1);
+  }
+  void Start(const std::wstring& args) {
+    ASSERT_TRUE(program.Start(VeilcapExe(), args));
+    ASSERT_TRUE(WaitFor([&] { return (main = FindTopWindow(kVeilcapWindowClass, program.Pid())) != nullptr; }, 20000));
+  }
+  bool SearchDone() {
+    const std::wstring t = ChildText(main, kLabelStatusCamId);
+    return !t.empty() && t != kPleaseWait;
+  }
+  RECT WindowShotRect() {
+    RECT r{};
+    GetWindowRect(main, &r);
+    InflateRect(&r, 8, 8);
+    return r;
+  }
+  std::wstring ExpectedLowerRight() {
+    return std::to_wstring(GetSystemMetrics(SM_CXSCREEN) - 502 - 16) + L"," +
+           std::to_wstring(GetSystemMetrics(SM_CYSCREEN) - 332 - 48);
+  }
+  std::wstring Position() {
+    RECT r{};
+    GetWindowRect(main, &r);
+    return std::to_wstring(r.left) + L"," + std::to_wstring(r.top);
+  }
+  HWND OpenTrayMenu() {
+    TrayClick(main, WM_CONTEXTMENU);
+    HWND menu = nullptr;
+    WaitFor([&] { return (menu = OpenMenu(program.Pid())) != nullptr; }, 5000);
+    Sleep(200);
+    return menu;
+  }
+  void ChooseOption(int downInSubmenu) {
+    HWND menu = OpenTrayMenu();
+    ASSERT_NE(menu, nullptr) << "the tray menu did not open";
+    for (int i = 0; i < 5; ++i) MenuKey(menu, VK_DOWN);  // "Optionen"
+    MenuKey(menu, VK_RIGHT);                             // opens it at its first item
+    HWND sub = nullptr;
+    WaitFor([&] {
+      HWND w = nullptr;
+      while ((w = FindWindowExW(nullptr, w, L"#32768", nullptr)) != nullptr)
+        if (w != menu && IsWindowVisible(w)) sub = w;
+      return sub != nullptr;
+    }, 3000);
+    HWND target = sub ? sub : menu;
+    for (int i = 0; i < downInSubmenu; ++i) MenuKey(target, VK_DOWN);
+    MenuKey(target, VK_RETURN);
+    WaitFor([&] { return OpenMenu(program.Pid()) == nullptr; }, 3000);
+  }
+
+  Program program;
+  HWND main = nullptr;
+};
+
+TEST_F(MainWindowE2E, StartedWithoutArgumentsShowsWaitTextThenTheDevicesAtTheLowerRight) {
+  AddDevices(false);
+  Start(L"");
+  std::vector<std::wstring> seen;
+  ASSERT_TRUE(WaitFor([&] {
+    const std::wstring t = ChildText(main, kLabelStatusCamId);
+    if (!t.empty() && (seen.empty() || seen.back() != t)) seen.push_back(t);
+    return t == L"E2E Webcam";
+  }, 20000)) << "webcam status never showed the device";
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.front(), kPleaseWait);
+  EXPECT_EQ(ChildText(main, kLabelStatusMicId), L"E2E Mikrofon");
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_EQ(Position(), ExpectedLowerRight());
+  EXPECT_TRUE(WaitFor([&] { return TrayIconExists(main); }, 5000));
+  Sleep(500);
+  EXPECT_FALSE(SaveScreenshot(L"webcams_on.png", WindowShotRect()).empty());
+}
+
+TEST_F(MainWindowE2E, BlockedDevicesAndNoDevices) {
+  AddDevices(true);
+  Start(L"");
+  ASSERT_TRUE(WaitFor([&] { return SearchDone(); }, 20000));
+  EXPECT_EQ(ChildText(main, kLabelStatusCamId), L"E2E Webcam");
+  EXPECT_EQ(ChildText(main, kLabelStatusMicId), L"E2E Mikrofon");
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000));
+  Sleep(500);
+  EXPECT_FALSE(SaveScreenshot(L"webcams_off.png", WindowShotRect()).empty());
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_EQ(program.WaitExit(10000), 0);
+
+  for (const wchar_t* id : {kCamId, kMicId}) ASSERT_EQ(RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\""), 0);
+  Program second;
+  ASSERT_TRUE(second.Start(VeilcapExe(), L""));
+  ASSERT_TRUE(WaitFor([&] { return (main = FindTopWindow(kVeilcapWindowClass, second.Pid())) != nullptr; }, 20000));
+  ASSERT_TRUE(WaitFor([&] { return SearchDone(); }, 20000));
+  EXPECT_EQ(ChildText(main, kLabelStatusCamId), L"Keine Webcam angeschlossen");
+  EXPECT_EQ(ChildText(main, kLabelStatusMicId), L"Kein Mikrofon angeschlossen");
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000));
+  Sleep(500);
+  EXPECT_FALSE(SaveScreenshot(L"webcams_absent.png", WindowShotRect()).empty());
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(second.WaitExit(10000), 0);
+}
+
+TEST_F(MainWindowE2E, TrayStartStaysHiddenAndCloseOrMinimizeOnlyHide) {
+  Start(L"-tray");
+  ASSERT_TRUE(WaitFor([&] { return TrayIconExists(main); }, 10000)) << "no tray icon";
+  ASSERT_TRUE(WaitFor([&] { return SearchDone(); }, 20000)) << "no first search";
+  Sleep(300);
+  EXPECT_FALSE(IsWindowVisible(main));
+
+  Program second;
+  ASSERT_TRUE(second.Start(VeilcapExe(), L""));
+  EXPECT_EQ(second.WaitExit(10000), 0);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000)) << "a second start did not show the window";
+  EXPECT_EQ(Position(), ExpectedLowerRight());
+
+  struct Button {
+    const char* name;
+    int x, y;
+  };
+  for (const Button& b : {Button{"close", 466 + 16, 4 + 16}, Button{"minimize", 428 + 16, 4 + 16}}) {
+    ClickClient(main, b.x, b.y);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 5000)) << b.name << " did not hide the window";
+    EXPECT_TRUE(program.Running()) << b.name;
+    EXPECT_TRUE(TrayIconExists(main)) << b.name;
+    TrayClick(main, WM_LBUTTONUP);  // a left click on the tray icon shows it again
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000)) << "tray click after " << b.name;
+  }
+}
+
+TEST_F(MainWindowE2E, TrayMenuOptionsWriteTheRegistryAndQuitSavesAndEnds) {
+  Start(L"-tray");
+  ASSERT_TRUE(WaitFor([&] { return TrayIconExists(main); }, 10000)) << "no tray icon";
+  ASSERT_TRUE(WaitFor([&] { return SearchDone(); }, 20000));
+
+  HWND menu = OpenTrayMenu();
+  ASSERT_NE(menu, nullptr) << "the tray menu did not open";
+  RECT r{};
+  GetWindowRect(menu, &r);
+  InflateRect(&r, 8, 8);
+  EXPECT_FALSE(SaveScreenshot(L"tray_menu.png", r).empty());
+  MenuKey(menu, VK_ESCAPE);
+  WaitFor([&] { return OpenMenu(program.Pid()) == nullptr; }, 3000);
+
+  DWORD v = 0;
+  ChooseOption(0);  // the camera notice of Windows
+  EXPECT_TRUE(WaitFor([&] { return ReadDword(HKEY_LOCAL_MACHINE, kCaptureKey, L"NoPhysicalCameraLED", &v); }, 5000));
+  EXPECT_EQ(v, 1u);
+  EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam", &v));
+  EXPECT_EQ(v, 1u);
+  ChooseOption(3);  // the webcam privacy switch, checked by default
+  EXPECT_TRUE(WaitFor([&] { return ReadDword(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam", &v) && v == 0; }, 5000));
+
+  // Quitting saves again: a value removed from outside comes back.
+  DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Mic");
+  menu = OpenTrayMenu();
+  ASSERT_NE(menu, nullptr);
+  MenuKey(menu, VK_UP);  // the last item, "Beenden"
+  MenuKey(menu, VK_RETURN);
+  EXPECT_EQ(program.WaitExit(10000), 0);
+  EXPECT_FALSE(TrayIconExists(main)) << "the tray icon outlived the program";
+  EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Mic", &v));
+  EXPECT_EQ(v, 1u);
+  EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam", &v));
+  EXPECT_EQ(v, 0u);
+  main = nullptr;
+}
+}  // namespace
