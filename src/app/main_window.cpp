@@ -3,9 +3,11 @@
 
 #include <commctrl.h>
 
+#include "app/online_ui.h"
 #include "app/resource_ids.h"
 #include "lang/languages.h"
 #include "platform/autostart.h"
+#include "ui/win32/devices_ui.h"
 #include "ui/win32/gdiplus_images.h"
 #include "ui/win32/guard.h"
 #include "ui/win32/main_window_view.h"
@@ -45,9 +47,14 @@ void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
     // The detected-devices window, the device monitor, the language menu and the online services
     // plug in through these hooks.
     MainWindowHooks hooks;
+    OnlineUi online(instance, args);  // outlives the view, whose hooks it serves
     MainWindowView view(instance, args, std::move(hooks), icons, LoadIconW(instance, MAKEINTRESOURCEW(IDI_VEILCAP)));
+    // The language menu, the about dialog and the online services.
+    online.Attach(view);
     if (view.Create()) {
       GuardedCall(view.Window(), [&] { view.Form().FormCreate(); });
+      // The detected-devices window and the device monitor, created right after the main window.
+      DevicesUi devices(view.Form(), view.Window());
       MSG m;
       while (GetMessageW(&m, nullptr, 0, 0) > 0) {
         TranslateMessage(&m);

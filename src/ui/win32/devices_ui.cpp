@@ -1,0 +1,45 @@
+#include "ui/win32/devices_ui.h"
+
+#include <exception>
+
+#include "core/errors.h"
+#include "core/win32/windows_seams.h"
+#include "platform/environment.h"
+
+DevicesUi::DevicesUi(TForm_Veilcap& mainForm, HWND mainWindow)
+    : main_(mainForm),
+      mainWindow_(mainWindow),
+      devices_(std::make_unique<TForm_VCP_Devices>()),
+      monitor_(std::make_unique<TMiTeC_DeviceMonitor>(&mainForm)) {
+  devices_->FormCreate();
+  devices_->Veilcap = main_.Veilcap.get();
+  devices_->RepaintStatus = [this] { main_.Repaint_Status(); };
+  view_ = std::make_unique<DevicesWindowView>(*devices_);
+  Form_VCP_Devices = devices_.get();
+
+  // Every arrival and removal is one full refresh; the description is not looked at.
+  auto refresh = [this](TMiTeC_DeviceMonitor&, const TDeviceDesc&) { main_.Button_RefreshClick(); };
+  monitor_->OnDeviceConnect = refresh;
+  monitor_->OnDeviceDisconect = refresh;
+  monitor_->OnError = [this](const u16& text) { ShowError(text); };
+
+  main_.Hooks.RebuildDeviceList = [this] {
+    devices_->Veilcap = main_.Veilcap.get();
+    if (!main_.Veilcap) return;
+    devices_->Fill(*main_.Veilcap);
+  };
+  main_.Hooks.ShowDevicesModal = [this] { view_->ShowModal(mainWindow_); };
+  main_.Hooks.SetMonitorActive = [this](bool active) { monitor_->SetActive(active); };
+}
+
+DevicesUi::~DevicesUi() {
+  main_.Hooks.RebuildDeviceList = nullptr;
+  main_.Hooks.ShowDevicesModal = nullptr;
+  main_.Hooks.SetMonitorActive = nullptr;
+  monitor_->SetActive(false);
+  if (Form_VCP_Devices == devices_.get()) Form_VCP_Devices = nullptr;
+}
+
+void DevicesUi::ShowError(const u16& text) {
+  MessageBoxW(mainWindow_, W(text), W(AppTitle), MB_OK | MB_ICONERROR);
+}
