@@ -60,7 +60,15 @@ class ScopedSchtasksOverride {
   bool had_ = false;
 };
 
-bool FakeSchtasksAnswers() { return RunWithLimit(L"schtasks.exe /VEILCAPFAKEPROBE", 20000) == 4243; }
+// Which schtasks.exe a started program gets now.
+enum class Schtasks { Fake, WineOwn, None };
+Schtasks WhichSchtasks() {
+  long code = RunWithLimit(L"schtasks.exe /VEILCAPFAKEPROBE", 20000);
+  if (code == 4243) return Schtasks::Fake;
+  // -1: not started; STATUS_DLL_NOT_FOUND: "native" forced by WINEDLLOVERRIDES with no fake present.
+  if (code == -1 || code == long(0xC0000135)) return Schtasks::None;
+  return Schtasks::WineOwn;
+}
 
 class AutostartOnWindows : public ::testing::Test {
  protected:
@@ -89,9 +97,9 @@ class AutostartOnWindows : public ::testing::Test {
 
 TEST_F(AutostartOnWindows, WineSchtasksCreatesAndDeletesTheFilledTask) {
   ScopedSchtasksOverride builtin(L"builtin");
-  if (FakeSchtasksAnswers())
-    GTEST_SKIP() << "WINEDLLOVERRIDES names schtasks.exe, so Wine's own SCHTASKS cannot be reached; leave it "
-                    "out and keep the fake at C:\\windows\\system32\\schtasks.exe";
+  if (WhichSchtasks() != Schtasks::WineOwn)
+    GTEST_SKIP() << "Wine's own SCHTASKS cannot be reached: WINEDLLOVERRIDES names schtasks.exe; leave it out "
+                    "(this test and the next choose through HKCU\\Software\\Wine\\DllOverrides)";
   Delete_AutostartTask();
   ASSERT_FALSE(Exists(TaskFile()));
 
@@ -123,7 +131,7 @@ TEST_F(AutostartOnWindows, WineSchtasksCreatesAndDeletesTheFilledTask) {
 
 TEST_F(AutostartOnWindows, FakeSchtasksAnswersTheQuery) {
   ScopedSchtasksOverride ours(L"native");
-  if (!FakeSchtasksAnswers())
+  if (WhichSchtasks() != Schtasks::Fake)
     GTEST_SKIP() << "the fake schtasks is not installed in this prefix: copy fake_schtasks.exe to "
                     "C:\\windows\\system32\\schtasks.exe";
   Delete_AutostartTask();
