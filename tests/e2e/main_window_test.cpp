@@ -208,4 +208,31 @@ TEST_F(MainWindowE2E, TrayMenuOptionsWriteTheRegistryAndQuitSavesAndEnds) {
   EXPECT_EQ(v, 0u);
   main = nullptr;
 }
+
+// An error inside a menu command is shown in a message box and the program goes on: under Wine
+// the device manager cannot be opened.
+TEST_F(MainWindowE2E, ErrorInACommandIsShownAndTheProgramGoesOn) {
+  Start(L"-tray");
+  ASSERT_TRUE(WaitFor([&] { return TrayIconExists(main); }, 10000)) << "no tray icon";
+  ASSERT_TRUE(WaitFor([&] { return SearchDone(); }, 20000));
+  HWND menu = OpenTrayMenu();
+  ASSERT_NE(menu, nullptr);
+  for (int i = 0; i < 4; ++i) MenuKey(menu, VK_DOWN);  // "Gerätemanager öffnen"
+  MenuKey(menu, VK_RETURN);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(L"#32770", program.Pid())) != nullptr; }, 10000))
+      << "no message box";
+  wchar_t title[128] = {};
+  GetWindowTextW(box, title, 128);
+  EXPECT_EQ(std::wstring(title), L"Vostrel Veilcap");
+  RECT r{};
+  GetWindowRect(box, &r);
+  InflateRect(&r, 8, 8);
+  SaveScreenshot(L"error_box.png", r);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 5000));
+  EXPECT_TRUE(program.Running());
+  EXPECT_FALSE(ChildText(main, kLabelStatusCamId).empty()) << "the window no longer answers";
+  EXPECT_TRUE(TrayIconExists(main));
+}
 }  // namespace
