@@ -6,15 +6,20 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-tools/setup.sh
-cmake --preset win64 >/dev/null
-cmake --build --preset win64
-build=$root/build/win64
+# VEILCAP_SANDBOX_BUILD names an existing win64 build folder to use instead of the preset's.
+if [ -n "${VEILCAP_SANDBOX_BUILD:-}" ]; then
+  build=$(cd "$VEILCAP_SANDBOX_BUILD" && pwd)
+else
+  tools/setup.sh
+  cmake --preset win64 >/dev/null
+  cmake --build --preset win64
+  build=$root/build/win64
+fi
 state=$root/build/sandbox
 headless=1
 if [ -n "${DISPLAY:-}" ] && [ -z "${VEILCAP_HEADLESS:-}" ]; then headless=0; export VEILCAP_USE_DISPLAY=1; fi
 tools/wine-harness.sh start "$state" "$build"
-trap 'tools/wine-harness.sh stop "$state"' EXIT
+trap '"$root/tools/wine-harness.sh" stop "$state"' EXIT
 # shellcheck disable=SC1091
 source "$state/env"
 cd "$state"
@@ -49,9 +54,21 @@ if [ $headless = 0 ]; then
   wine "$exe" </dev/null || true
 else
   (setsid timeout 600 wine "$exe" </dev/null >/dev/null 2>&1 &)
+  run "$build/driver.exe" wait-window TForm_Veilcap 30000 >/dev/null 2>&1 || true
   sleep 6
+  # What a user would do: one click on the webcam picture blocks both simulated cameras (the fake
+  # PowerShell sets their problem code to 22) and the picture turns red.
+  geometry=$(xdotool search --name '^Vostrel Veilcap$' getwindowgeometry 2>/dev/null || true)
+  pos=$(echo "$geometry" | sed -n 's/.*Position: \([0-9]*\),\([0-9]*\).*/\1 \2/p' | head -n1)
+  if [ -n "$pos" ]; then
+    read -r wx wy <<<"$pos"
+    xdotool mousemove $((wx + 136)) $((wy + 170)) click 1
+    sleep 6
+  fi
   import -window root "$root/build/sandbox.png"
-  echo "sandbox: no display, so Veilcap ran on a private Xvfb; screenshot: build/sandbox.png"
+  echo "sandbox: no display, so Veilcap ran on a private Xvfb; it blocked the simulated webcams with one click"
+  echo "sandbox: screenshot: build/sandbox.png; simulated devices now:"
+  run "$build/fakedev.exe" list 2>/dev/null | grep -E 'Camera|Video|Microphone|Speakers' || true
   run "$build/driver.exe" close TForm_Veilcap >/dev/null 2>&1 || true
   sleep 1
 fi
