@@ -315,6 +315,8 @@ LRESULT AboutDialogView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_SETCURSOR:
+      // Over the OK button: no link is hovered any more, whatever the leave tracking reported.
+      if (reinterpret_cast<HWND>(wp) != hwnd_) MouseLeft();
       if (LOWORD(lp) == HTCLIENT && reinterpret_cast<HWND>(wp) == hwnd_) {
         POINT p;
         GetCursorPos(&p);
