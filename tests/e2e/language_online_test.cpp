@@ -204,8 +204,19 @@ TEST_F(LanguageOnlineE2E, GermanToEnglishFromTheTrayMenuAtOnceAndAtTheNextStart)
   menu = OpenTrayMenu(main, program.Pid());
   ASSERT_NE(menu, nullptr);
   EXPECT_FALSE(SaveScreenshot(L"tray_menu_after_switch.png", Around(menu, 4)).empty());
-  MenuKey(menu, VK_ESCAPE);
-  WaitFor([&] { return OpenMenu(program.Pid()) == nullptr; }, 3000);
+  // The detected-devices window, created in German at start, reads English too.
+  MenuKey(menu, VK_DOWN);
+  MenuKey(menu, VK_DOWN);  // "Detected devices"
+  MenuKey(menu, VK_RETURN);
+  HWND devices = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    return (devices = FindTopWindow(L"TForm_VCP_Devices", program.Pid())) != nullptr && IsWindowVisible(devices);
+  }, 5000)) << "the devices window did not open";
+  wchar_t title[64] = {};
+  GetWindowTextW(devices, title, 64);
+  EXPECT_STREQ(title, L"Detected devices");
+  PostMessageW(devices, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(devices); }, 5000));
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_EQ(program.WaitExit(10000), 0);
