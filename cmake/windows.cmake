@@ -69,5 +69,18 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
     target_link_options(${name} PRIVATE -municode)
   endforeach()
 
+  # A stand-in for the online-services library, for tests only (not staged, not packaged): it
+  # records its calls and answers what a test sets. Exported under plain names, as the real one.
+  add_library(vos_inet2 SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/fixtures/vos_inet2.cpp)
+  set_target_properties(vos_inet2 PROPERTIES PREFIX "")
+  target_include_directories(vos_inet2 PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_compile_options(vos_inet2 PRIVATE ${VEILCAP_WARNINGS})
+  target_link_options(vos_inet2 PRIVATE -Wl,--kill-at)
+
   include(${CMAKE_SOURCE_DIR}/cmake/winetests.cmake)
+  foreach(t win_tests e2e_tests)
+    if(TARGET ${t})
+      add_dependencies(${t} vos_inet2)
+    endif()
+  endforeach()
 endif()

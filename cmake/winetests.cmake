@@ -29,4 +29,6 @@ if(VEILCAP_E2E_TESTS)
   add_dependencies(e2e_tests stage)
   veilcap_wine_test(e2e_tests e2e_tests)
   set_property(TEST e2e_tests APPEND PROPERTY ENVIRONMENT "VEILCAP_STAGE=${CMAKE_BINARY_DIR}/stage")
+  # Reference files the export test compares with.
+  set_property(TEST e2e_tests APPEND PROPERTY ENVIRONMENT "VEILCAP_E2E_EXPECTED=${CMAKE_SOURCE_DIR}/tests/e2e/expected")
 endif()

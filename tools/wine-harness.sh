@@ -7,6 +7,8 @@ set -euo pipefail
 cmd=${1:?start or stop}
 state=${2:?state folder}
 build=${3:-}
+# The build folder is used after changing into the state folder: make it absolute.
+if [ -n "$build" ] && [ -d "$build" ]; then build=$(cd "$build" && pwd); fi
 
 log() { echo "wine-harness: $*" >&2; }
 

@@ -1,7 +1,9 @@
 // Process entry: program-wide values, single instance, run modes.
 #include <windows.h>
 
+#include "app/export_mode.h"
 #include "app/main_window.h"
+#include "app/online_ui.h"
 #include "app/startup.h"
 #include "platform/environment.h"
 #include "platform/runmode.h"
@@ -36,21 +38,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const std::vector<u16> args = CommandLineArguments();
 
   InstanceMutex mutex;
+  // Goes before the mutex: the online services are shut down first, in every mode.
+  OnlineShutdownAtExit online;
   if (mutex.AlreadyRunning()) {
     if (args.empty()) AskRunningInstanceToShow();
     return 0;
   }
 
-  switch (SelectRunMode(args)) {
-    case RunMode::SaveTranslation:
-    case RunMode::CreateTask:
-    case RunMode::DeleteTask:
-      // One-shot jobs end without a message loop; each is filled in by its own module.
-      RunOneShotMode(SelectRunMode(args));
-      return 0;
-    case RunMode::Normal:
-      break;
-  }
+  const RunMode mode = SelectRunMode(args);
+  if (mode != RunMode::Normal) return RunOneShot(instance, mode, args);  // no message loop
   RunNormal(instance, args);
   return 0;
 }

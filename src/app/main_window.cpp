@@ -1,4 +1,4 @@
-// The normal run: language, main window, message loop; and the two task modes.
+// The normal run: language, main window, message loop.
 #include "app/main_window.h"
 
 #include <commctrl.h>
@@ -6,7 +6,6 @@
 #include "app/online_ui.h"
 #include "app/resource_ids.h"
 #include "lang/languages.h"
-#include "platform/autostart.h"
 #include "ui/win32/devices_ui.h"
 #include "ui/win32/gdiplus_images.h"
 #include "ui/win32/guard.h"
@@ -63,18 +62,4 @@ void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
     }
   }
   UninstallUiProviders();
-}
-
-void RunOneShotMode(RunMode mode) {
-  switch (mode) {
-    case RunMode::CreateTask:
-      Create_AutostartTask();
-      break;
-    case RunMode::DeleteTask:
-      Delete_AutostartTask();
-      break;
-    case RunMode::SaveTranslation:  // the export of the built-in texts comes with the export mode
-    case RunMode::Normal:
-      break;
-  }
 }

@@ -1,4 +1,4 @@
-// The normal run and the one-shot modes.
+// The normal run.
 #pragma once
 #include <vector>
 
@@ -11,4 +11,3 @@ constexpr wchar_t kMainWindowClass[] = L"TForm_Veilcap";
 
 // Creates the main window and runs the message loop until the program ends.
 void RunNormal(HINSTANCE instance, const std::vector<u16>& args);
-void RunOneShotMode(RunMode mode);

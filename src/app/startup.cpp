@@ -7,6 +7,7 @@
 #include "devices/win32/providers.h"
 #include "lang/languages.h"
 #include "lang/win32/providers.h"
+#include "online/win32/providers.h"
 #include "platform/environment.h"
 #include "platform/process.h"
 #include "platform/win32/environment_win.h"
@@ -23,6 +24,7 @@ void InstallProgramServices() {
   InstallPlatformProviders();
   InstallDeviceProviders();
   InstallLangProviders();
+  InstallOnlineProviders();
   SetHelpLanguageTagSource(&Get_CurrentLanguageTag);
   Init_GlobalValues(GatherEnvironmentFacts());
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lang/component.h"
+#include "ui/image_list.h"
 #include "ui/picture.h"
 
 using TNotifyEvent = std::function<void()>;
@@ -124,6 +125,8 @@ class TMenuItem : public TComponent {
   bool Default = false;  // shown bold
   int32_t HelpContext = 0;
   int32_t ImageIndex = -1;
+  // The pictures of this item's sub-items (by their ImageIndex); none: no pictures.
+  TImageList* SubImages = nullptr;
   TNotifyEvent OnClick;
 };
 

@@ -22,8 +22,10 @@ constexpr wchar_t kCamId[] = L"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000";
 constexpr wchar_t kVideoId[] = L"USB\\VID_046D&PID_0825&MI_00\\7&1B2C3D4E&0&0000";
 constexpr wchar_t kMicId[] = L"SWD\\MMDEVAPI\\{0.0.1.00000000}.{E2E00000-0000-0000-0000-0000000000D8}";
 constexpr wchar_t kNewCamId[] = L"USB\\VID_0C45&PID_6366&MI_00\\8&E2E&0&0000";
-// The big webcam picture in the main window's client area (200 x 205 at 36, 94).
+// The big webcam picture in the main window's client area (200 x 205 at 36, 94), and the status
+// text under it (192 x 36 at 40, 201), which does the same on a click.
 constexpr int kWebcamX = 136, kWebcamY = 170;
+constexpr int kCamTextX = 136, kCamTextY = 219;
 
 std::wstring ReadText(HKEY root, const wchar_t* key, const wchar_t* name) {
   wchar_t buf[256] = {};
@@ -154,7 +156,7 @@ TEST_F(DevicesE2E, WebcamClickBlocksTheWatchedCamerasAndASecondClickUnblocksThem
   EXPECT_EQ(PixelsNear(WebcamPictureOnScreen(), kGreen), 0);
   EXPECT_FALSE(SaveScreenshot(L"webcams_blocked.png", WindowShotRect()).empty());
 
-  ClickClient(main, kWebcamX, kWebcamY);
+  ClickClient(main, kCamTextX, kCamTextY);
   ASSERT_TRUE(WaitForCamText(L"2/2 Webcams bereit", 30000)) << Cam();
   EXPECT_EQ(ProblemCode(kCamId), 0u);
   EXPECT_EQ(ProblemCode(kVideoId), 0u);

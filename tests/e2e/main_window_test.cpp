@@ -7,6 +7,8 @@
 #include "e2e/lib/e2e.h"
 #include "e2e/lib/ui_probe.h"
 
+#include <shellapi.h>
+
 namespace {
 constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
@@ -116,6 +118,12 @@ TEST_F(MainWindowE2E, StartedWithoutArgumentsShowsWaitTextThenTheDevicesAtTheLow
   EXPECT_TRUE(WaitFor([&] { return TrayIconExists(main); }, 5000));
   Sleep(500);
   EXPECT_FALSE(SaveScreenshot(L"webcams_on.png", WindowShotRect()).empty());
+  // Without a taskbar on the X server, Wine shows the notification area as a window of its own.
+  if (HWND tray = FindWindowW(nullptr, L"Wine System Tray")) {
+    RECT r{};
+    GetWindowRect(tray, &r);
+    SaveScreenshot(L"tray_icon_green.png", r);
+  }
 }
 
 TEST_F(MainWindowE2E, BlockedDevicesAndNoDevices) {
@@ -169,6 +177,16 @@ TEST_F(MainWindowE2E, TrayStartStaysHiddenAndCloseOrMinimizeOnlyHide) {
     TrayClick(main, WM_LBUTTONUP);  // a left click on the tray icon shows it again
     EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000)) << "tray click after " << b.name;
   }
+
+  // Explorer restarted: its notification area lost the icon and announces itself again.
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = main;
+  nid.uID = kTrayId;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &nid));
+  ASSERT_FALSE(TrayIconExists(main));
+  PostMessageW(main, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return TrayIconExists(main); }, 5000)) << "the icon was not added again";
 }
 
 TEST_F(MainWindowE2E, TrayMenuOptionsWriteTheRegistryAndQuitSavesAndEnds) {

@@ -10,6 +10,7 @@
 #include "platform/runmode.h"
 #include "ui/win32/gdiplus_images.h"
 #include "ui/win32/guard.h"
+#include "ui/win32/menu_images.h"
 
 namespace {
 COLORREF ToColorRef(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
@@ -54,11 +55,13 @@ void AppendItems(HMENU menu, TMenuItem& parent, std::vector<TMenuItem*>& ids) {
       HMENU sub = CreatePopupMenu();
       AppendItems(sub, *item, ids);
       AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), W(caption));
+      SetMenuItemBitmap(menu, UINT(GetMenuItemCount(menu) - 1), parent.SubImages, item->ImageIndex);
       continue;
     }
     ids.push_back(item);
     const UINT id = UINT(ids.size());
     AppendMenuW(menu, flags, id, W(caption));
+    SetMenuItemBitmap(menu, UINT(GetMenuItemCount(menu) - 1), parent.SubImages, item->ImageIndex);
     if (item->Default) SetMenuDefaultItem(menu, id, FALSE);
   }
 }
@@ -400,6 +403,12 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case kTrayCallbackMessage:
       TrayEvent(wp, lp);
       return 0;
+    case WM_MEASUREITEM:
+      if (MeasureMenuBitmap(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
+      break;
+    case WM_DRAWITEM:
+      if (DrawMenuBitmap(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp))) return TRUE;
+      break;
     case WM_PAINT:
       PaintWindow();
       return 0;

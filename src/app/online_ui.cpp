@@ -1,0 +1,46 @@
+#include "app/online_ui.h"
+
+#include "app/resource_ids.h"
+#include "lang/languages.h"
+#include "online/online.h"
+#include "ui/about.h"
+#include "ui/language_menu.h"
+#include "ui/message_menu.h"
+#include "ui/win32/about_view.h"
+#include "ui/win32/main_window_view.h"
+
+void OnlineUi::Attach(MainWindowView& view) {
+  view_ = &view;
+  MainWindowHooks& hooks = view.Form().Hooks;
+
+  hooks.BuildLanguageMenu = [this](TMenuItem& langMenu) {
+    Build_LanguageMenu(langMenu, ImageList_Flags, [this](TMenuItem& item) {
+      TForm_Veilcap& form = view_->Form();
+      LanguageMenuTargets targets;
+      targets.mainWindow = &form;
+      targets.repaintStatus = [&form] { form.Repaint_Status(); };
+      // The labels are windows of their own: they show a new caption only when told.
+      targets.textsChanged = [&form] {
+        for (TControl* c : form.Controls()) c->Refresh();
+      };
+      Tray_LangClick(item, targets);
+    });
+  };
+
+  hooks.OnlineServicesStart = [this] {
+    if (OnlineServices_Start(GetDesktopWindow(), LCID_To_LanguageTag(uint32_t(CurrentLanguage_LCID))))
+      view_->Close();  // the checks asked the program to end: the message loop ends with the window
+  };
+
+  hooks.BuildMessageMenu = [this] {
+    TForm_Veilcap& form = view_->Form();
+    Build_MessageMenu(*form.AdvPopupMenu_IM, ImageList_IM, args_, [this](TMenuItem& item) {
+      MenuItem_IM_DummyClick(item, view_->Window(), [this] { view_->Form().PellamMouseImage3State_CloseClick(); });
+    });
+  };
+
+  hooks.OpenFeedback = [] { Open_OnlineLink(u"feedback"); };
+  hooks.ShowAbout = [this] { ShowAboutDialog(instance_, view_->Window(), IDB_ABOUT); };
+}
+
+OnlineShutdownAtExit::~OnlineShutdownAtExit() { OnlineServices_Stop(GetDesktopWindow()); }

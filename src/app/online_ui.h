@@ -1,0 +1,40 @@
+// What the language menu, the message menu, the about dialog and the online services add to the
+// main window: the flag and message-menu pictures, and the main window's hooks for them.
+#pragma once
+#include <windows.h>
+
+#include <vector>
+
+#include "core/text.h"
+#include "ui/image_list.h"
+
+class MainWindowView;
+
+class OnlineUi {
+ public:
+  OnlineUi(HINSTANCE instance, std::vector<u16> args) : instance_(instance), args_(std::move(args)) {}
+  OnlineUi(const OnlineUi&) = delete;
+  OnlineUi& operator=(const OnlineUi&) = delete;
+
+  // Plugs the language menu, the online start, the message menu, the feedback page and the about
+  // dialog into the main window's hooks. Call before the window's creation sequence runs; this
+  // object must outlive the view.
+  void Attach(MainWindowView& view);
+
+  TImageList ImageList_Flags{16, 16};
+  TImageList ImageList_IM{16, 16};
+
+ private:
+  HINSTANCE instance_;
+  std::vector<u16> args_;
+  MainWindowView* view_ = nullptr;
+};
+
+// Shuts the online services down when it goes out of scope: once per process, in every run mode.
+class OnlineShutdownAtExit {
+ public:
+  OnlineShutdownAtExit() = default;
+  ~OnlineShutdownAtExit();
+  OnlineShutdownAtExit(const OnlineShutdownAtExit&) = delete;
+  OnlineShutdownAtExit& operator=(const OnlineShutdownAtExit&) = delete;
+};

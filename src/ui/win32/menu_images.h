@@ -1,0 +1,16 @@
+// Menu item pictures from an image list: 32-bit bitmaps with premultiplied alpha, so the menu's own
+// background shows through transparent parts (the white of a flag, the outside of an icon).
+#pragma once
+#include <windows.h>
+
+#include "ui/image_list.h"
+
+// The bitmap of entry index, made once per image list and kept with it; nullptr for a position
+// the list does not hold. The list owns the bitmap.
+HBITMAP MenuItemBitmap(TImageList& images, int index);
+// Shows picture imageIndex of images (none: nothing) beside the menu item at position.
+void SetMenuItemBitmap(HMENU menu, UINT position, TImageList* images, int imageIndex);
+// The owner window of a menu passes WM_MEASUREITEM and WM_DRAWITEM here; true when the request
+// was for one of these pictures and has been answered.
+bool MeasureMenuBitmap(MEASUREITEMSTRUCT& m);
+bool DrawMenuBitmap(const DRAWITEMSTRUCT& d);
