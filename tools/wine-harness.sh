@@ -12,7 +12,9 @@ if [ -n "$build" ] && [ -d "$build" ]; then build=$(cd "$build" && pwd); fi
 
 log() { echo "wine-harness: $*" >&2; }
 
-overrides='winedbg.exe=d;mscoree,mshtml=;winealsa.drv=d;powershell.exe=n;schtasks.exe=n'
+# schtasks is not overridden here: tests that need the fake (Wine's has no /QUERY) choose it per
+# program through HKCU\Software\Wine\DllOverrides and restore it afterwards.
+overrides='winedbg.exe=d;mscoree,mshtml=;winealsa.drv=d;powershell.exe=n'
 
 free_display() {
   local n
@@ -77,7 +79,12 @@ ENV
       cp "$build/fake_powershell.exe" "$sys32/WindowsPowerShell/v1.0/powershell.exe"
       cp "$build/fake_powershell.exe" "$sys32/powershell.exe"
     fi
+    if [ -f "$build/fake_schtasks.exe" ]; then cp "$build/fake_schtasks.exe" "$sys32/schtasks.exe"; fi
   fi
+  # Right after the first boot the service database stays locked (Wine's SCHTASKS then fails with
+  # 1053); a fresh wineserver clears that.
+  timeout 30 wineserver -k 2>/dev/null || true
+  setsid wineserver -p </dev/null >>"$state/wineserver.log" 2>&1 || log "wineserver -p failed"
   # Wine's desktop process starts with the first window and ends with the last one, and its start
   # costs about ten seconds here: a hidden window held for the whole run pays that once.
   if [ -n "$build" ] && [ -f "$build/driver.exe" ]; then
