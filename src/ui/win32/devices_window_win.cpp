@@ -1,5 +1,7 @@
 #include "ui/win32/devices_window_win.h"
 
+#include "ui/win32/guard.h"
+
 #include <objbase.h>
 #include <setupapi.h>
 
@@ -307,12 +309,9 @@ LRESULT CALLBACK DevicesWindowView::WndProc(HWND w, UINT msg, WPARAM wp, LPARAM 
   }
   auto* self = reinterpret_cast<DevicesWindowView*>(GetWindowLongPtrW(w, GWLP_USERDATA));
   if (!self || !self->window_) return DefWindowProcW(w, msg, wp, lp);
-  try {
-    return self->Handle(msg, wp, lp);
-  } catch (const std::exception& e) {
-    MessageBoxW(w, W(FromUtf8(e.what())), L"Vostrel Veilcap", MB_OK | MB_ICONERROR);
-    return 0;
-  }
+  LRESULT result = 0;
+  GuardedCall(w, [&] { result = self->Handle(msg, wp, lp); });
+  return result;
 }
 
 LRESULT DevicesWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -457,20 +457,7 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK MainWindowView::WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_NCCREATE) {
-    auto* view = static_cast<MainWindowView*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-    view->hwnd_ = w;
-    SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-  }
-  auto* view = reinterpret_cast<MainWindowView*>(GetWindowLongPtrW(w, GWLP_USERDATA));
-  if (!view || !view->hwnd_) return DefWindowProcW(w, msg, wp, lp);
-  LRESULT result = 0;
-  bool handled = false;
-  GuardedCall(w, [&] {
-    result = view->Handle(msg, wp, lp);
-    handled = true;
-  });
-  return handled ? result : 0;
+  return RoutedWindowProc<MainWindowView, &MainWindowView::hwnd_, &MainWindowView::Handle>(w, msg, wp, lp);
 }
 
 LRESULT CALLBACK MainWindowView::LabelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
