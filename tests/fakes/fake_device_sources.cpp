@@ -29,7 +29,7 @@ class FakeSet final : public PresentDeviceSet {
     if (!p) return PropertyRead{false, kErrorNotFound};
     // Like SetupAPI: data that does not fit is not written and the call fails.
     if (p->ok && p->bytes.size() > size) return PropertyRead{false, 122};
-    std::memcpy(buffer, p->bytes.data(), std::min<size_t>(p->bytes.size(), size));
+    if (!p->bytes.empty()) std::memcpy(buffer, p->bytes.data(), std::min<size_t>(p->bytes.size(), size));
     return PropertyRead{p->ok, p->lastError};
   }
 
