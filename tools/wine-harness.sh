@@ -62,9 +62,7 @@ ENV
   source "$state/env"
   cd "$state"   # a folder without reg.exe or cmd.exe of ours
   log "preparing prefix $prefix on display :$display"
-  # One persistent wineserver serves the whole run; stop ends it.
   mkdir -p "$prefix"
-  setsid wineserver -p </dev/null >"$state/wineserver.log" 2>&1 || log "wineserver -p failed"
   timeout 120 wineboot -i </dev/null >"$state/wineboot.log" 2>&1 || { log "wineboot failed"; tail -20 "$state/wineboot.log" >&2; exit 1; }
   timeout 60 wine winecfg /v win10 </dev/null >>"$state/wineboot.log" 2>&1 || log "winecfg /v win10 failed"
   # Windows always has the user's temporary folder; a new prefix does not.
@@ -81,10 +79,14 @@ ENV
     fi
     if [ -f "$build/fake_schtasks.exe" ]; then cp "$build/fake_schtasks.exe" "$sys32/schtasks.exe"; fi
   fi
-  # Right after the first boot the service database stays locked (Wine's SCHTASKS then fails with
-  # 1053); a fresh wineserver clears that.
-  timeout 30 wineserver -k 2>/dev/null || true
-  setsid wineserver -p </dev/null >>"$state/wineserver.log" 2>&1 || log "wineserver -p failed"
+  # Let the boot's wineserver end by itself, so the registry (the Windows 10 version above) is
+  # saved, and start the one persistent wineserver of the run fresh: right after the first boot the
+  # service database otherwise stays locked (Wine's SCHTASKS then fails with 1053).
+  timeout 90 wineserver -w 2>/dev/null || { log "wineserver did not end; killing it"; timeout 30 wineserver -k 2>/dev/null || true; }
+  if ! grep -q '"CurrentBuild"="18362"' "$prefix/system.reg"; then
+    log "the prefix does not claim Windows 10"; exit 1
+  fi
+  setsid wineserver -p </dev/null >"$state/wineserver.log" 2>&1 || log "wineserver -p failed"
   # Wine's desktop process starts with the first window and ends with the last one, and its start
   # costs about ten seconds here: a hidden window held for the whole run pays that once.
   if [ -n "$build" ] && [ -f "$build/driver.exe" ]; then
