@@ -14,7 +14,7 @@ target_link_libraries(unit_tests PRIVATE veilcap_fakes GTest::gtest GTest::gtest
 target_compile_options(unit_tests PRIVATE ${VEILCAP_WARNINGS})
 target_compile_definitions(unit_tests PRIVATE VEILCAP_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 include(GoogleTest)
-gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_TYPES NO_PRETTY_VALUES PROPERTIES TIMEOUT 120)
 
 if(VEILCAP_BENCH)
   find_package(benchmark QUIET)
