@@ -36,8 +36,8 @@ u16 MESSAGE_STATUS_MIC_MULTIPLE = kMicMultiple;
 u16 MESSAGE_STATUS_NEED_RESTART = kNeedRestart;
 u16 MESSAGE_STATUS_MIC_DEACTIVATE_FAILED = kMicDeactivateFailed;
 
-const std::array<MessageEntry, 13>& MessageTable() {
-  static const std::array<MessageEntry, 13> table = {{
+const std::vector<MessageEntry>& MessageTable() {
+  static const std::vector<MessageEntry> table = {
       {u"MESSAGE_TRANSLATOR_NAME", &MESSAGE_TRANSLATOR_NAME, kName},
       {u"MESSAGE_TRANSLATOR_EMAIL", &MESSAGE_TRANSLATOR_EMAIL, kEmail},
       {u"MESSAGE_DEVICES_STATUS_ACTIVE", &MESSAGE_DEVICES_STATUS_ACTIVE, kActive},
@@ -51,7 +51,8 @@ const std::array<MessageEntry, 13>& MessageTable() {
       {u"MESSAGE_STATUS_MIC_MULTIPLE", &MESSAGE_STATUS_MIC_MULTIPLE, kMicMultiple},
       {u"MESSAGE_STATUS_NEED_RESTART", &MESSAGE_STATUS_NEED_RESTART, kNeedRestart},
       {u"MESSAGE_STATUS_MIC_DEACTIVATE_FAILED", &MESSAGE_STATUS_MIC_DEACTIVATE_FAILED, kMicDeactivateFailed},
-  }};
+      // Texts added after 1.0.30 carry their English default as a fourth field.
+  };
   return table;
 }
 

@@ -2,7 +2,8 @@
 // two warnings. They hold German built-in texts from program start; a translation load replaces
 // them from the section "MESSAGES" of the current translation file.
 #pragma once
-#include <array>
+#include <cstddef>
+#include <vector>
 
 #include "core/text.h"
 
@@ -24,8 +25,13 @@ struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name
   u16* text;                    // the variable
   const char16_t* builtInText;  // German default
+  // English default of a text added after 1.0.30: a translation file that lacks the key (written
+  // for an older version) gets this one instead of an empty text. The first thirteen have none.
+  const char16_t* englishText = nullptr;
 };
-// The thirteen messages in the order a translation load fills them.
-const std::array<MessageEntry, 13>& MessageTable();
+// The messages in the order a translation load fills them: the thirteen of 1.0.30 first, then
+// the later ones.
+const std::vector<MessageEntry>& MessageTable();
+inline constexpr size_t kOriginalMessageCount = 13;
 // Puts every message back to its built-in text (what program start does).
 void Init_Messages();

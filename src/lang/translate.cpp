@@ -194,8 +194,12 @@ void LOAD_INTERNAL_ONLY(const u16& folder, const u16& language) {
 void LOAD_MESSAGES() {
   if (MessagesLoaded || !Lang) return;
   MessagesLoaded = true;
-  // A key the file lacks empties its message: the built-in text is not brought back.
-  for (const auto& m : MessageTable()) *m.text = Lang->Get_StringW(u"MESSAGES", m.key);
+  // A key the file lacks empties one of the original messages: the built-in text is not brought
+  // back. A later message falls back to its English text, so an older file shows no empty text.
+  for (const auto& m : MessageTable()) {
+    *m.text = Lang->Get_StringW(u"MESSAGES", m.key);
+    if (m.text->empty() && m.englishText) *m.text = m.englishText;
+  }
 }
 
 void SAVE_TRANSLATION_FROM_FORM(const u16& folder, const u16& language, const TComponent& window,
