@@ -7,14 +7,16 @@
 #include "app/startup.h"
 #include "platform/environment.h"
 #include "platform/runmode.h"
+#include "platform/win32/named_objects.h"
 
 namespace {
 constexpr wchar_t kMutexName[] = L"VVeilcap";
 
-// Owns the single-instance mutex until the process ends.
+// Owns the single-instance mutex until the process ends. It lives in the private namespace where
+// the system has one, so an unelevated program cannot create it first and keep Veilcap from starting.
 class InstanceMutex {
  public:
-  InstanceMutex() : handle_(CreateMutexW(nullptr, TRUE, kMutexName)), alreadyRunning_(GetLastError() == ERROR_ALREADY_EXISTS) {}
+  InstanceMutex() : handle_(CreateGuardedMutex(kMutexName, true, &alreadyRunning_)) {}
   ~InstanceMutex() {
     if (handle_) CloseHandle(handle_);
   }
@@ -23,8 +25,8 @@ class InstanceMutex {
   bool AlreadyRunning() const { return alreadyRunning_; }
 
  private:
+  bool alreadyRunning_ = false;
   HANDLE handle_;
-  bool alreadyRunning_;
 };
 
 void AskRunningInstanceToShow() {

@@ -182,6 +182,22 @@ void MainWindowView::UpdateTrayIcon(TrayIconKind icon, const u16& tooltip) {
   Shell_NotifyIconW(NIM_MODIFY, &nid);
 }
 
+void MainWindowView::ShowNotice(const u16& title, const u16& text) {
+  if (!hwnd_ || !trayAdded_) return;
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = hwnd_;
+  nid.uID = kTrayIconId;
+  nid.uFlags = NIF_INFO;
+  nid.dwInfoFlags = NIIF_USER | NIIF_LARGE_ICON;
+  nid.hBalloonIcon = appIcon_;
+  const size_t nt = std::min(title.size(), std::size(nid.szInfoTitle) - 1);
+  std::copy_n(reinterpret_cast<const wchar_t*>(title.data()), nt, nid.szInfoTitle);
+  const size_t nx = std::min(text.size(), std::size(nid.szInfo) - 1);
+  std::copy_n(reinterpret_cast<const wchar_t*>(text.data()), nx, nid.szInfo);
+  Shell_NotifyIconW(NIM_MODIFY, &nid);
+}
+
 void MainWindowView::RemoveTrayIcon() {
   if (!hwnd_ || !trayAdded_) return;
   NOTIFYICONDATAW nid{};

@@ -46,6 +46,7 @@ class MainWindowView final : public MainWindowHost {
   void AddTrayIcon(TrayIconKind icon, const u16& tooltip) override;
   void UpdateTrayIcon(TrayIconKind icon, const u16& tooltip) override;
   void RemoveTrayIcon() override;
+  void ShowNotice(const u16& title, const u16& text) override;
   void PopupMenu(TPopupMenu& menu, int x, int y) override;
   void WarningBox(const u16& text) override;
   void ErrorBox(const u16& text) override;
