@@ -32,7 +32,7 @@ class NoScreen final : public MainWindowHost {
   void AddTrayIcon(TrayIconKind, const u16&) override {}
   void UpdateTrayIcon(TrayIconKind, const u16&) override {}
   void RemoveTrayIcon() override {}
-  void PopupMenu(TPopupMenu&, int, int) override {}
+  TMenuItem* PopupMenu(TPopupMenu&, int, int) override { return nullptr; }
   void WarningBox(const u16&) override {}
   void ErrorBox(const u16&) override {}
   void Sleep(uint32_t) override {}
