@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <oleacc.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -206,6 +207,9 @@ TEST_F(KeyboardAccessE2E, TabSpaceAndEnterBlockTheKindsAndEscHides) {
   ASSERT_TRUE(TypeKeys(main, L"Escape"));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 5000)) << "Esc did not hide the window";
   EXPECT_TRUE(program.Running());
+  // Enter on the tray icon (what the shell reports for it) shows the window again.
+  TrayClick(main, NIN_KEYSELECT);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 5000));
 }
 
 TEST_F(KeyboardAccessE2E, ScreenReadersFindTheTogglesByNameAndHearABlock) {

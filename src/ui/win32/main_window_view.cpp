@@ -38,12 +38,6 @@ class BufferDC {
   HGDIOBJ old_;
 };
 
-bool HighContrastOn() {
-  HIGHCONTRASTW hc{};
-  hc.cbSize = sizeof(hc);
-  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
-}
-
 void AppendItems(HMENU menu, TMenuItem& parent, std::vector<TMenuItem*>& ids) {
   for (TMenuItem* item : parent.Items()) {
     if (!item->Visible) continue;
@@ -69,6 +63,12 @@ void AppendItems(HMENU menu, TMenuItem& parent, std::vector<TMenuItem*>& ids) {
   }
 }
 }  // namespace
+
+bool HighContrastOn() {
+  HIGHCONTRASTW hc{};
+  hc.cbSize = sizeof(hc);
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
+}
 
 MainWindowView::MainWindowView(HINSTANCE instance, std::vector<u16> args, MainWindowHooks hooks, TrayIcons icons,
                                HICON appIcon)

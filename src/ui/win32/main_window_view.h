@@ -110,6 +110,10 @@ class MainWindowView final : public MainWindowHost {
   UINT taskbarCreated_ = 0;
 };
 
+// Whether Windows' high-contrast mode is on: the windows then draw texts and their backgrounds in
+// the system colours.
+bool HighContrastOn();
+
 // Draws a link button at its place in dc (the layout decides positions and the automatic width).
 class TTarvoUnicodeSTButton;
 void PaintLinkButton(HDC dc, TTarvoUnicodeSTButton& button);
