@@ -1,6 +1,7 @@
 // The normal run: language, main window, message loop.
 #include "app/main_window.h"
 
+#include <objbase.h>
 #include <commctrl.h>
 
 #include "app/online_ui.h"
@@ -17,6 +18,20 @@ HICON SmallIcon(HINSTANCE instance, int id) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
 }
+
+// COM on the window thread, for the screen readers' objects the windows hand out.
+class ComSession {
+ public:
+  ComSession() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComSession() {
+    if (ok_) CoUninitialize();
+  }
+  ComSession(const ComSession&) = delete;
+  ComSession& operator=(const ComSession&) = delete;
+
+ private:
+  bool ok_;
+};
 
 // GDI+ for the lifetime of the windows.
 class GdiplusSession {
@@ -37,6 +52,7 @@ class GdiplusSession {
 void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
+  ComSession com;
   GdiplusSession gdiplus;
   InstallUiProviders();
   Choose_Language();

@@ -20,6 +20,19 @@ extern u16 MESSAGE_STATUS_CAM_MULTIPLE;  // "%1" and "%2" are filled by the read
 extern u16 MESSAGE_STATUS_MIC_MULTIPLE;
 extern u16 MESSAGE_STATUS_NEED_RESTART;
 extern u16 MESSAGE_STATUS_MIC_DEACTIVATE_FAILED;
+// What a screen reader says for the big pictures ("%1" working of "%2" watched devices) and the
+// title-bar buttons, and the name of a button's default action.
+extern u16 MESSAGE_ACCESS_CAM_ON;
+extern u16 MESSAGE_ACCESS_CAM_OFF;
+extern u16 MESSAGE_ACCESS_CAM_NONE;
+extern u16 MESSAGE_ACCESS_MIC_ON;
+extern u16 MESSAGE_ACCESS_MIC_OFF;
+extern u16 MESSAGE_ACCESS_MIC_NONE;
+extern u16 MESSAGE_ACCESS_MESSAGES;
+extern u16 MESSAGE_ACCESS_FEEDBACK;
+extern u16 MESSAGE_ACCESS_MINIMIZE;
+extern u16 MESSAGE_ACCESS_CLOSE;
+extern u16 MESSAGE_ACCESS_PRESS;
 
 struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name

@@ -73,6 +73,8 @@ class TForm_VCP_Devices : public TComponent {
   std::function<void()> RepaintStatus;
   // The view rebuilds its rows.
   std::function<void()> OnNodesChanged;
+  // The view shows the window's title and column headers again (after a language change).
+  std::function<void()> OnTextsChanged;
 };
 
 // The one detected-devices window of the program, created at start after the main window.

@@ -65,7 +65,11 @@ void Tray_LangClick(TMenuItem& item, const LanguageMenuTargets& targets) {
   const u16 folder = AppFolder + u"\\translation";
   LOAD_INTERNAL_ONLY(folder, CurrentLanguage);
   if (targets.mainWindow) LOAD_TRANSLATION_TO_FORM(folder, CurrentLanguage, *targets.mainWindow);
-  if (Form_VCP_Devices) LOAD_TRANSLATION_TO_FORM(folder, CurrentLanguage, *Form_VCP_Devices);
+  if (Form_VCP_Devices) {
+    LOAD_TRANSLATION_TO_FORM(folder, CurrentLanguage, *Form_VCP_Devices);
+    // The devices window may be open (the tray menu works while it is): it shows the new texts now.
+    if (Form_VCP_Devices->OnTextsChanged) Form_VCP_Devices->OnTextsChanged();
+  }
   if (targets.textsChanged) targets.textsChanged();
   if (targets.repaintStatus) targets.repaintStatus();
 }

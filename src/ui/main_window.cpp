@@ -355,25 +355,74 @@ TPoint TForm_Veilcap::TitleMenuPosition(const TControl& button) {
   return {w.x + button.Left, w.y + button.Top + kTitleButtonSize};
 }
 
+TControl* TForm_Veilcap::ControlAt(int x, int y) const {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+    TControl* c = *it;
+    if (!c->Visible || !c->Contains(x, y)) continue;
+    if (c == Image_RebootNeed_cam || c == Label_RebootNeed_Cam || c == Image_RebootNeed_mic || c == Label_RebootNeed_Mic)
+      return nullptr;  // a marker only informs
+    const bool clickable = dynamic_cast<const TPellamMouseImage3State*>(c) || (dynamic_cast<const TLabel*>(c) && c->OnClick);
+    if (clickable || c == Image_Logo) return c;
+  }
+  return nullptr;
+}
+
+std::vector<TPellamMouseImage3State*> TForm_Veilcap::FocusOrder() const {
+  return {PellamMouseImage3State_WebCam,   PellamMouseImage3State_Mic,     PellamMouseImage3State_IM,
+          PellamMouseImage3State_Feedback, PellamMouseImage3State_Options, PellamMouseImage3State_Help,
+          PellamMouseImage3State_Minimize, PellamMouseImage3State_Close};
+}
+
+u16 TForm_Veilcap::AccessibleName(const TControl& c) const {
+  const bool cam = &c == PellamMouseImage3State_WebCam;
+  if (cam || &c == PellamMouseImage3State_Mic) {
+    // Before the first search the counts mean nothing yet: the wait text, as the status line says.
+    if (!searched_ || !Veilcap) return MESSAGE_STATUS_PLEASEWAIT;
+    if (cam)
+      return Side_AccessibleName(CamCounters(*Veilcap), {MESSAGE_ACCESS_CAM_ON, MESSAGE_ACCESS_CAM_OFF, MESSAGE_ACCESS_CAM_NONE},
+                                 Label_RebootNeed_Cam->Text());
+    return Side_AccessibleName(MicCounters(*Veilcap), {MESSAGE_ACCESS_MIC_ON, MESSAGE_ACCESS_MIC_OFF, MESSAGE_ACCESS_MIC_NONE},
+                               Label_RebootNeed_Mic->Text());
+  }
+  if (&c == PellamMouseImage3State_IM) return MESSAGE_ACCESS_MESSAGES;
+  if (&c == PellamMouseImage3State_Feedback) return MESSAGE_ACCESS_FEEDBACK;
+  if (&c == PellamMouseImage3State_Options) return Tray_Options->Caption.value_or(u"");
+  if (&c == PellamMouseImage3State_Help) return MenuItem_help_Help->Caption.value_or(u"");
+  if (&c == PellamMouseImage3State_Minimize) return MESSAGE_ACCESS_MINIMIZE;
+  if (&c == PellamMouseImage3State_Close) return MESSAGE_ACCESS_CLOSE;
+  return {};
+}
+
 void TForm_Veilcap::Image_LogoMouseDown() { Host.BeginWindowDrag(); }
 void TForm_Veilcap::PellamMouseImage3State_CloseClick() { Host.Hide(); }
 void TForm_Veilcap::PellamMouseImage3State_MinimizeClick() { Host.Hide(); }
 
-void TForm_Veilcap::PellamMouseImage3State_HelpClick() {
-  const TPoint p = TitleMenuPosition(*PellamMouseImage3State_Help);
-  Host.PopupMenu(*AdvPopupMenu_Help, p.x, p.y);
+void TForm_Veilcap::RunMenu(TPopupMenu& menu, int x, int y) {
+  if (TMenuItem* chosen = Host.PopupMenu(menu, x, y)) chosen->Click();
 }
 
+void TForm_Veilcap::Tray_ContextMenu(int x, int y) { RunMenu(*AdvPopupMenu_Tray, x, y); }
+
+void TForm_Veilcap::PellamMouseImage3State_HelpClick() {
+  const TPoint p = TitleMenuPosition(*PellamMouseImage3State_Help);
+  RunMenu(*AdvPopupMenu_Help, p.x, p.y);
+}
+
+// The settings button shows the tray menu without its first item. The item is back as soon as the
+// menu has closed, before the chosen command runs: a command that opens a window of its own (the
+// devices window) would otherwise leave the tray menu without it for as long as that window is open.
 void TForm_Veilcap::PellamMouseImage3State_OptionsClick() {
   const TPoint p = TitleMenuPosition(*PellamMouseImage3State_Options);
   Tray_Show->Visible = false;
+  TMenuItem* chosen = nullptr;
   try {
-    Host.PopupMenu(*AdvPopupMenu_Tray, p.x, p.y);
+    chosen = Host.PopupMenu(*AdvPopupMenu_Tray, p.x, p.y);
   } catch (...) {
     Tray_Show->Visible = true;
     throw;
   }
   Tray_Show->Visible = true;
+  if (chosen) chosen->Click();
 }
 
 void TForm_Veilcap::PellamMouseImage3State_FeedbackClick() {
@@ -383,7 +432,7 @@ void TForm_Veilcap::PellamMouseImage3State_FeedbackClick() {
 void TForm_Veilcap::PellamMouseImage3State_IMClick() {
   if (!OnlineReady()) return;
   const TPoint p = TitleMenuPosition(*PellamMouseImage3State_IM);
-  Host.PopupMenu(*AdvPopupMenu_IM, p.x, p.y);
+  RunMenu(*AdvPopupMenu_IM, p.x, p.y);
 }
 
 void TForm_Veilcap::MenuItem_help_HelpClick() { Open_OnlineHelp(u"main"); }

@@ -41,9 +41,9 @@ class MainWindowHost {
   // A notice from the notification-area icon (a balloon or toast with the program's icon); does
   // nothing while the icon is not there. Never waits for the user.
   virtual void ShowNotice(const u16& title, const u16& text) = 0;
-  // Opens the menu with its top-left corner at the screen point and returns when it has closed;
-  // the chosen item's Click has run by then.
-  virtual void PopupMenu(TPopupMenu& menu, int x, int y) = 0;
+  // Opens the menu with its top-left corner at the screen point and returns when it has closed:
+  // the chosen item, or nullptr. The item's command has not run yet; the caller runs it.
+  virtual TMenuItem* PopupMenu(TPopupMenu& menu, int x, int y) = 0;
   virtual void WarningBox(const u16& text) = 0;  // modal, warning icon, OK
   virtual void ErrorBox(const u16& text) = 0;    // modal, error icon, OK
   virtual void Sleep(uint32_t ms) = 0;
@@ -115,6 +115,19 @@ class TForm_Veilcap : public TComponent {
   void Tray_Flag_StartWithWindowsClick();
   void Tray_QuitClick();
 
+  // The tray menu at a screen point (the tray icon's context menu), then the chosen command.
+  void Tray_ContextMenu(int x, int y);
+
+  // The control the pointer acts on at a client point: a picture button or a clickable text,
+  // or the banner (which drags the window); nullptr for everything else. A visible restart
+  // marker covers what lies under it.
+  TControl* ControlAt(int x, int y) const;
+  // The controls the keyboard reaches, in Tab order: webcam, microphone, then the title-bar
+  // buttons from left to right (hidden ones included; the view skips them).
+  std::vector<TPellamMouseImage3State*> FocusOrder() const;
+  // What a screen reader calls a picture button in the current language (empty for others).
+  u16 AccessibleName(const TControl& c) const;
+
   // Top-left corner of a title-bar menu: the button's lower-left corner on the screen.
   TPoint TitleMenuPosition(const TControl& button);
   // Where the window shows: 16 px from the right and 48 px from the bottom edge of the screen.
@@ -181,6 +194,7 @@ class TForm_Veilcap : public TComponent {
   void PaintSide(const SideCounters& counters, const SideTexts& texts, const SidePictures& pictures,
                  TPellamMouseImage3State& button, TLabel& label, TImage& rebootImage, TLabel& rebootLabel);
   bool OnlineReady() const;
+  void RunMenu(TPopupMenu& menu, int x, int y);
 
   std::vector<u16> args_;
   std::vector<TControl*> controls_;

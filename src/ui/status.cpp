@@ -29,6 +29,16 @@ SideStatus Decide_SideStatus(const SideCounters& c, const SideTexts& texts, cons
   return s;
 }
 
+u16 Side_AccessibleName(const SideCounters& c, const SideNameTexts& texts, const u16& restartText) {
+  u16 name;
+  if (c.current <= 0)
+    name = texts.none;
+  else
+    name = Fill_CountTemplate(c.active > 0 ? texts.on : texts.off, c.active, c.current);
+  if (c.rebootRequired > 0 && !restartText.empty()) name += u" " + restartText;
+  return name;
+}
+
 TrayIconKind Choose_TrayIcon(int32_t camState, int32_t micState) {
   if (camState == kStateNoDevice && micState == kStateNoDevice) return TrayIconKind::NoDevice;
   if (camState == kStateOn && micState == kStateOn) return TrayIconKind::On;

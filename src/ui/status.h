@@ -45,6 +45,18 @@ enum class TrayIconKind { Normal, On, Off, NoDevice };
 // White without any device, green with both kinds on, red with both off, light blue otherwise.
 TrayIconKind Choose_TrayIcon(int32_t camState, int32_t micState);
 
+// The three sentences a screen reader says for one big picture, each with "%1" (working devices)
+// and "%2" (watched devices) where it counts them.
+struct SideNameTexts {
+  u16 on;    // some work: a press blocks them (MESSAGE_ACCESS_CAM_ON / _MIC_)
+  u16 off;   // all are off: a press unblocks them
+  u16 none;  // no watched device: the picture does nothing
+};
+
+// The accessible name of a big picture: the sentence for its state with the counts filled in, and
+// the restart text after a blank while a device waits for a restart.
+u16 Side_AccessibleName(const SideCounters& c, const SideNameTexts& texts, const u16& restartText);
+
 // Tooltip of the tray icon: the title and one line per device kind, in the current language's
 // words (the count texts, also for a single device, or the not-found text).
 u16 TrayTooltip(const u16& title, const SideCounters& cams, const SideTexts& camTexts,

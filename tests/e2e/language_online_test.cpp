@@ -182,7 +182,21 @@ TEST_F(LanguageOnlineE2E, GermanToEnglishFromTheTrayMenuAtOnceAndAtTheNextStart)
   ASSERT_TRUE(StatusIs(main, L"Keine Webcam angeschlossen"));
   ASSERT_TRUE(WaitFor([&] { return TrayIconExists(main); }, 10000));
 
+  // The detected-devices window is open while the language changes (the tray menu still works).
   HWND menu = OpenTrayMenu(main, program.Pid());
+  ASSERT_NE(menu, nullptr) << "the tray menu did not open";
+  MenuKey(menu, VK_DOWN);
+  MenuKey(menu, VK_DOWN);  // "Entdeckte Geräte"
+  MenuKey(menu, VK_RETURN);
+  HWND devices = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    return (devices = FindTopWindow(L"TForm_VCP_Devices", program.Pid())) != nullptr && IsWindowVisible(devices);
+  }, 5000)) << "the devices window did not open";
+  wchar_t title[64] = {};
+  GetWindowTextW(devices, title, 64);
+  EXPECT_STREQ(title, L"Entdeckte Ger\u00e4te");
+
+  menu = OpenTrayMenu(main, program.Pid());
   ASSERT_NE(menu, nullptr) << "the tray menu did not open";
   for (int i = 0; i < 7; ++i) MenuKey(menu, VK_DOWN);  // "Sprache"
   MenuKey(menu, VK_RIGHT);                             // its first language: Czech
@@ -197,9 +211,18 @@ TEST_F(LanguageOnlineE2E, GermanToEnglishFromTheTrayMenuAtOnceAndAtTheNextStart)
   EXPECT_FALSE(SaveScreenshot(L"language_submenu_flags.png", both).empty());
   MenuKey(languages, VK_RETURN);
 
-  // At once: the status text comes from the English messages, the choice is stored.
+  // At once: the status text comes from the English messages, the choice is stored, and the open
+  // devices window has its English title and column headers (look at the picture).
   EXPECT_TRUE(StatusIs(main, L"No webcam connected"));
   EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kLanguageKey, kForced), L"en-us");
+  EXPECT_TRUE(IsWindowVisible(devices));
+  GetWindowTextW(devices, title, 64);
+  EXPECT_STREQ(title, L"Detected devices");
+  Sleep(300);
+  EXPECT_FALSE(SaveScreenshot(L"devices_window_after_switch.png", Around(devices, 4)).empty());
+  PostMessageW(devices, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(devices) && IsWindowEnabled(main); }, 5000));
+
   // The tray menu reads English now (look at the picture).
   menu = OpenTrayMenu(main, program.Pid());
   ASSERT_NE(menu, nullptr);
@@ -208,11 +231,9 @@ TEST_F(LanguageOnlineE2E, GermanToEnglishFromTheTrayMenuAtOnceAndAtTheNextStart)
   MenuKey(menu, VK_DOWN);
   MenuKey(menu, VK_DOWN);  // "Detected devices"
   MenuKey(menu, VK_RETURN);
-  HWND devices = nullptr;
   ASSERT_TRUE(WaitFor([&] {
     return (devices = FindTopWindow(L"TForm_VCP_Devices", program.Pid())) != nullptr && IsWindowVisible(devices);
   }, 5000)) << "the devices window did not open";
-  wchar_t title[64] = {};
   GetWindowTextW(devices, title, 64);
   EXPECT_STREQ(title, L"Detected devices");
   PostMessageW(devices, WM_CLOSE, 0, 0);

@@ -86,6 +86,12 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_STATUS_PLEASEWAIT",        "MESSAGE_STATUS_CAM_MULTIPLE",
     "MESSAGE_STATUS_MIC_MULTIPLE",      "MESSAGE_STATUS_NEED_RESTART",
     "MESSAGE_STATUS_MIC_DEACTIVATE_FAILED",
+    "MESSAGE_ACCESS_CAM_ON",            "MESSAGE_ACCESS_CAM_OFF",
+    "MESSAGE_ACCESS_CAM_NONE",          "MESSAGE_ACCESS_MIC_ON",
+    "MESSAGE_ACCESS_MIC_OFF",           "MESSAGE_ACCESS_MIC_NONE",
+    "MESSAGE_ACCESS_MESSAGES",          "MESSAGE_ACCESS_FEEDBACK",
+    "MESSAGE_ACCESS_MINIMIZE",          "MESSAGE_ACCESS_CLOSE",
+    "MESSAGE_ACCESS_PRESS",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

@@ -33,7 +33,7 @@ class NoScreen final : public MainWindowHost {
   void UpdateTrayIcon(TrayIconKind, const u16&) override {}
   void RemoveTrayIcon() override {}
   void ShowNotice(const u16&, const u16&) override {}
-  void PopupMenu(TPopupMenu&, int, int) override {}
+  TMenuItem* PopupMenu(TPopupMenu&, int, int) override { return nullptr; }
   void WarningBox(const u16&) override {}
   void ErrorBox(const u16&) override {}
   void Sleep(uint32_t) override {}

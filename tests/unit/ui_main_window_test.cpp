@@ -52,12 +52,12 @@ class RecordingHost final : public MainWindowHost {
   void ShowNotice(const u16& title, const u16& text) override {
     log.push_back("notice " + ToUtf8(title) + ": " + ToUtf8(text));
   }
-  void PopupMenu(TPopupMenu& menu, int x, int y) override {
+  TMenuItem* PopupMenu(TPopupMenu& menu, int x, int y) override {
     std::string items;
     for (TMenuItem* i : menu.Items())
       if (i->Visible) items += ToUtf8(i->Name) + " ";
     log.push_back("popup " + ToUtf8(menu.Name) + " at " + std::to_string(x) + "," + std::to_string(y) + ": " + items);
-    if (choose) choose(menu);
+    return choose ? choose(menu) : nullptr;
   }
   void WarningBox(const u16& text) override { log.push_back("warning " + ToUtf8(text)); }
   void ErrorBox(const u16& text) override { log.push_back("error " + ToUtf8(text)); }
@@ -72,7 +72,7 @@ class RecordingHost final : public MainWindowHost {
   int trayFailures = 0;
   TrayIconKind trayIcon = TrayIconKind::Normal;
   u16 tooltip;
-  std::function<void(TPopupMenu&)> choose;
+  std::function<TMenuItem*(TPopupMenu&)> choose;
   std::vector<std::string> log;
 };
 
@@ -464,3 +464,91 @@ TEST_F(MainWindowTest, DevicesItemIsDisabledWhileTheDevicesWindowIsOpenAndRefres
   EXPECT_TRUE(f->Tray_ShowDevices->Enabled);
 }
 }  // namespace
+
+TEST_F(MainWindowTest, OptionsMenuHasItsShowItemBackBeforeTheChosenCommandRuns) {
+  bool showItemDuringCommand = false;
+  int commands = 0;
+  hooks.ShowDevicesModal = [&] {
+    ++commands;
+    showItemDuringCommand = form->Tray_Show->Visible;
+  };
+  TForm_Veilcap& f = Form();
+  host.choose = [&](TPopupMenu& menu) {
+    EXPECT_EQ(&menu, f.AdvPopupMenu_Tray);
+    return f.Tray_ShowDevices;
+  };
+  f.PellamMouseImage3State_OptionsClick();
+  EXPECT_EQ(commands, 1);
+  EXPECT_TRUE(showItemDuringCommand) << "the devices window opened while the tray menu lacked its show item";
+  // The tray icon's context menu runs its chosen command the same way; closing without a choice runs none.
+  f.Tray_ContextMenu(10, 20);
+  EXPECT_EQ(commands, 2);
+  host.choose = nullptr;
+  f.Tray_ContextMenu(10, 20);
+  EXPECT_EQ(commands, 2);
+  EXPECT_EQ(host.log.back().rfind("popup AdvPopupMenu_Tray at 10,20: Tray_Show ", 0), 0u) << host.log.back();
+}
+
+TEST_F(MainWindowTest, PointerTargetsAndRestartMarkersThatSwallowClicks) {
+  TForm_Veilcap& f = Form();
+  struct Case {
+    int x, y;
+    bool markers;
+    TControl* want;
+  };
+  const Case cases[] = {
+      {136, 170, false, f.PellamMouseImage3State_WebCam},
+      {136, 219, false, f.Label_Status_Cam},  // the status text does what the picture does
+      {360, 170, false, f.PellamMouseImage3State_Mic},
+      {482, 20, false, f.PellamMouseImage3State_Close},
+      {290, 20, false, f.Image_Logo},  // the hidden message button leaves the banner, which drags
+      {10, 320, false, nullptr},
+      // Restart markers: picture and text lie on the big pictures and take the click for nothing.
+      {100, 116, false, f.PellamMouseImage3State_WebCam},
+      {100, 116, true, nullptr},
+      {52, 118, true, nullptr},
+      {300, 110, true, nullptr},
+      {136, 170, true, f.PellamMouseImage3State_WebCam},
+  };
+  for (const Case& c : cases) {
+    for (TControl* m : {static_cast<TControl*>(f.Image_RebootNeed_cam), static_cast<TControl*>(f.Label_RebootNeed_Cam),
+                        static_cast<TControl*>(f.Image_RebootNeed_mic), static_cast<TControl*>(f.Label_RebootNeed_Mic)})
+      m->Visible = c.markers;
+    TControl* got = f.ControlAt(c.x, c.y);
+    EXPECT_EQ(got, c.want) << c.x << "," << c.y << " markers " << c.markers << ": "
+                           << (got ? ToUtf8(got->Name) : std::string("nothing"));
+  }
+}
+
+TEST_F(MainWindowTest, AccessibleNamesSayKindStateAndWhatAPressDoes) {
+  TForm_Veilcap& f = Form();
+  EXPECT_EQ(ToUtf8(f.AccessibleName(*f.PellamMouseImage3State_WebCam)), "Bitte warten...") << "no counts before the search";
+  f.Button_RefreshClick();
+  SetCounts(2, 2, 1, 0);
+  f.Veilcap->reboot_required_mics = 1;
+  std::vector<std::string> announced;
+  f.PellamMouseImage3State_WebCam->Changed = [&](TControl& c) { announced.push_back(ToUtf8(f.AccessibleName(c))); };
+  f.Repaint_Status();
+  ASSERT_FALSE(announced.empty()) << "the view hears of the new state";
+  EXPECT_EQ(announced.back(), "Webcams: 2 von 2 bereit. Dr\xC3\xBC" "cken zum Sperren.");
+  const std::pair<TControl*, const char*> names[] = {
+      {f.PellamMouseImage3State_Mic, "Mikrofone: 0 von 1 bereit. Dr\xC3\xBC" "cken zum Freigeben. Neustart n\xC3\xB6tig"},
+      {f.PellamMouseImage3State_IM, "Nachrichten"},
+      {f.PellamMouseImage3State_Feedback, "Feedback"},
+      {f.PellamMouseImage3State_Options, "Optionen"},
+      {f.PellamMouseImage3State_Help, "Hilfe"},
+      {f.PellamMouseImage3State_Minimize, "Minimieren"},
+      {f.PellamMouseImage3State_Close, "Schlie\xC3\x9F" "en"},
+      {f.Label_Status_Cam, ""},
+  };
+  for (const auto& [control, name] : names) EXPECT_EQ(ToUtf8(f.AccessibleName(*control)), name) << ToUtf8(control->Name);
+  SetCounts(0, 0, 1, 0);
+  f.Repaint_Status();
+  EXPECT_EQ(announced.back(), "Webcams: keine angeschlossen.");
+  // Every picture button is in the keyboard's order, the big pictures first.
+  const auto order = f.FocusOrder();
+  ASSERT_EQ(order.size(), 8u);
+  EXPECT_EQ(order[0], f.PellamMouseImage3State_WebCam);
+  EXPECT_EQ(order[1], f.PellamMouseImage3State_Mic);
+  for (size_t i = 3; i < order.size(); ++i) EXPECT_LT(order[i - 1]->Left, order[i]->Left) << "title bar left to right";
+}

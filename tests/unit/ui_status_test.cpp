@@ -5,6 +5,9 @@
 
 namespace {
 const SideTexts kGermanCam{u"Keine Webcam angeschlossen", u"%1/%2 Webcams bereit"};
+const SideNameTexts kGermanCamNames{u"Webcams: %1 von %2 bereit. Dr\u00fccken zum Sperren.",
+                                    u"Webcams: %1 von %2 bereit. Dr\u00fccken zum Freigeben.",
+                                    u"Webcams: keine angeschlossen."};
 
 struct SideCase {
   int32_t n, a, r;
@@ -13,6 +16,7 @@ struct SideCase {
   bool enabled;
   const char16_t* text;
   bool marker;
+  const char16_t* name;  // what a screen reader says: the state and what a press does
 };
 
 class StatusTable : public ::testing::TestWithParam<SideCase> {};
@@ -25,20 +29,30 @@ TEST_P(StatusTable, DecidesPictureTextAndMarkers) {
   EXPECT_EQ(s.buttonEnabled, c.enabled);
   EXPECT_EQ(ToUtf8(s.text), ToUtf8(c.text));
   EXPECT_EQ(s.rebootMarkerVisible, c.marker);
+  EXPECT_EQ(ToUtf8(Side_AccessibleName({c.n, c.a, c.r, u"Integrated Camera"}, kGermanCamNames, u"Neustart n\u00f6tig")),
+            ToUtf8(c.name));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StatusTable,
     ::testing::Values(
-        SideCase{0, 0, 0, 0, u"\\cam-disabled.bmp", false, u"Keine Webcam angeschlossen", false},
-        SideCase{1, 1, 0, 1, u"\\cam-on.bmp", true, u"Integrated Camera", false},
-        SideCase{2, 1, 0, 1, u"\\cam-on.bmp", true, u"1/2 Webcams bereit", false},
-        SideCase{3, 3, 0, 1, u"\\cam-on.bmp", true, u"3/3 Webcams bereit", false},
-        SideCase{1, 0, 0, 2, u"\\cam-off.bmp", true, u"Integrated Camera", false},
-        SideCase{2, 0, 0, 2, u"\\cam-off.bmp", true, u"0/2 Webcams bereit", false},
-        // A pending restart shows the marker whatever the state.
-        SideCase{1, 1, 1, 1, u"\\cam-on.bmp", true, u"Integrated Camera", true},
-        SideCase{2, 0, 2, 2, u"\\cam-off.bmp", true, u"0/2 Webcams bereit", true}));
+        SideCase{0, 0, 0, 0, u"\\cam-disabled.bmp", false, u"Keine Webcam angeschlossen", false,
+                 u"Webcams: keine angeschlossen."},
+        SideCase{1, 1, 0, 1, u"\\cam-on.bmp", true, u"Integrated Camera", false,
+                 u"Webcams: 1 von 1 bereit. Dr\u00fccken zum Sperren."},
+        SideCase{2, 1, 0, 1, u"\\cam-on.bmp", true, u"1/2 Webcams bereit", false,
+                 u"Webcams: 1 von 2 bereit. Dr\u00fccken zum Sperren."},
+        SideCase{3, 3, 0, 1, u"\\cam-on.bmp", true, u"3/3 Webcams bereit", false,
+                 u"Webcams: 3 von 3 bereit. Dr\u00fccken zum Sperren."},
+        SideCase{1, 0, 0, 2, u"\\cam-off.bmp", true, u"Integrated Camera", false,
+                 u"Webcams: 0 von 1 bereit. Dr\u00fccken zum Freigeben."},
+        SideCase{2, 0, 0, 2, u"\\cam-off.bmp", true, u"0/2 Webcams bereit", false,
+                 u"Webcams: 0 von 2 bereit. Dr\u00fccken zum Freigeben."},
+        // A pending restart shows the marker whatever the state, and the name says so.
+        SideCase{1, 1, 1, 1, u"\\cam-on.bmp", true, u"Integrated Camera", true,
+                 u"Webcams: 1 von 1 bereit. Dr\u00fccken zum Sperren. Neustart n\u00f6tig"},
+        SideCase{2, 0, 2, 2, u"\\cam-off.bmp", true, u"0/2 Webcams bereit", true,
+                 u"Webcams: 0 von 2 bereit. Dr\u00fccken zum Freigeben. Neustart n\u00f6tig"}));
 
 TEST(StatusTexts, MicrophoneSideUsesItsOwnPicturesAndTexts) {
   const SideTexts mic{u"Kein Mikrofon angeschlossen", u"%1/%2 Mikrofone bereit"};

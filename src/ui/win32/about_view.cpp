@@ -189,7 +189,7 @@ void AboutDialogView::MouseLeft() {
 void AboutDialogView::PaintCredits(HDC dc) {
   const TControl& box = *model_.HTMLabel1;
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(0, 0, 0));
+  SetTextColor(dc, HighContrastOn() ? GetSysColor(COLOR_WINDOWTEXT) : RGB(0, 0, 0));
   HGDIOBJ old = SelectObject(dc, font_);
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
@@ -214,7 +214,7 @@ void AboutDialogView::PaintCredits(HDC dc) {
 void AboutDialogView::PaintBackground(HDC dc, int left, int top) {
   RECT all{0, 0, kAboutClientWidth, kAboutClientHeight};
   OffsetRect(&all, -left, -top);
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  FillRect(dc, &all, HighContrastOn() ? GetSysColorBrush(COLOR_WINDOW) : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   if (!background_) return;
   BITMAP bm{};
   GetObjectW(background_, sizeof(bm), &bm);

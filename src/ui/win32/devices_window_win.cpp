@@ -88,11 +88,13 @@ void DrawOwnIcon(HDC dc, OwnIcon kind) {
 DevicesWindowView::DevicesWindowView(TForm_VCP_Devices& model) : model_(model) {
   Create();
   model_.OnNodesChanged = [this] { RebuildRows(); };
+  model_.OnTextsChanged = [this] { ApplyTexts(); };
   RebuildRows();
 }
 
 DevicesWindowView::~DevicesWindowView() {
   model_.OnNodesChanged = nullptr;
+  model_.OnTextsChanged = nullptr;
   if (window_) DestroyWindow(window_);
   if (icons_) ImageList_Destroy(icons_);
   if (classImages_) SetupDiDestroyClassImageList(reinterpret_cast<SP_CLASSIMAGELIST_DATA*>(classImageData_));

@@ -32,7 +32,12 @@ void PaintLinkButton(HDC dc, TTarvoUnicodeSTButton& b) {
       DrawPicture(g, b.GlyphRightSide, At(origin, l.rightGlyph, b.GlyphRightSide.Width(), b.GlyphRightSide.Height()),
                   false, false, true);
   }
-  if (l.drawText) {
+  if (l.drawText && HighContrastOn()) {
+    // High contrast: the system's link colour, no shadow.
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_HOTLIGHT));
+    TextOutW(dc, origin.x + l.text.x, origin.y + l.text.y, W(caption), int(caption.size()));
+  } else if (l.drawText) {
     SetBkMode(dc, TRANSPARENT);
     if (l.drawShadow) {
       SetTextColor(dc, RGB((b.ShadowColor >> 16) & 0xFF, (b.ShadowColor >> 8) & 0xFF, b.ShadowColor & 0xFF));

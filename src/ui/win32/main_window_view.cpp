@@ -8,6 +8,7 @@
 #include "core/win32/windows_seams.h"
 #include "platform/environment.h"
 #include "platform/runmode.h"
+#include "ui/win32/accessible_button.h"
 #include "ui/win32/gdiplus_images.h"
 #include "ui/win32/guard.h"
 #include "ui/win32/menu_images.h"
@@ -37,10 +38,6 @@ class BufferDC {
   HGDIOBJ old_;
 };
 
-bool IsInteractive(const TControl& c) {
-  return dynamic_cast<const TPellamMouseImage3State*>(&c) || (dynamic_cast<const TLabel*>(&c) && c.OnClick);
-}
-
 void AppendItems(HMENU menu, TMenuItem& parent, std::vector<TMenuItem*>& ids) {
   for (TMenuItem* item : parent.Items()) {
     if (!item->Visible) continue;
@@ -66,6 +63,12 @@ void AppendItems(HMENU menu, TMenuItem& parent, std::vector<TMenuItem*>& ids) {
   }
 }
 }  // namespace
+
+bool HighContrastOn() {
+  HIGHCONTRASTW hc{};
+  hc.cbSize = sizeof(hc);
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
+}
 
 MainWindowView::MainWindowView(HINSTANCE instance, std::vector<u16> args, MainWindowHooks hooks, TrayIcons icons,
                                HICON appIcon)
@@ -99,6 +102,14 @@ bool MainWindowView::Create() {
   lc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   lc.lpszClassName = kLabelClassName;
   RegisterClassExW(&lc);
+  WNDCLASSEXW bc{};
+  bc.cbSize = sizeof(bc);
+  bc.lpfnWndProc = ButtonProc;
+  bc.hInstance = instance_;
+  bc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  bc.lpszClassName = kPictureButtonClassName;
+  RegisterClassExW(&bc);
+  ReadColours();
 
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   // Centred on the desktop until it is shown at the lower right.
@@ -118,6 +129,20 @@ bool MainWindowView::Create() {
                              label->W(), label->Height, hwnd_, reinterpret_cast<HMENU>(INT_PTR(id)), instance_, nullptr);
     SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     labels_[label] = w;
+  }
+  // The picture buttons lie under the texts (the status lines sit on the big pictures), in Tab order.
+  const auto order = form_->FocusOrder();
+  const int ids[] = {kIdButtonWebCam, kIdButtonMic,  kIdButtonIM,       kIdButtonFeedback,
+                     kIdButtonOptions, kIdButtonHelp, kIdButtonMinimize, kIdButtonClose};
+  for (size_t i = 0; i < order.size() && i < std::size(ids); ++i) {
+    TControl* b = order[i];
+    HWND w = CreateWindowExW(0, kPictureButtonClassName, W(form_->AccessibleName(*b)),
+                             WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | (b->Visible ? WS_VISIBLE : 0), b->Left, b->Top,
+                             b->W(), b->Height, hwnd_, reinterpret_cast<HMENU>(INT_PTR(ids[i])), instance_, nullptr);
+    if (!w) continue;
+    SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    buttons_.emplace_back(b, w);
   }
   for (TControl* c : form_->Controls()) c->Changed = [this](TControl& changed) { ControlChanged(changed); };
   return true;
@@ -208,8 +233,8 @@ void MainWindowView::RemoveTrayIcon() {
   trayAdded_ = false;
 }
 
-void MainWindowView::PopupMenu(TPopupMenu& menu, int x, int y) {
-  if (!hwnd_) return;
+TMenuItem* MainWindowView::PopupMenu(TPopupMenu& menu, int x, int y) {
+  if (!hwnd_) return nullptr;
   std::vector<TMenuItem*> ids;
   HMENU h = CreatePopupMenu();
   AppendItems(h, menu, ids);
@@ -219,7 +244,7 @@ void MainWindowView::PopupMenu(TPopupMenu& menu, int x, int y) {
                                             hwnd_, nullptr));
   PostMessageW(hwnd_, WM_NULL, 0, 0);
   DestroyMenu(h);
-  if (chosen >= 1 && chosen <= ids.size()) ids[chosen - 1]->Click();
+  return chosen >= 1 && chosen <= ids.size() ? ids[chosen - 1] : nullptr;
 }
 
 void MainWindowView::WarningBox(const u16& text) { MessageBoxW(hwnd_, W(text), W(AppTitle), MB_OK | MB_ICONWARNING); }
@@ -259,17 +284,36 @@ void MainWindowView::ControlChanged(TControl& c) {
     InvalidateRect(w, nullptr, FALSE);
     return;
   }
+  for (const auto& [button, w] : buttons_)
+    if (button == &c) UpdateButton(c, w);
   RECT r = ControlRect(c);
   InflateRect(&r, 1, 1);  // a pressed button may have moved by one pixel
   RedrawWindow(hwnd_, &r, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
+// A button window follows its control: shown while the control is, named for screen readers in
+// the current language and state (readers hear of a new name at once).
+void MainWindowView::UpdateButton(TControl& button, HWND w) {
+  if (!button.Visible && GetFocus() == w) SetFocus(hwnd_);
+  ShowWindow(w, button.Visible ? SW_SHOWNA : SW_HIDE);
+  const u16 name = form_->AccessibleName(button);
+  wchar_t current[512] = {};
+  GetWindowTextW(w, current, int(std::size(current)));
+  if (FromW(current) != name) {
+    SetWindowTextW(w, W(name));
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, w, OBJID_CLIENT, CHILDID_SELF);
+  }
+}
+
+void MainWindowView::ReadColours() { highContrast_ = HighContrastOn(); }
+
 void MainWindowView::PaintBackdrop(HDC dc, const RECT& area) {
-  HBRUSH bg = CreateSolidBrush(ToColorRef(kMainBackground));
+  // In high contrast the system's window colours replace the fixed light background.
+  HBRUSH bg = CreateSolidBrush(highContrast_ ? GetSysColor(COLOR_WINDOW) : ToColorRef(kMainBackground));
   FillRect(dc, &area, bg);
   DeleteObject(bg);
   // Shape1: the one-pixel black frame of the borderless window.
-  HBRUSH frame = CreateSolidBrush(RGB(0, 0, 0));
+  HBRUSH frame = CreateSolidBrush(highContrast_ ? GetSysColor(COLOR_WINDOWTEXT) : RGB(0, 0, 0));
   const RECT all = ControlRect(*form_->Shape1);
   FrameRect(dc, &all, frame);
   DeleteObject(frame);
@@ -282,6 +326,17 @@ void MainWindowView::PaintBackdrop(HDC dc, const RECT& area) {
     RECT r = ControlRect(*image), hit;
     if (!IntersectRect(&hit, &r, &area)) continue;
     DrawPicture(g, image->Picture, r, image->Stretch, image->Center, image->Transparent);
+  }
+  // The focus ring of the focused picture button: two pixels in the selection colour just inside
+  // its edge, over the picture (and under whatever text covers the edge, which draws it too).
+  if (TControl* focused = ButtonOf(GetFocus())) {
+    HBRUSH ring = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
+    RECT r = ControlRect(*focused);
+    for (int i = 0; i < 2; ++i) {
+      InflateRect(&r, -1, -1);
+      FrameRect(dc, &r, ring);
+    }
+    DeleteObject(ring);
   }
 }
 
@@ -335,14 +390,51 @@ void MainWindowView::PaintLabel(HWND w, TLabel& label) {
   EndPaint(w, &ps);
 }
 
-TControl* MainWindowView::HitTest(int x, int y) {
-  const auto& controls = form_->Controls();
-  for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
-    TControl* c = *it;
-    if (!c->Visible || !c->Contains(x, y)) continue;
-    if (IsInteractive(*c) || c == form_->Image_Logo) return c;
+TControl* MainWindowView::HitTest(int x, int y) { return form_->ControlAt(x, y); }
+
+void MainWindowView::PaintButton(HWND w, TControl& button) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(w, &ps);
+  RECT rc;
+  GetClientRect(w, &rc);
+  {
+    BufferDC buffer(dc, rc.right, rc.bottom);
+    HDC m = buffer.dc();
+    // What the main window would draw here, the focus ring included.
+    SetViewportOrgEx(m, -button.Left, -button.Top, nullptr);
+    PaintBackdrop(m, ControlRect(button));
+    SetViewportOrgEx(m, 0, 0, nullptr);
+    BitBlt(dc, 0, 0, rc.right, rc.bottom, m, 0, 0, SRCCOPY);
   }
+  EndPaint(w, &ps);
+}
+
+TControl* MainWindowView::ButtonOf(HWND w) const {
+  for (const auto& [button, hwnd] : buttons_)
+    if (hwnd == w) return button;
   return nullptr;
+}
+
+void MainWindowView::MoveFocus(HWND from, int step) {
+  const int n = int(buttons_.size());
+  if (n == 0) return;
+  int at = -1;
+  for (int i = 0; i < n; ++i)
+    if (buttons_[size_t(i)].second == from) at = i;
+  if (at < 0) at = step > 0 ? -1 : n;  // from outside: the first (or, backwards, the last)
+  for (int k = 0; k < n; ++k) {
+    at = ((at + step) % n + n) % n;
+    const auto& [button, w] = buttons_[size_t(at)];
+    if (button->Visible) {
+      SetFocus(w);
+      return;
+    }
+  }
+}
+
+// A key press does what a click does: only while the control is shown and enabled.
+void MainWindowView::PressButton(TControl& button) {
+  if (button.Visible && button.Enabled) button.Click();
 }
 
 void MainWindowView::MouseMove(int x, int y) {
@@ -374,6 +466,10 @@ void MainWindowView::MouseDown(UINT msg, int x, int y) {
     return;
   }
   if (msg != WM_LBUTTONDOWN || !hit) return;
+  // Once the keyboard is in use among the buttons, a click moves the focus ring along.
+  if (ButtonOf(GetFocus()))
+    for (const auto& [button, w] : buttons_)
+      if (button == hit) SetFocus(w);
   pressed_ = hit;
   SetCapture(hwnd_);
   if (auto* b = dynamic_cast<TPellamMouseImage3State*>(hit)) b->MouseDown();
@@ -397,8 +493,8 @@ void MainWindowView::TrayEvent(WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP:
       form_->Tray_Show->Click();
       break;
-    case WM_CONTEXTMENU:  // with NOTIFYICON_VERSION_4 the right click arrives only as this
-      PopupMenu(*form_->AdvPopupMenu_Tray, GET_X_LPARAM(wp), GET_Y_LPARAM(wp));
+    case WM_CONTEXTMENU:  // with NOTIFYICON_VERSION_4 the right click (and the menu key) arrives only as this
+      form_->Tray_ContextMenu(GET_X_LPARAM(wp), GET_Y_LPARAM(wp));
       break;
     default:
       break;
@@ -458,6 +554,22 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       }
       break;
+    case WM_KEYDOWN:
+      // The window itself has the focus (just shown): Tab enters the buttons, Esc hides it.
+      if (wp == VK_TAB) {
+        MoveFocus(nullptr, GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+        return 0;
+      }
+      if (wp == VK_ESCAPE) {
+        form_->PellamMouseImage3State_CloseClick();
+        return 0;
+      }
+      break;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+      ReadColours();
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+      break;
     case WM_DESTROY:
       RemoveTrayIcon();
       PostQuitMessage(0);
@@ -465,6 +577,7 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCDESTROY:
       hwnd_ = nullptr;
       labels_.clear();
+      buttons_.clear();
       return 0;
     default:
       break;
@@ -493,6 +606,74 @@ LRESULT CALLBACK MainWindowView::LabelProc(HWND w, UINT msg, WPARAM wp, LPARAM l
       }
       break;
     }
+    default:
+      break;
+  }
+  return DefWindowProcW(w, msg, wp, lp);
+}
+
+LRESULT CALLBACK MainWindowView::ButtonProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* view = reinterpret_cast<MainWindowView*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+  TControl* button = view && view->form_ ? view->ButtonOf(w) : nullptr;
+  if (!button) return DefWindowProcW(w, msg, wp, lp);
+  LRESULT result = 0;
+  GuardedCall(w, [&] { result = view->HandleButton(w, *button, msg, wp, lp); });
+  return result;
+}
+
+LRESULT MainWindowView::HandleButton(HWND w, TControl& button, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;  // the main window handles the pointer over its buttons
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      PaintButton(w, button);
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      RECT r = ControlRect(button);  // the focus ring, with the texts over it
+      RedrawWindow(hwnd_, &r, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+      return 0;
+    }
+    case WM_GETDLGCODE:
+      return DLGC_WANTALLKEYS;
+    case WM_KEYDOWN: {
+      const bool repeat = (lp & 0x40000000) != 0;
+      switch (wp) {
+        case VK_TAB:
+          MoveFocus(w, GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
+          return 0;
+        case VK_RIGHT:
+        case VK_DOWN:
+          MoveFocus(w, 1);
+          return 0;
+        case VK_LEFT:
+        case VK_UP:
+          MoveFocus(w, -1);
+          return 0;
+        case VK_SPACE:
+        case VK_RETURN:
+          if (!repeat) PressButton(button);
+          return 0;
+        case VK_ESCAPE:
+          form_->PellamMouseImage3State_CloseClick();
+          return 0;
+        default:
+          break;
+      }
+      break;
+    }
+    case WM_CHAR:
+      return 0;  // no beep for the keys handled above
+    case WM_GETOBJECT:
+      if (LRESULT r = AnswerButtonGetObject(w, wp, lp)) return r;
+      break;
+    case kAccessibleStateQuery:
+      return button.Visible && button.Enabled ? kAccessibleEnabled : 0;
+    case kAccessiblePress:
+      PressButton(button);
+      return 0;
     default:
       break;
   }

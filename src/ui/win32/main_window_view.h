@@ -1,6 +1,9 @@
 // The main window on the screen: a borderless, always-on-top tool window of class "TForm_Veilcap"
 // that draws the model's pictures, shows its status texts as child windows (so that their texts
-// can be read like any window text), carries the tray icon and opens the model's menus.
+// can be read like any window text), carries the tray icon and opens the model's menus. The picture
+// buttons are child windows too, for the keyboard and screen readers only: the main window still
+// handles the pointer over them. Tab and the arrow keys move between them (webcam, microphone,
+// the title-bar buttons), Space and Enter press the focused one, Esc hides the window.
 #pragma once
 #include <windows.h>
 #include <shellapi.h>
@@ -18,6 +21,16 @@ inline constexpr int kIdLabelStatusCam = 101;
 inline constexpr int kIdLabelStatusMic = 102;
 inline constexpr int kIdLabelRebootCam = 103;
 inline constexpr int kIdLabelRebootMic = 104;
+// Class and child window ids of the picture buttons, in Tab order.
+inline constexpr wchar_t kPictureButtonClassName[] = L"TPellamMouseImage3State";
+inline constexpr int kIdButtonWebCam = 111;
+inline constexpr int kIdButtonMic = 112;
+inline constexpr int kIdButtonIM = 113;
+inline constexpr int kIdButtonFeedback = 114;
+inline constexpr int kIdButtonOptions = 115;
+inline constexpr int kIdButtonHelp = 116;
+inline constexpr int kIdButtonMinimize = 117;
+inline constexpr int kIdButtonClose = 118;
 // The tray icon's id and callback message.
 inline constexpr UINT kTrayIconId = 1;
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
@@ -47,7 +60,7 @@ class MainWindowView final : public MainWindowHost {
   void UpdateTrayIcon(TrayIconKind icon, const u16& tooltip) override;
   void RemoveTrayIcon() override;
   void ShowNotice(const u16& title, const u16& text) override;
-  void PopupMenu(TPopupMenu& menu, int x, int y) override;
+  TMenuItem* PopupMenu(TPopupMenu& menu, int x, int y) override;
   void WarningBox(const u16& text) override;
   void ErrorBox(const u16& text) override;
   void Sleep(uint32_t ms) override;
@@ -58,7 +71,16 @@ class MainWindowView final : public MainWindowHost {
  private:
   static LRESULT CALLBACK WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK LabelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
+  static LRESULT CALLBACK ButtonProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleButton(HWND w, TControl& button, UINT msg, WPARAM wp, LPARAM lp);
+  TControl* ButtonOf(HWND w) const;
+  // Moves the focus step buttons on from w (nullptr: from before the first), skipping hidden ones.
+  void MoveFocus(HWND from, int step);
+  void PressButton(TControl& button);
+  void PaintButton(HWND w, TControl& button);
+  void UpdateButton(TControl& button, HWND w);
+  void ReadColours();
   void PaintBackdrop(HDC dc, const RECT& area);
   void PaintWindow();
   void PaintLabel(HWND w, TLabel& label);
@@ -79,12 +101,19 @@ class MainWindowView final : public MainWindowHost {
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
   std::map<TLabel*, HWND> labels_;
+  // The picture buttons' windows in Tab order.
+  std::vector<std::pair<TControl*, HWND>> buttons_;
+  bool highContrast_ = false;
   TControl* hover_ = nullptr;
   TControl* pressed_ = nullptr;
   bool tracking_ = false;
   bool trayAdded_ = false;
   UINT taskbarCreated_ = 0;
 };
+
+// Whether Windows' high-contrast mode is on: the windows then draw texts and their backgrounds in
+// the system colours.
+bool HighContrastOn();
 
 // Draws a link button at its place in dc (the layout decides positions and the automatic width).
 class TTarvoUnicodeSTButton;

@@ -56,6 +56,29 @@ void MenuKey(HWND menu, WPARAM key) {
   Sleep(150);
 }
 
+bool TypeKeys(HWND window, const std::wstring& keys) {
+  const std::wstring xdotool = L"Z:\\usr\\bin\\xdotool";
+  if (GetFileAttributesW(xdotool.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  // Wine keeps the X window of each top-level window in this property.
+  const auto x = reinterpret_cast<ULONG_PTR>(GetPropW(window, L"__wine_x11_whole_window"));
+  if (!x) return false;
+  Program focus;
+  if (!focus.Start(xdotool, L"windowfocus --sync " + std::to_wstring(x))) return false;
+  focus.WaitExit(10000);
+  Sleep(200);
+  Program type;
+  if (!type.Start(xdotool, L"key --delay 150 " + keys)) return false;
+  type.WaitExit(20000);
+  return true;
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
 std::wstring TestFolder() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);

@@ -24,6 +24,13 @@ HWND OpenMenu(DWORD pid);
 // A key press in the open menu.
 void MenuKey(HWND menu, WPARAM key);
 
+// Real key presses through the X server, as a person types them: gives the window the X keyboard
+// focus (Wine delivers keys only then) and sends the keys with xdotool, e.g. L"Tab space".
+// False when xdotool or the window's X window cannot be found.
+bool TypeKeys(HWND window, const std::wstring& keys);
+// The window that has the keyboard focus in the thread of window.
+HWND FocusOf(HWND window);
+
 // Runs a helper exe from the test folder with the argument text; its exit code or -1.
 long RunTool(const std::wstring& exeName, const std::wstring& args, DWORD ms = 30000);
 std::wstring TestFolder();
