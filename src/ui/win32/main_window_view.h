@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/main_window.h"
+#include "ui/scale.h"
 
 inline constexpr wchar_t kMainWindowClassName[] = L"TForm_Veilcap";
 inline constexpr wchar_t kLabelClassName[] = L"TLabel";
@@ -38,9 +39,15 @@ class MainWindowView final : public MainWindowHost {
   HWND Window() const { return hwnd_; }
   TForm_Veilcap& Form() { return *form_; }
 
+  // The scale the window is laid out at, and a control's place in pixels of the client area: every
+  // window and drawing made from the model's geometry goes through these.
+  const DisplayScale& Scale() const { return scale_; }
+  RECT PixelRect(const TControl& c) const;
+
   OwnerWindow Handle() override { return hwnd_; }
   TSize ScreenSize() override;
   TPoint WindowPosition() override;
+  int Dpi() override { return scale_.Dpi(); }
   void ShowAt(int left, int top) override;
   void Hide() override;
   void AddTrayIcon(TrayIconKind icon, const u16& tooltip) override;
@@ -58,6 +65,10 @@ class MainWindowView final : public MainWindowHost {
   static LRESULT CALLBACK WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK LabelProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+  // Sizes the window, its labels and its font for the scale.
+  void ApplyScale(int dpi);
+  void ScaleChanged(int dpi, const RECT& suggested);
+  void SnapWhileDragged(RECT& r);
   void PaintBackdrop(HDC dc, const RECT& area);
   void PaintWindow();
   void PaintLabel(HWND w, TLabel& label);
@@ -77,6 +88,8 @@ class MainWindowView final : public MainWindowHost {
   std::unique_ptr<TForm_Veilcap> form_;
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
+  DisplayScale scale_;
+  bool dragging_ = false;  // inside the system move loop
   std::map<TLabel*, HWND> labels_;
   TControl* hover_ = nullptr;
   TControl* pressed_ = nullptr;
@@ -85,6 +98,7 @@ class MainWindowView final : public MainWindowHost {
   UINT taskbarCreated_ = 0;
 };
 
-// Draws a link button at its place in dc (the layout decides positions and the automatic width).
+// Draws a link button at its place in dc at the scale (the layout decides positions and the
+// automatic width, at 100 %).
 class TTarvoUnicodeSTButton;
-void PaintLinkButton(HDC dc, TTarvoUnicodeSTButton& button);
+void PaintLinkButton(HDC dc, TTarvoUnicodeSTButton& button, const DisplayScale& scale = DisplayScale());
