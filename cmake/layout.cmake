@@ -1,6 +1,7 @@
 # Copies the files that ship beside Veilcap.exe from the source tree into DST, in the layout the
-# program expects: skins\, Flags\, translation\ and TASK.xml.
-foreach(dir skins Flags translation)
+# program expects: skins\, Flags\, translation\ and TASK.xml; the pictures at 150 % and 200 % in
+# skins\150, skins\200, Flags\150 and Flags\200.
+foreach(dir skins Flags translation skins/150 skins/200 Flags/150 Flags/200)
   if(EXISTS ${SRC}/assets/${dir})
     file(GLOB files ${SRC}/assets/${dir}/*.*)
     file(MAKE_DIRECTORY ${DST}/${dir})

@@ -31,4 +31,6 @@ if(VEILCAP_E2E_TESTS)
   set_property(TEST e2e_tests APPEND PROPERTY ENVIRONMENT "VEILCAP_STAGE=${CMAKE_BINARY_DIR}/stage")
   # Reference files the export test compares with.
   set_property(TEST e2e_tests APPEND PROPERTY ENVIRONMENT "VEILCAP_E2E_EXPECTED=${CMAKE_SOURCE_DIR}/tests/e2e/expected")
+  # The source pictures, for the display-scale test's comparison with the about background.
+  set_property(TEST e2e_tests APPEND PROPERTY ENVIRONMENT "VEILCAP_ASSETS=${CMAKE_SOURCE_DIR}/assets")
 endif()

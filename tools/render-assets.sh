@@ -33,15 +33,24 @@ mkdir -p "$SKINS" "$ICONS" "$FLAGS" "$ROOT/build"
 # shellcheck disable=SC2054  # the commas belong to the ImageMagick option
 PNGOPT=(-strip -define png:exclude-chunks=date,time -define png:color-type=6)
 
-# svg -> 32-bit RGBA PNG at the SVG's own size
+# The zoom of the pictures being rendered: 1 for the files at 100 %, 1.5 and 2 for the larger ones
+# (each side is the 100 % size times the zoom, halves rounded up, as the program scales).
+ZOOM=1
+# svg -> 32-bit RGBA PNG at the SVG's own size times ZOOM
 png32() { # svg out
-  rsvg-convert "$1" -o "$TMP/r.png"
+  rsvg-convert -z "$ZOOM" "$1" -o "$TMP/r.png"
   convert "$TMP/r.png" "${PNGOPT[@]}" "PNG32:$2"
 }
 # svg -> 24-bit BMP, transparent parts put on the colour bg
 bmp24() { # svg out bg
-  rsvg-convert "$1" -o "$TMP/r.png"
+  rsvg-convert -z "$ZOOM" "$1" -o "$TMP/r.png"
   convert "$TMP/r.png" -background "$3" -alpha remove -alpha off -type TrueColor "BMP3:$2"
+}
+# svg -> 24-bit PNG, transparent parts put on the colour bg (the about banner's larger sizes,
+# built into the program: PNG keeps it small)
+png24() { # svg out bg
+  rsvg-convert -z "$ZOOM" "$1" -o "$TMP/r.png"
+  convert "$TMP/r.png" -background "$3" -alpha remove -alpha off "${PNGOPT[@]/color-type=6/color-type=2}" "PNG24:$2"
 }
 # per-size SVGs (with @FG@/@EDGE@ tokens) -> .ico with 16, 20, 24, 32, 48 px, 32-bit with alpha
 SIZES=(16 20 24 32 48)
@@ -81,6 +90,28 @@ echo "flags"
 for f in "$SVG"/flags/*.svg; do
   bmp24 "$f" "$FLAGS/$(basename "$f" .svg).bmp" "#FFFFFF"
 done
+
+# The same pictures at 150 % and 200 %, each in a folder named after its scale beside the 100 %
+# files (skins/150/logo.bmp, Flags/200/de-de.bmp); the program picks the smallest one at or above
+# the display scale. Tray and program icons already hold every size Windows asks for.
+for pct in 150 200; do
+  echo "pictures at $pct %"
+  ZOOM=$(awk "BEGIN { print $pct / 100 }")
+  mkdir -p "$SKINS/$pct" "$FLAGS/$pct" "$ROOT/assets/$pct"
+  bmp24 "$SVG/skins/logo.svg" "$SKINS/$pct/logo.bmp" "#0A69C1"
+  for p in cam-on cam-off cam-disabled mic-on mic-off mic-disabled; do
+    bmp24 "$SVG/skins/$p.svg" "$SKINS/$pct/$p.bmp" "#FBFBFB"
+  done
+  for b in "$SVG"/buttons/*.svg; do
+    png32 "$b" "$SKINS/$pct/$(basename "$b" .svg).png"
+  done
+  png32 "$SVG/skins/icon_reboot.svg" "$SKINS/$pct/icon_reboot.png"
+  png24 "$SVG/about.svg" "$ROOT/assets/$pct/about.png" "#FFFFFF"
+  for f in "$SVG"/flags/*.svg; do
+    bmp24 "$f" "$FLAGS/$pct/$(basename "$f" .svg).bmp" "#FFFFFF"
+  done
+done
+ZOOM=1
 
 echo "contact sheet"
 # One tile per picture: the picture at 1x and at 4x (nearest neighbour), on a neutral grey.

@@ -8,15 +8,19 @@
 #include "app/resource_ids.h"
 #include "lang/languages.h"
 #include "ui/win32/devices_ui.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/gdiplus_images.h"
 #include "ui/win32/guard.h"
 #include "ui/win32/main_window_view.h"
 #include "ui/win32/providers.h"
 
 namespace {
+// The notification area shows small icons at the primary monitor's scale: 16 px at 100 %, 24 at
+// 150 %, 32 at 200 %; the icon file holds those sizes, so none is stretched.
 HICON SmallIcon(HINSTANCE instance, int id) {
-  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                       GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  const int dpi = SystemDpi();
+  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, SystemMetricForDpi(SM_CXSMICON, dpi),
+                                       SystemMetricForDpi(SM_CYSMICON, dpi), LR_DEFAULTCOLOR));
 }
 
 // COM on the window thread, for the screen readers' objects the windows hand out.

@@ -40,7 +40,7 @@ void OnlineUi::Attach(MainWindowView& view) {
   };
 
   hooks.OpenFeedback = [] { Open_OnlineLink(u"feedback"); };
-  hooks.ShowAbout = [this] { ShowAboutDialog(instance_, view_->Window(), IDB_ABOUT); };
+  hooks.ShowAbout = [this] { ShowAboutDialog(instance_, view_->Window(), {IDB_ABOUT, IDR_ABOUT_150, IDR_ABOUT_200}); };
 }
 
 OnlineShutdownAtExit::~OnlineShutdownAtExit() { OnlineServices_Stop(GetDesktopWindow()); }

@@ -292,12 +292,12 @@ void TForm_Veilcap::SAVE_OPTIONS() {
   if (taskFailure) std::rethrow_exception(taskFailure);
 }
 
-TPoint TForm_Veilcap::LowerRightPlacement(TSize screen) {
-  return {screen.cx - kMainClientWidth - 16, screen.cy - kMainClientHeight - 48};
+TPoint TForm_Veilcap::LowerRightPlacement(TSize screen, const DisplayScale& scale) {
+  return {screen.cx - scale.Px(kMainClientWidth) - scale.Px(16), screen.cy - scale.Px(kMainClientHeight) - scale.Px(48)};
 }
 
 void TForm_Veilcap::Tray_ShowClick() {
-  const TPoint p = LowerRightPlacement(Host.ScreenSize());
+  const TPoint p = LowerRightPlacement(Host.ScreenSize(), DisplayScale(Host.Dpi()));
   Host.ShowAt(p.x, p.y);
   Show_OnlineButtons();
 }
@@ -352,7 +352,8 @@ void TForm_Veilcap::TarvoThreadTimer_VI3Timer() {
 
 TPoint TForm_Veilcap::TitleMenuPosition(const TControl& button) {
   const TPoint w = Host.WindowPosition();
-  return {w.x + button.Left, w.y + button.Top + kTitleButtonSize};
+  const DisplayScale scale(Host.Dpi());
+  return {w.x + scale.Px(button.Left), w.y + scale.Px(button.Top + kTitleButtonSize)};
 }
 
 TControl* TForm_Veilcap::ControlAt(int x, int y) const {

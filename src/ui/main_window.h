@@ -14,6 +14,7 @@
 #include "ui/controls.h"
 #include "ui/link_button.h"
 #include "ui/picture_button.h"
+#include "ui/scale.h"
 #include "ui/status.h"
 #include "ui/thread_timer.h"
 
@@ -32,6 +33,9 @@ class MainWindowHost {
   virtual OwnerWindow Handle() = 0;
   virtual TSize ScreenSize() = 0;          // the whole screen, not the work area
   virtual TPoint WindowPosition() = 0;     // top-left corner of the window on the screen
+  // Dots per inch of the monitor the window is on; the window's pixels are the model's geometry
+  // scaled by it.
+  virtual int Dpi() { return kBaseDpi; }
   virtual void ShowAt(int left, int top) = 0;  // moves the window there and shows it on top
   virtual void Hide() = 0;
   // Adds the notification-area icon; raises OsError when the shell refuses it.
@@ -130,8 +134,9 @@ class TForm_Veilcap : public TComponent {
 
   // Top-left corner of a title-bar menu: the button's lower-left corner on the screen.
   TPoint TitleMenuPosition(const TControl& button);
-  // Where the window shows: 16 px from the right and 48 px from the bottom edge of the screen.
-  static TPoint LowerRightPlacement(TSize screen);
+  // Where the window shows: 16 px from the right and 48 px from the bottom edge of the screen,
+  // the window and both distances at the display scale.
+  static TPoint LowerRightPlacement(TSize screen, const DisplayScale& scale = DisplayScale());
   // Tooltip for the tray icon from the current counters (the wait text before the first search).
   u16 TrayTooltipText() const;
 

@@ -25,6 +25,7 @@ class RecordingHost final : public MainWindowHost {
   OwnerWindow Handle() override { return reinterpret_cast<OwnerWindow>(0x1234); }
   TSize ScreenSize() override { return screen; }
   TPoint WindowPosition() override { return position; }
+  int Dpi() override { return dpi; }
   void ShowAt(int left, int top) override {
     position = {left, top};
     shown = true;
@@ -68,6 +69,7 @@ class RecordingHost final : public MainWindowHost {
 
   TSize screen{1920, 1080};
   TPoint position{0, 0};
+  int dpi = 96;
   bool shown = false;
   int trayFailures = 0;
   TrayIconKind trayIcon = TrayIconKind::Normal;
@@ -269,13 +271,23 @@ TEST_F(MainWindowTest, RestartMarkersFollowPendingRestarts) {
 TEST_F(MainWindowTest, PlacementAtTheLowerRightOfTheWholeScreen) {
   struct Case {
     TSize screen;
+    int dpi;
     TPoint at;
   };
-  for (const Case& c : {Case{{1920, 1080}, {1402, 700}}, Case{{1024, 768}, {506, 388}}, Case{{400, 300}, {-118, -80}}})
-    EXPECT_EQ(TForm_Veilcap::LowerRightPlacement(c.screen), c.at) << c.screen.cx << "x" << c.screen.cy;
+  // The window and both distances grow with the scale: 753 x 498 at 150 %, 1004 x 664 at 200 %.
+  for (const Case& c : {Case{{1920, 1080}, 96, {1402, 700}}, Case{{1024, 768}, 96, {506, 388}},
+                        Case{{400, 300}, 96, {-118, -80}}, Case{{2880, 1620}, 144, {2103, 1050}},
+                        Case{{3840, 2160}, 192, {2804, 1400}}, Case{{2400, 1350}, 120, {1752, 875}},
+                        Case{{1920, 1080}, 0, {1402, 700}}})
+    EXPECT_EQ(TForm_Veilcap::LowerRightPlacement(c.screen, DisplayScale(c.dpi)), c.at)
+        << c.screen.cx << "x" << c.screen.cy << " at " << c.dpi;
   host.screen = {1280, 1024};
   Form().Handle_ShowRunningInstance();
   EXPECT_EQ(host.log.back(), "show 762,644");
+  host.screen = {2880, 1620};
+  host.dpi = 144;
+  Form().Handle_ShowRunningInstance();
+  EXPECT_EQ(host.log.back(), "show 2103,1050");
 }
 
 TEST_F(MainWindowTest, StarterShowsTheWindowUnlessTrayAndRunsTheFirstRefresh) {
@@ -325,6 +337,10 @@ TEST_F(MainWindowTest, TitleMenusOpenAtTheButtonsLowerLeftCorner) {
   f.PellamMouseImage3State_FeedbackClick();
   EXPECT_EQ(host.log.back(), "popup AdvPopupMenu_IM at 1678,736: MenuItem_IM_Dummy ");
   EXPECT_EQ(feedback, 1);
+  // At 200 % the buttons and their height are twice as far from the window's corner.
+  host.dpi = 192;
+  f.PellamMouseImage3State_HelpClick();
+  EXPECT_EQ(host.log.back(), "popup AdvPopupMenu_Help at 2182,772: MenuItem_help_Help MenuItem_help_About ");
   f.Show_OnlineButtons();
   EXPECT_TRUE(f.PellamMouseImage3State_IM->Visible);
   Online_Starting = true;

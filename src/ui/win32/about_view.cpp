@@ -1,20 +1,41 @@
 #include "ui/win32/about_view.h"
 
 #include <windowsx.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <iterator>
 
 #include "core/win32/windows_seams.h"
+#include "ui/win32/dpi.h"
+#include "ui/win32/gdiplus_images.h"
 #include "ui/win32/guard.h"
 #include "ui/win32/main_window_view.h"  // PaintLinkButton
 
 namespace {
 COLORREF ToColorRef(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-HFONT Tahoma(int height, bool bold) {
-  return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
+
+// A PNG resource of the program as a bitmap (white under transparent parts); nullptr when missing.
+HBITMAP PngResource(HINSTANCE instance, int id) {
+  if (!id) return nullptr;
+  HRSRC info = FindResourceW(instance, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+  HGLOBAL data = info ? LoadResource(instance, info) : nullptr;
+  const void* bytes = data ? LockResource(data) : nullptr;
+  const DWORD size = info ? SizeofResource(instance, info) : 0;
+  if (!bytes || !size) return nullptr;
+  IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(bytes), UINT(size));
+  if (!stream) return nullptr;
+  HBITMAP result = nullptr;
+  {
+    Gdiplus::Bitmap png(stream);
+    if (png.GetLastStatus() != Gdiplus::Ok || png.GetHBITMAP(Gdiplus::Color(255, 255, 255, 255), &result) != Gdiplus::Ok)
+      result = nullptr;
+  }
+  stream->Release();
+  return result;
 }
 
 // One run of the credits text: a piece drawn in one font, or a line break.
@@ -58,21 +79,15 @@ std::vector<Run> ParseCredits(const std::vector<u16>& lines) {
 }
 }  // namespace
 
-void ShowAboutDialog(HINSTANCE instance, HWND owner, int background) {
+void ShowAboutDialog(HINSTANCE instance, HWND owner, const AboutBackground& background) {
   TForm_About model;
   model.FormCreate();
   AboutDialogView view(instance, model, background);
   view.ShowModal(owner);
 }
 
-AboutDialogView::AboutDialogView(HINSTANCE instance, TForm_About& model, int background)
-    : instance_(instance), model_(model), backgroundId_(background) {
-  font_ = Tahoma(-11, false);
-  boldFont_ = Tahoma(-11, true);
-  versionFont_ = Tahoma(-12, false);
-  if (background)
-    background_ = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(background), IMAGE_BITMAP, 0, 0,
-                                                  LR_CREATEDIBSECTION));
+AboutDialogView::AboutDialogView(HINSTANCE instance, TForm_About& model, const AboutBackground& background)
+    : instance_(instance), model_(model), backgroundIds_(background) {
   model_.Close = [this] {
     closed_ = true;
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
@@ -86,6 +101,44 @@ AboutDialogView::~AboutDialogView() {
     if (o) DeleteObject(o);
 }
 
+RECT AboutDialogView::PixelRect(const TControl& c) const { return ToRECT(scale_.Of(c)); }
+
+void AboutDialogView::LoadBackground() {
+  if (background_) DeleteObject(background_);
+  background_ = nullptr;
+  // The smallest rendering at or above the scale, else the largest below it.
+  const int percent = PictureScalePercent(scale_.Dpi());
+  const int order150[] = {backgroundIds_.png150, backgroundIds_.png200};
+  const int order200[] = {backgroundIds_.png200, backgroundIds_.png150};
+  if (percent > 100)
+    for (int id : percent == 150 ? order150 : order200)
+      if ((background_ = PngResource(instance_, id)) != nullptr) return;
+  if (backgroundIds_.bitmap)
+    background_ = static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(backgroundIds_.bitmap), IMAGE_BITMAP, 0,
+                                                  0, LR_CREATEDIBSECTION));
+}
+
+void AboutDialogView::ApplyScale(int dpi) {
+  scale_ = DisplayScale(dpi);
+  for (HFONT* f : {&font_, &boldFont_, &versionFont_}) {
+    if (*f) DeleteObject(*f);
+    *f = nullptr;
+  }
+  font_ = CreateScaledFont(L"Tahoma", -11, false, scale_);
+  boldFont_ = CreateScaledFont(L"Tahoma", -11, true, scale_);
+  versionFont_ = CreateScaledFont(L"Tahoma", -12, false, scale_);
+  LoadBackground();
+  if (!hwnd_) return;
+  const RECT v = PixelRect(*model_.Label_Version), ok = PixelRect(*model_.Button_Ok);
+  if (HWND w = GetDlgItem(hwnd_, kIdAboutVersion))
+    SetWindowPos(w, nullptr, v.left, v.top, v.right - v.left, v.bottom - v.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (HWND b = GetDlgItem(hwnd_, IDOK)) {
+    SetWindowPos(b, nullptr, ok.left, ok.top, ok.right - ok.left, ok.bottom - ok.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(b, WM_SETFONT, WPARAM(font_), TRUE);
+  }
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 void AboutDialogView::Create(HWND owner) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = WindowProc;
@@ -94,14 +147,14 @@ void AboutDialogView::Create(HWND owner) {
   wc.lpszClassName = kAboutWindowClass;
   RegisterClassW(&wc);  // fails harmlessly when it is already registered
 
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
-  RECT r{0, 0, kAboutClientWidth, kAboutClientHeight};
-  AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  // Centred on the primary screen, at that monitor's scale.
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  ApplyScale(DpiAtPoint(POINT{sw / 2, sh / 2}));
+  RECT r = ToRECT(scale_.Rect(0, 0, kAboutClientWidth, kAboutClientHeight));
+  AdjustWindowRectForDpi(r, kStyle, kExStyle, scale_.Dpi());
   const int w = r.right - r.left, h = r.bottom - r.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  CreateWindowExW(exStyle, kAboutWindowClass, W(model_.Caption.value_or(u"")), style, x, y, w, h, owner, nullptr,
-                  instance_, this);
+  CreateWindowExW(kExStyle, kAboutWindowClass, W(model_.Caption.value_or(u"")), kStyle, (sw - w) / 2, (sh - h) / 2,
+                  w, h, owner, nullptr, instance_, this);
   if (!hwnd_) return;
   // Remove the system menu's other commands: only the close box stays.
   if (HMENU sys = GetSystemMenu(hwnd_, FALSE)) {
@@ -116,14 +169,25 @@ void AboutDialogView::Create(HWND owner) {
   lc.lpszClassName = kAboutVersionClass;
   RegisterClassW(&lc);
   const TLabel& v = *model_.Label_Version;
-  CreateWindowExW(0, kAboutVersionClass, W(v.Text()), WS_CHILD | WS_VISIBLE, v.Left, v.Top, v.W(), v.Height, hwnd_,
-                  reinterpret_cast<HMENU>(INT_PTR(kIdAboutVersion)), instance_, nullptr);
+  const RECT vr = PixelRect(v);
+  CreateWindowExW(0, kAboutVersionClass, W(v.Text()), WS_CHILD | WS_VISIBLE, vr.left, vr.top, vr.right - vr.left,
+                  vr.bottom - vr.top, hwnd_, reinterpret_cast<HMENU>(INT_PTR(kIdAboutVersion)), instance_, nullptr);
   const TButton& ok = *model_.Button_Ok;
+  const RECT br = PixelRect(ok);
   HWND button = CreateWindowExW(0, L"BUTTON", W(ok.Caption.value_or(u"")),
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ok.Left, ok.Top, ok.W(),
-                                ok.Height, hwnd_, reinterpret_cast<HMENU>(INT_PTR(IDOK)), instance_, nullptr);
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, br.left, br.top,
+                                br.right - br.left, br.bottom - br.top, hwnd_, reinterpret_cast<HMENU>(INT_PTR(IDOK)),
+                                instance_, nullptr);
   SendMessageW(button, WM_SETFONT, WPARAM(font_), FALSE);
   SetFocus(button);
+  // The monitor the dialog landed on decides.
+  const int dpi = DpiForWindow(hwnd_);
+  if (dpi != scale_.Dpi()) {
+    ApplyScale(dpi);
+    RECT nr = ToRECT(scale_.Rect(0, 0, kAboutClientWidth, kAboutClientHeight));
+    AdjustWindowRectForDpi(nr, kStyle, kExStyle, dpi);
+    SetWindowPos(hwnd_, nullptr, 0, 0, nr.right - nr.left, nr.bottom - nr.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void AboutDialogView::ShowModal(HWND owner) {
@@ -153,8 +217,10 @@ void AboutDialogView::ShowModal(HWND owner) {
 }
 
 TTarvoUnicodeSTButton* AboutDialogView::LinkAt(int x, int y) {
-  for (TTarvoUnicodeSTButton* b : {model_.TarvoUnicodeSTButton_EULA, model_.TarvoUnicodeSTButton_Privacy})
-    if (b->Visible && b->Contains(x, y)) return b;
+  for (TTarvoUnicodeSTButton* b : {model_.TarvoUnicodeSTButton_EULA, model_.TarvoUnicodeSTButton_Privacy}) {
+    const RECT r = PixelRect(*b);
+    if (b->Visible && PtInRect(&r, POINT{x, y})) return b;
+  }
   return nullptr;
 }
 
@@ -167,13 +233,13 @@ void AboutDialogView::MouseMove(int x, int y) {
   if (now == hover_) return;
   if (hover_) {
     hover_->MouseLeave();
-    RECT r{hover_->Left, hover_->Top, hover_->Left + hover_->W(), hover_->Top + hover_->Height};
+    const RECT r = PixelRect(*hover_);
     InvalidateRect(hwnd_, &r, FALSE);
   }
   hover_ = now;
   if (hover_) {
     hover_->MouseEnter();
-    RECT r{hover_->Left, hover_->Top, hover_->Left + hover_->W(), hover_->Top + hover_->Height};
+    const RECT r = PixelRect(*hover_);
     InvalidateRect(hwnd_, &r, FALSE);
   }
 }
@@ -193,11 +259,11 @@ void AboutDialogView::PaintCredits(HDC dc) {
   HGDIOBJ old = SelectObject(dc, font_);
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
-  const RECT clip{box.Left, box.Top, box.Left + box.W(), box.Top + box.Height};
-  int x = box.Left, y = box.Top;
+  const RECT clip = PixelRect(box);
+  int x = clip.left, y = clip.top;
   for (const Run& run : ParseCredits(model_.HTMLabel1->HTMLLines)) {
     if (run.lineBreak) {
-      x = box.Left;
+      x = clip.left;
       y += tm.tmHeight;
       continue;
     }
@@ -212,7 +278,7 @@ void AboutDialogView::PaintCredits(HDC dc) {
 }
 
 void AboutDialogView::PaintBackground(HDC dc, int left, int top) {
-  RECT all{0, 0, kAboutClientWidth, kAboutClientHeight};
+  RECT all = ToRECT(scale_.Rect(0, 0, kAboutClientWidth, kAboutClientHeight));
   OffsetRect(&all, -left, -top);
   FillRect(dc, &all, HighContrastOn() ? GetSysColorBrush(COLOR_WINDOW) : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   if (!background_) return;
@@ -220,9 +286,14 @@ void AboutDialogView::PaintBackground(HDC dc, int left, int top) {
   GetObjectW(background_, sizeof(bm), &bm);
   HDC src = CreateCompatibleDC(dc);
   HGDIOBJ oldSrc = SelectObject(src, background_);
-  const TImage& img = *model_.Image2;
+  const RECT img = PixelRect(*model_.Image2);
+  const int w = img.right - img.left, h = img.bottom - img.top;
   SetStretchBltMode(dc, HALFTONE);
-  StretchBlt(dc, img.Left - left, img.Top - top, img.W(), img.Height, src, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  if (w == bm.bmWidth && h == bm.bmHeight)
+    BitBlt(dc, img.left - left, img.top - top, w, h, src, 0, 0, SRCCOPY);  // its own size: pixel for pixel
+  else
+    StretchBlt(dc, img.left - left, img.top - top, w, h, src, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
   SelectObject(src, oldSrc);
   DeleteDC(src);
 }
@@ -232,8 +303,8 @@ void AboutDialogView::PaintVersion(HWND w) {
   HDC dc = BeginPaint(w, &ps);
   RECT r;
   GetClientRect(w, &r);
-  const TLabel& v = *model_.Label_Version;
-  PaintBackground(dc, v.Left, v.Top);
+  const RECT at = PixelRect(*model_.Label_Version);
+  PaintBackground(dc, at.left, at.top);
   wchar_t text[128] = {};
   GetWindowTextW(w, text, int(std::size(text)));
   SetBkMode(dc, TRANSPARENT);
@@ -271,15 +342,16 @@ void AboutDialogView::Paint() {
   PAINTSTRUCT ps;
   HDC target = BeginPaint(hwnd_, &ps);
   HDC dc = CreateCompatibleDC(target);
-  HBITMAP buffer = CreateCompatibleBitmap(target, kAboutClientWidth, kAboutClientHeight);
+  const int w = scale_.Px(kAboutClientWidth), h = scale_.Px(kAboutClientHeight);
+  HBITMAP buffer = CreateCompatibleBitmap(target, w, h);
   HGDIOBJ oldBuffer = SelectObject(dc, buffer);
 
   PaintBackground(dc, 0, 0);
   PaintCredits(dc);
   for (TTarvoUnicodeSTButton* b : {model_.TarvoUnicodeSTButton_EULA, model_.TarvoUnicodeSTButton_Privacy})
-    PaintLinkButton(dc, *b);
+    PaintLinkButton(dc, *b, scale_);
 
-  BitBlt(target, 0, 0, kAboutClientWidth, kAboutClientHeight, dc, 0, 0, SRCCOPY);
+  BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
   SelectObject(dc, oldBuffer);
   DeleteObject(buffer);
   DeleteDC(dc);
@@ -293,6 +365,12 @@ LRESULT AboutDialogView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case WM_DPICHANGED: {
+      ApplyScale(LOWORD(wp));
+      const RECT& to = *reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(hwnd_, nullptr, to.left, to.top, to.right - to.left, to.bottom - to.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_MOUSEMOVE:
       MouseMove(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
       return 0;
@@ -309,7 +387,7 @@ LRESULT AboutDialogView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (GetCapture() == hwnd_) ReleaseCapture();
       const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
       if (b && b->Enabled) {
-        b->MouseUp(x, y);
+        b->MouseUp(scale_.Logical(x), scale_.Logical(y));  // the model's coordinates are at 100 %
         if (LinkAt(x, y) == b) b->Click();
       }
       return 0;

@@ -1,5 +1,6 @@
 #include "ui/win32/devices_window_win.h"
 
+#include "ui/win32/dpi.h"
 #include "ui/win32/guard.h"
 
 #include <objbase.h>
@@ -52,7 +53,11 @@ void RoundBox(HDC dc, int l, int t, int r, int b, int radius, COLORREF fill, COL
   DeleteObject(pen);
 }
 
-// The three class icons, 16 x 16, drawn 3 pixels below the top of a row-high cell.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+
+// The three class icons, 16 x 16 at 100 %, drawn 3 pixels below the top of a row-high cell (the
+// drawing is in 100 % coordinates; the device context's transform scales it).
 enum class OwnIcon { Camera, Imaging, Audio };
 
 void DrawOwnIcon(HDC dc, OwnIcon kind) {
@@ -114,56 +119,85 @@ void DevicesWindowView::Create() {
     return RegisterClassExW(&wc) != 0;
   }();
   if (!registered) return;
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_DLGMODALFRAME;
-  RECT r{0, 0, kDevicesClientWidth, kDevicesClientHeight};
-  AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  window_ = CreateWindowExW(exStyle, kDevicesWindowClass, L"", style, 0, 0, r.right - r.left, r.bottom - r.top,
+  // Created at the primary monitor's scale, where it shows centred; ShowModal checks again.
+  scale_ = DisplayScale(DpiAtPoint(POINT{GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2}));
+  RECT r = ToRECT(scale_.Rect(0, 0, kDevicesClientWidth, kDevicesClientHeight));
+  AdjustWindowRectForDpi(r, kStyle, kExStyle, scale_.Dpi());
+  window_ = CreateWindowExW(kExStyle, kDevicesWindowClass, L"", kStyle, 0, 0, r.right - r.left, r.bottom - r.top,
                             nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!window_) return;
 
-  font_ = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
-  headerFont_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
-  SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
-  const int m = kDevicesListMargin;
   list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, m, m,
-                          kDevicesClientWidth - 2 * m, kDevicesClientHeight - 2 * m, window_, nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 0, 0, window_,
+                          nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!list_) return;
-  SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  if (HWND header = ListView_GetHeader(list_)) SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(headerFont_), FALSE);
   ListView_SetExtendedListViewStyle(list_, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP |
                                                LVS_EX_DOUBLEBUFFER | LVS_EX_SUBITEMIMAGES);
   for (int c = 0; c < 2; ++c) {
     LVCOLUMNW col{};
     col.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    col.cx = kDevicesColumnWidths[c];
+    col.cx = scale_.Px(kDevicesColumnWidths[c]);
     col.pszText = const_cast<wchar_t*>(L"");
     col.iSubItem = c;
     ListView_InsertColumn(list_, c, &col);
   }
-  CreateIcons();
+  ApplyScale(scale_.Dpi());
+  // Windows' own class icons where SetupAPI has them (not under Wine, whose stub fails).
+  auto* data = reinterpret_cast<SP_CLASSIMAGELIST_DATA*>(classImageData_);
+  static_assert(sizeof(SP_CLASSIMAGELIST_DATA) <= sizeof(classImageData_));
+  data->cbSize = sizeof(SP_CLASSIMAGELIST_DATA);
+  classImages_ = SetupDiGetClassImageList(data) != FALSE;
   ApplyTexts();
 }
 
-// The row height comes from the small image list: icons are 16 x 22 images holding a 16 x 16
-// picture 3 pixels from the top, so every row is 22 pixels high.
+void DevicesWindowView::ApplyScale(int dpi) {
+  const int old = scale_.Dpi();
+  scale_ = DisplayScale(dpi);
+  for (HFONT* f : {&font_, &headerFont_}) {
+    if (*f) DeleteObject(*f);
+    *f = nullptr;
+  }
+  font_ = CreateScaledFont(L"Tahoma", -11, false, scale_);
+  headerFont_ = CreateScaledFont(L"Tahoma", -12, false, scale_);
+  SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  if (!list_) return;
+  const RECT r = ToRECT(scale_.Rect(kDevicesListMargin, kDevicesListMargin, kDevicesClientWidth - 2 * kDevicesListMargin,
+                                    kDevicesClientHeight - 2 * kDevicesListMargin));
+  SetWindowPos(list_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  if (HWND header = ListView_GetHeader(list_)) SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(headerFont_), FALSE);
+  // The columns keep what the user made of them, at the new scale.
+  if (old != dpi)
+    for (int c = 0; c < 2; ++c) ListView_SetColumnWidth(list_, c, MulDiv(ListView_GetColumnWidth(list_, c), dpi, old));
+  CreateIcons();
+  if (!model_.Nodes.empty()) RebuildRows();
+  InvalidateRect(list_, nullptr, TRUE);
+}
+
+// The row height comes from the small image list: icons are 16 x 22 images (at 100 %) holding a
+// 16 x 16 picture 3 pixels from the top, so every row is 22 pixels high at 100 %.
 void DevicesWindowView::CreateIcons() {
-  icons_ = ImageList_Create(kIconWidth, kDevicesNodeHeight, ILC_COLOR32 | ILC_MASK, 8, 8);
+  if (icons_) {
+    ListView_SetImageList(list_, nullptr, LVSIL_SMALL);
+    ImageList_Destroy(icons_);
+  }
+  const int w = scale_.Px(kIconWidth), h = scale_.Px(kDevicesNodeHeight);
+  icons_ = ImageList_Create(w, h, ILC_COLOR32 | ILC_MASK, 8, 8);
   if (!icons_) return;
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
+  SetGraphicsMode(dc, GM_ADVANCED);
+  const float f = float(scale_.Dpi()) / float(kBaseDpi);
+  const XFORM zoom{f, 0, 0, f, 0, 0}, identity{1, 0, 0, 1, 0, 0};
   for (int i = 0; i < 3; ++i) {
-    HBITMAP bmp = CreateCompatibleBitmap(screen, kIconWidth, kDevicesNodeHeight);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
     HGDIOBJ old = SelectObject(dc, bmp);
-    Fill(dc, 0, 0, kIconWidth, kDevicesNodeHeight, kMaskColour);
+    Fill(dc, 0, 0, w, h, kMaskColour);
+    SetWorldTransform(dc, &zoom);
     DrawOwnIcon(dc, static_cast<OwnIcon>(i));
+    SetWorldTransform(dc, &identity);
     SelectObject(dc, old);
     ownIcons_[i] = ImageList_AddMasked(icons_, bmp, kMaskColour);
     DeleteObject(bmp);
@@ -171,12 +205,6 @@ void DevicesWindowView::CreateIcons() {
   DeleteDC(dc);
   ReleaseDC(nullptr, screen);
   ListView_SetImageList(list_, icons_, LVSIL_SMALL);
-
-  // Windows' own class icons where SetupAPI has them (not under Wine, whose stub fails).
-  auto* data = reinterpret_cast<SP_CLASSIMAGELIST_DATA*>(classImageData_);
-  static_assert(sizeof(SP_CLASSIMAGELIST_DATA) <= sizeof(classImageData_));
-  data->cbSize = sizeof(SP_CLASSIMAGELIST_DATA);
-  classImages_ = SetupDiGetClassImageList(data) != FALSE;
 }
 
 int DevicesWindowView::IconFor(const TTreeData_Device& d) {
@@ -188,13 +216,14 @@ int DevicesWindowView::IconFor(const TTreeData_Device& d) {
     int index = -1;
     if (ok && SetupDiGetClassImageIndex(data, &g, &index) && index != -1) {
       if (HICON icon = ImageList_GetIcon(data->ImageList, index, ILD_NORMAL)) {
-        // Copied into a row-high image, 3 pixels from the top.
+        // Copied into a row-high image, 3 pixels from the top (at 100 %).
         HDC screen = GetDC(nullptr);
         HDC dc = CreateCompatibleDC(screen);
-        HBITMAP bmp = CreateCompatibleBitmap(screen, kIconWidth, kDevicesNodeHeight);
+        const int w = scale_.Px(kIconWidth), h = scale_.Px(kDevicesNodeHeight);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
         HGDIOBJ old = SelectObject(dc, bmp);
-        Fill(dc, 0, 0, kIconWidth, kDevicesNodeHeight, kMaskColour);
-        DrawIconEx(dc, 0, 3, icon, 16, 16, 0, nullptr, DI_NORMAL);
+        Fill(dc, 0, 0, w, h, kMaskColour);
+        DrawIconEx(dc, 0, scale_.Px(3), icon, w, w, 0, nullptr, DI_NORMAL);
         SelectObject(dc, old);
         int added = ImageList_AddMasked(icons_, bmp, kMaskColour);
         DeleteObject(bmp);
@@ -278,6 +307,14 @@ void DevicesWindowView::ShowModal(HWND owner) {
   const int w = wr.right - wr.left, h = wr.bottom - wr.top;
   SetWindowPos(window_, HWND_TOP, desk.left + (desk.right - desk.left - w) / 2, desk.top + (desk.bottom - desk.top - h) / 2,
                0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  // Shown on a monitor of another scale than it was made for (or the scale changed since).
+  const int dpi = DpiForWindow(window_);
+  if (dpi != scale_.Dpi()) {
+    ApplyScale(dpi);
+    RECT r = ToRECT(scale_.Rect(0, 0, kDevicesClientWidth, kDevicesClientHeight));
+    AdjustWindowRectForDpi(r, kStyle, kExStyle, dpi);
+    SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (ownerWasEnabled) EnableWindow(owner, FALSE);
   modal_ = true;
@@ -325,6 +362,12 @@ LRESULT DevicesWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_NOTIFY:
       return OnNotify(*reinterpret_cast<const NMHDR*>(lp), lp);
+    case WM_DPICHANGED: {
+      ApplyScale(LOWORD(wp));
+      const RECT& to = *reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(window_, nullptr, to.left, to.top, to.right - to.left, to.bottom - to.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
   }
   return DefWindowProcW(window_, msg, wp, lp);
 }
@@ -343,8 +386,9 @@ LRESULT DevicesWindowView::OnNotify(const NMHDR& n, LPARAM lp) {
       const int column = di->item.iSubItem;
       RECT label{};
       ListView_GetSubItemRect(list_, di->item.iItem, column, LVIR_LABEL, &label);
-      int width = label.right - label.left - kLabelPadding;
-      if (column == 0) width += kDevicesIconSpace;  // the cell as the model sees it includes the icon
+      // Pixels at the scale throughout: the cell, the icon space and the measured texts.
+      int width = label.right - label.left - scale_.Px(kLabelPadding);
+      if (column == 0) width += scale_.Px(kDevicesIconSpace);  // the cell as the model sees it includes the icon
       LVITEMW probe{};
       probe.mask = LVIF_PARAM;
       probe.iItem = di->item.iItem;

@@ -1,5 +1,5 @@
-// The detected-devices window on screen: a fixed dialog frame of 610 x 410 client pixels in
-// Tahoma, a list view with check boxes, two resizable and reorderable columns and one icon per
+// The detected-devices window on screen: a fixed dialog frame of 610 x 410 client pixels (at 100 %)
+// in Tahoma, a list view with check boxes, two resizable and reorderable columns and one icon per
 // device class. Windows' class image list is used where SetupAPI answers; otherwise (as under
 // Wine) our own camera, imaging and audio icons are drawn.
 #pragma once
@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include "ui/devices_window.h"
+#include "ui/scale.h"
 
 inline constexpr wchar_t kDevicesWindowClass[] = L"TForm_VCP_Devices";
 
@@ -31,6 +32,8 @@ class DevicesWindowView {
   LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
   LRESULT OnNotify(const NMHDR& n, LPARAM lp);
   void Create();
+  // Fonts, list place, column widths and icons for the scale.
+  void ApplyScale(int dpi);
   void CreateIcons();
   void ApplyTexts();
   void RebuildRows();
@@ -40,6 +43,7 @@ class DevicesWindowView {
   TForm_VCP_Devices& model_;
   HWND window_ = nullptr;
   HWND list_ = nullptr;
+  DisplayScale scale_;
   HFONT font_ = nullptr;
   HFONT headerFont_ = nullptr;
   HIMAGELIST icons_ = nullptr;

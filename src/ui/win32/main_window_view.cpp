@@ -9,6 +9,7 @@
 #include "platform/environment.h"
 #include "platform/runmode.h"
 #include "ui/win32/accessible_button.h"
+#include "ui/win32/dpi.h"
 #include "ui/win32/gdiplus_images.h"
 #include "ui/win32/guard.h"
 #include "ui/win32/menu_images.h"
@@ -16,7 +17,8 @@
 namespace {
 COLORREF ToColorRef(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-RECT ControlRect(const TControl& c) { return RECT{c.Left, c.Top, c.Left + c.W(), c.Top + c.Height}; }
+constexpr int kLabelFontHeight = -13;
+constexpr int kSnapDistance = 10;  // at 100 %
 
 // A memory bitmap for flicker-free drawing.
 class BufferDC {
@@ -38,7 +40,7 @@ class BufferDC {
   HGDIOBJ old_;
 };
 
-void AppendItems(HMENU menu, TMenuItem& parent, std::vector<TMenuItem*>& ids) {
+void AppendItems(HMENU menu, TMenuItem& parent, std::vector<TMenuItem*>& ids, const DisplayScale& scale) {
   for (TMenuItem* item : parent.Items()) {
     if (!item->Visible) continue;
     if (item->IsSeparator()) {
@@ -50,15 +52,15 @@ void AppendItems(HMENU menu, TMenuItem& parent, std::vector<TMenuItem*>& ids) {
     const auto subItems = item->Items();
     if (!subItems.empty()) {
       HMENU sub = CreatePopupMenu();
-      AppendItems(sub, *item, ids);
+      AppendItems(sub, *item, ids, scale);
       AppendMenuW(menu, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), W(caption));
-      SetMenuItemBitmap(menu, UINT(GetMenuItemCount(menu) - 1), parent.SubImages, item->ImageIndex);
+      SetMenuItemBitmap(menu, UINT(GetMenuItemCount(menu) - 1), parent.SubImages, item->ImageIndex, scale);
       continue;
     }
     ids.push_back(item);
     const UINT id = UINT(ids.size());
     AppendMenuW(menu, flags, id, W(caption));
-    SetMenuItemBitmap(menu, UINT(GetMenuItemCount(menu) - 1), parent.SubImages, item->ImageIndex);
+    SetMenuItemBitmap(menu, UINT(GetMenuItemCount(menu) - 1), parent.SubImages, item->ImageIndex, scale);
     if (item->Default) SetMenuDefaultItem(menu, id, FALSE);
   }
 }
@@ -74,9 +76,9 @@ MainWindowView::MainWindowView(HINSTANCE instance, std::vector<u16> args, MainWi
                                HICON appIcon)
     : instance_(instance), icons_(icons), appIcon_(appIcon) {
   form_ = std::make_unique<TForm_Veilcap>(*this, std::move(args), std::move(hooks));
-  font_ = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                      CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
 }
+
+RECT MainWindowView::PixelRect(const TControl& c) const { return ToRECT(scale_.Of(c)); }
 
 MainWindowView::~MainWindowView() {
   // The model goes first: its timers stop before the window they would reach disappears.
@@ -112,11 +114,12 @@ bool MainWindowView::Create() {
   ReadColours();
 
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-  // Centred on the desktop until it is shown at the lower right.
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - kMainClientWidth) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - kMainClientHeight) / 2;
+  // Centred on the primary screen, at its scale, until it is shown at the lower right.
+  const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  scale_ = DisplayScale(DpiAtPoint(POINT{sw / 2, sh / 2}));
+  const int w = scale_.Px(kMainClientWidth), h = scale_.Px(kMainClientHeight);
   hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMainWindowClassName, W(AppTitle), WS_POPUP | WS_CLIPCHILDREN,
-                          x, y, kMainClientWidth, kMainClientHeight, nullptr, nullptr, instance_, this);
+                          (sw - w) / 2, (sh - h) / 2, w, h, nullptr, nullptr, instance_, this);
   if (!hwnd_) return false;
 
   const std::pair<TLabel*, int> labels[] = {{form_->Label_Status_Cam, kIdLabelStatusCam},
@@ -124,11 +127,13 @@ bool MainWindowView::Create() {
                                             {form_->Label_RebootNeed_Cam, kIdLabelRebootCam},
                                             {form_->Label_RebootNeed_Mic, kIdLabelRebootMic}};
   for (const auto& [label, id] : labels) {
-    HWND w = CreateWindowExW(0, kLabelClassName, W(label->Text()),
-                             WS_CHILD | WS_CLIPSIBLINGS | (label->Visible ? WS_VISIBLE : 0), label->Left, label->Top,
-                             label->W(), label->Height, hwnd_, reinterpret_cast<HMENU>(INT_PTR(id)), instance_, nullptr);
-    SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    labels_[label] = w;
+    const RECT r = PixelRect(*label);
+    HWND lw = CreateWindowExW(0, kLabelClassName, W(label->Text()),
+                              WS_CHILD | WS_CLIPSIBLINGS | (label->Visible ? WS_VISIBLE : 0), r.left, r.top,
+                              r.right - r.left, r.bottom - r.top, hwnd_, reinterpret_cast<HMENU>(INT_PTR(id)),
+                              instance_, nullptr);
+    SetWindowLongPtrW(lw, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    labels_[label] = lw;
   }
   // The picture buttons lie under the texts (the status lines sit on the big pictures), in Tab order.
   const auto order = form_->FocusOrder();
@@ -136,16 +141,56 @@ bool MainWindowView::Create() {
                      kIdButtonOptions, kIdButtonHelp, kIdButtonMinimize, kIdButtonClose};
   for (size_t i = 0; i < order.size() && i < std::size(ids); ++i) {
     TControl* b = order[i];
+    const RECT r = PixelRect(*b);
     HWND w = CreateWindowExW(0, kPictureButtonClassName, W(form_->AccessibleName(*b)),
-                             WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | (b->Visible ? WS_VISIBLE : 0), b->Left, b->Top,
-                             b->W(), b->Height, hwnd_, reinterpret_cast<HMENU>(INT_PTR(ids[i])), instance_, nullptr);
+                             WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | (b->Visible ? WS_VISIBLE : 0), r.left, r.top,
+                             r.right - r.left, r.bottom - r.top, hwnd_, reinterpret_cast<HMENU>(INT_PTR(ids[i])),
+                             instance_, nullptr);
     if (!w) continue;
     SetWindowLongPtrW(w, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     buttons_.emplace_back(b, w);
   }
   for (TControl* c : form_->Controls()) c->Changed = [this](TControl& changed) { ControlChanged(changed); };
+  // The monitor the window landed on decides (it may differ from the one asked before).
+  ApplyScale(DpiForWindow(hwnd_));
   return true;
+}
+
+void MainWindowView::ApplyScale(int dpi) {
+  scale_ = DisplayScale(dpi);
+  if (font_) DeleteObject(font_);
+  font_ = CreateScaledFont(L"Segoe UI", kLabelFontHeight, false, scale_);
+  if (!hwnd_) return;
+  SetWindowPos(hwnd_, nullptr, 0, 0, scale_.Px(kMainClientWidth), scale_.Px(kMainClientHeight),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const auto& [label, w] : labels_) {
+    const RECT r = PixelRect(*label);
+    SetWindowPos(w, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  for (const auto& [button, w] : buttons_) {
+    const RECT r = PixelRect(*button);
+    SetWindowPos(w, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+// Moved to a monitor of another scale (or the scale changed): the window keeps its lower-right
+// placement when it had it, and otherwise goes where Windows suggests.
+void MainWindowView::ScaleChanged(int dpi, const RECT& suggested) {
+  const TPoint at = WindowPosition();
+  const bool placed = at == TForm_Veilcap::LowerRightPlacement(ScreenSize(), scale_);
+  ApplyScale(dpi);
+  const TPoint to = placed ? TForm_Veilcap::LowerRightPlacement(ScreenSize(), scale_)
+                           : TPoint{int(suggested.left), int(suggested.top)};
+  SetWindowPos(hwnd_, nullptr, to.x, to.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindowView::SnapWhileDragged(RECT& r) {
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  if (!GetMonitorInfoW(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi)) return;
+  r = ToRECT(SnapToWorkArea(ToTRect(r), ToTRect(mi.rcWork), scale_.Px(kSnapDistance)));
 }
 
 TSize MainWindowView::ScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
@@ -237,7 +282,7 @@ TMenuItem* MainWindowView::PopupMenu(TPopupMenu& menu, int x, int y) {
   if (!hwnd_) return nullptr;
   std::vector<TMenuItem*> ids;
   HMENU h = CreatePopupMenu();
-  AppendItems(h, menu, ids);
+  AppendItems(h, menu, ids, scale_);
   // The window must be in the foreground, or the menu does not close when the user clicks elsewhere.
   SetForegroundWindow(hwnd_);
   const UINT chosen = UINT(TrackPopupMenuEx(h, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y,
@@ -286,8 +331,8 @@ void MainWindowView::ControlChanged(TControl& c) {
   }
   for (const auto& [button, w] : buttons_)
     if (button == &c) UpdateButton(c, w);
-  RECT r = ControlRect(c);
-  InflateRect(&r, 1, 1);  // a pressed button may have moved by one pixel
+  RECT r = PixelRect(c);
+  InflateRect(&r, scale_.Px(1), scale_.Px(1));  // a pressed button may have moved by one pixel
   RedrawWindow(hwnd_, &r, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
@@ -312,10 +357,13 @@ void MainWindowView::PaintBackdrop(HDC dc, const RECT& area) {
   HBRUSH bg = CreateSolidBrush(highContrast_ ? GetSysColor(COLOR_WINDOW) : ToColorRef(kMainBackground));
   FillRect(dc, &area, bg);
   DeleteObject(bg);
-  // Shape1: the one-pixel black frame of the borderless window.
+  // Shape1: the one-pixel black frame of the borderless window (as thick as the scale makes it).
   HBRUSH frame = CreateSolidBrush(highContrast_ ? GetSysColor(COLOR_WINDOWTEXT) : RGB(0, 0, 0));
-  const RECT all = ControlRect(*form_->Shape1);
-  FrameRect(dc, &all, frame);
+  RECT all = PixelRect(*form_->Shape1);
+  for (int i = 0; i < std::max(1, scale_.Px(1)); ++i) {
+    FrameRect(dc, &all, frame);
+    InflateRect(&all, -1, -1);
+  }
   DeleteObject(frame);
   Gdiplus::Graphics g(dc);
   g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
@@ -323,16 +371,16 @@ void MainWindowView::PaintBackdrop(HDC dc, const RECT& area) {
   for (TControl* c : form_->Controls()) {
     auto* image = dynamic_cast<TImage*>(c);
     if (!image || !image->Visible) continue;
-    RECT r = ControlRect(*image), hit;
+    RECT r = PixelRect(*image), hit;
     if (!IntersectRect(&hit, &r, &area)) continue;
-    DrawPicture(g, image->Picture, r, image->Stretch, image->Center, image->Transparent);
+    DrawPicture(g, image->Picture, r, image->Stretch, image->Center, image->Transparent, scale_);
   }
   // The focus ring of the focused picture button: two pixels in the selection colour just inside
   // its edge, over the picture (and under whatever text covers the edge, which draws it too).
   if (TControl* focused = ButtonOf(GetFocus())) {
     HBRUSH ring = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
-    RECT r = ControlRect(*focused);
-    for (int i = 0; i < 2; ++i) {
+    RECT r = PixelRect(*focused);
+    for (int i = 0; i < scale_.Px(2); ++i) {
       InflateRect(&r, -1, -1);
       FrameRect(dc, &r, ring);
     }
@@ -363,8 +411,9 @@ void MainWindowView::PaintLabel(HWND w, TLabel& label) {
     BufferDC buffer(dc, rc.right, rc.bottom);
     HDC m = buffer.dc();
     // What lies under the label, then its text.
-    SetViewportOrgEx(m, -label.Left, -label.Top, nullptr);
-    PaintBackdrop(m, ControlRect(label));
+    const RECT at = PixelRect(label);
+    SetViewportOrgEx(m, -at.left, -at.top, nullptr);
+    PaintBackdrop(m, at);
     SetViewportOrgEx(m, 0, 0, nullptr);
     HGDIOBJ oldFont = SelectObject(m, font_);
     SetBkMode(m, TRANSPARENT);
@@ -390,7 +439,7 @@ void MainWindowView::PaintLabel(HWND w, TLabel& label) {
   EndPaint(w, &ps);
 }
 
-TControl* MainWindowView::HitTest(int x, int y) { return form_->ControlAt(x, y); }
+TControl* MainWindowView::HitTest(int x, int y) { return form_->ControlAt(scale_.Logical(x), scale_.Logical(y)); }
 
 void MainWindowView::PaintButton(HWND w, TControl& button) {
   PAINTSTRUCT ps;
@@ -401,8 +450,9 @@ void MainWindowView::PaintButton(HWND w, TControl& button) {
     BufferDC buffer(dc, rc.right, rc.bottom);
     HDC m = buffer.dc();
     // What the main window would draw here, the focus ring included.
-    SetViewportOrgEx(m, -button.Left, -button.Top, nullptr);
-    PaintBackdrop(m, ControlRect(button));
+    const RECT at = PixelRect(button);
+    SetViewportOrgEx(m, -at.left, -at.top, nullptr);
+    PaintBackdrop(m, at);
     SetViewportOrgEx(m, 0, 0, nullptr);
     BitBlt(dc, 0, 0, rc.right, rc.bottom, m, 0, 0, SRCCOPY);
   }
@@ -480,7 +530,8 @@ void MainWindowView::MouseUp(int x, int y) {
   pressed_ = nullptr;
   if (GetCapture() == hwnd_) ReleaseCapture();
   if (!c) return;
-  const bool inside = c->Contains(x, y);
+  const RECT r = PixelRect(*c);
+  const bool inside = PtInRect(&r, POINT{x, y}) != FALSE;
   if (auto* b = dynamic_cast<TPellamMouseImage3State*>(c)) b->MouseUp();
   MouseMove(x, y);
   if (inside && c->Enabled && c->Visible) c->Click();
@@ -526,6 +577,29 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case WM_DPICHANGED:
+      ScaleChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
+    case WM_ENTERSIZEMOVE:
+      dragging_ = true;
+      break;
+    case WM_EXITSIZEMOVE:
+      dragging_ = false;
+      break;
+    case WM_MOVING:
+      SnapWhileDragged(*reinterpret_cast<RECT*>(lp));
+      return TRUE;
+    case WM_WINDOWPOSCHANGING: {
+      // Where the move loop places the window without asking WM_MOVING first.
+      auto& pos = *reinterpret_cast<WINDOWPOS*>(lp);
+      if (dragging_ && !(pos.flags & SWP_NOMOVE)) {
+        RECT r{pos.x, pos.y, pos.x + scale_.Px(kMainClientWidth), pos.y + scale_.Px(kMainClientHeight)};
+        SnapWhileDragged(r);
+        pos.x = r.left;
+        pos.y = r.top;
+      }
+      break;
+    }
     case WM_MOUSEMOVE:
       MouseMove(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
       return 0;
@@ -632,7 +706,7 @@ LRESULT MainWindowView::HandleButton(HWND w, TControl& button, UINT msg, WPARAM 
       return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
-      RECT r = ControlRect(button);  // the focus ring, with the texts over it
+      RECT r = PixelRect(button);  // the focus ring, with the texts over it
       RedrawWindow(hwnd_, &r, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
       return 0;
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ui/main_window.h"
+#include "ui/scale.h"
 
 inline constexpr wchar_t kMainWindowClassName[] = L"TForm_Veilcap";
 inline constexpr wchar_t kLabelClassName[] = L"TLabel";
@@ -51,9 +52,15 @@ class MainWindowView final : public MainWindowHost {
   HWND Window() const { return hwnd_; }
   TForm_Veilcap& Form() { return *form_; }
 
+  // The scale the window is laid out at, and a control's place in pixels of the client area: every
+  // window and drawing made from the model's geometry goes through these.
+  const DisplayScale& Scale() const { return scale_; }
+  RECT PixelRect(const TControl& c) const;
+
   OwnerWindow Handle() override { return hwnd_; }
   TSize ScreenSize() override;
   TPoint WindowPosition() override;
+  int Dpi() override { return scale_.Dpi(); }
   void ShowAt(int left, int top) override;
   void Hide() override;
   void AddTrayIcon(TrayIconKind icon, const u16& tooltip) override;
@@ -81,6 +88,10 @@ class MainWindowView final : public MainWindowHost {
   void PaintButton(HWND w, TControl& button);
   void UpdateButton(TControl& button, HWND w);
   void ReadColours();
+  // Sizes the window, its labels and its font for the scale.
+  void ApplyScale(int dpi);
+  void ScaleChanged(int dpi, const RECT& suggested);
+  void SnapWhileDragged(RECT& r);
   void PaintBackdrop(HDC dc, const RECT& area);
   void PaintWindow();
   void PaintLabel(HWND w, TLabel& label);
@@ -100,6 +111,8 @@ class MainWindowView final : public MainWindowHost {
   std::unique_ptr<TForm_Veilcap> form_;
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
+  DisplayScale scale_;
+  bool dragging_ = false;  // inside the system move loop
   std::map<TLabel*, HWND> labels_;
   // The picture buttons' windows in Tab order.
   std::vector<std::pair<TControl*, HWND>> buttons_;
@@ -115,6 +128,7 @@ class MainWindowView final : public MainWindowHost {
 // the system colours.
 bool HighContrastOn();
 
-// Draws a link button at its place in dc (the layout decides positions and the automatic width).
+// Draws a link button at its place in dc at the scale (the layout decides positions and the
+// automatic width, at 100 %).
 class TTarvoUnicodeSTButton;
-void PaintLinkButton(HDC dc, TTarvoUnicodeSTButton& button);
+void PaintLinkButton(HDC dc, TTarvoUnicodeSTButton& button, const DisplayScale& scale = DisplayScale());

@@ -12,6 +12,7 @@ std::set<HBITMAP> g_live;
 
 // The bitmaps of one image list, deleted with it.
 struct MenuBitmaps {
+  int dpi = 0;
   std::vector<HBITMAP> bitmaps;
   ~MenuBitmaps() {
     for (HBITMAP b : bitmaps) {
@@ -38,9 +39,11 @@ HBITMAP NewDib(int w, int h, uint32_t** bits) {
 }
 
 // A picture scaled to the list's size, its mask colour made transparent.
-HBITMAP FromPicture(const TImageList::Entry& e, int w, int h) {
+HBITMAP FromPicture(const TImageList::Entry& e, int w, int h, const DisplayScale& scale) {
   const auto* image = dynamic_cast<const GdiplusImage*>(e.picture.Graphic());
   if (!image) return nullptr;
+  const GdiplusPixels& pixels = image->ForScale(scale);
+  const INT sw = INT(pixels.bitmap->GetWidth()), sh = INT(pixels.bitmap->GetHeight());
   Gdiplus::Bitmap scaled(w, h, PixelFormat32bppPARGB);
   {
     Gdiplus::Graphics g(&scaled);
@@ -52,8 +55,9 @@ HBITMAP FromPicture(const TImageList::Entry& e, int w, int h) {
       const Gdiplus::Color key(255, BYTE(e.maskColor >> 16), BYTE(e.maskColor >> 8), BYTE(e.maskColor));
       attributes.SetColorKey(key, key);
     }
-    g.DrawImage(&image->Bitmap(), Gdiplus::Rect(0, 0, w, h), 0, 0, image->Width(), image->Height(),
-                Gdiplus::UnitPixel, &attributes);
+    // A rendering of exactly the item's size is copied pixel for pixel; any other is scaled.
+    if (sw != w || sh != h) g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    g.DrawImage(pixels.bitmap.get(), Gdiplus::Rect(0, 0, w, h), 0, 0, sw, sh, Gdiplus::UnitPixel, &attributes);
   }
   uint32_t* bits = nullptr;
   HBITMAP dib = NewDib(w, h, &bits);
@@ -99,16 +103,18 @@ HBITMAP FromIcon(HICON icon, int w, int h) {
 }
 }  // namespace
 
-HBITMAP MenuItemBitmap(TImageList& images, int index) {
+HBITMAP MenuItemBitmap(TImageList& images, int index, const DisplayScale& scale) {
   if (index < 0 || index >= images.Count()) return nullptr;
   auto cache = std::static_pointer_cast<MenuBitmaps>(images.ViewData);
-  if (!cache) {
+  if (!cache || cache->dpi != scale.Dpi()) {
+    images.ViewData.reset();  // the bitmaps of another scale go (menus built with them are closed)
     cache = std::make_shared<MenuBitmaps>();
+    cache->dpi = scale.Dpi();
     cache->bitmaps.assign(size_t(images.Count()), nullptr);
+    const int w = scale.Px(images.Width), h = scale.Px(images.Height);
     for (int i = 0; i < images.Count(); ++i) {
       const TImageList::Entry& e = images.At(i);
-      HBITMAP b = e.icon ? FromIcon(reinterpret_cast<HICON>(e.icon), images.Width, images.Height)
-                         : FromPicture(e, images.Width, images.Height);
+      HBITMAP b = e.icon ? FromIcon(reinterpret_cast<HICON>(e.icon), w, h) : FromPicture(e, w, h, scale);
       cache->bitmaps[size_t(i)] = b;
       if (b) g_live.insert(b);
     }
@@ -117,9 +123,9 @@ HBITMAP MenuItemBitmap(TImageList& images, int index) {
   return cache->bitmaps[size_t(index)];
 }
 
-void SetMenuItemBitmap(HMENU menu, UINT position, TImageList* images, int imageIndex) {
+void SetMenuItemBitmap(HMENU menu, UINT position, TImageList* images, int imageIndex, const DisplayScale& scale) {
   if (!images || imageIndex < 0) return;
-  HBITMAP b = MenuItemBitmap(*images, imageIndex);
+  HBITMAP b = MenuItemBitmap(*images, imageIndex, scale);
   if (!b) return;
   // The menu asks its owner window to draw the picture: menus do not blend a bitmap's alpha
   // everywhere (Wine draws transparent parts black), AlphaBlend does.
@@ -137,7 +143,7 @@ bool MeasureMenuBitmap(MEASUREITEMSTRUCT& m) {
   if (!g_live.count(b)) return false;
   BITMAP bm{};
   GetObjectW(b, sizeof(bm), &bm);
-  m.itemWidth = UINT(bm.bmWidth + 4);  // a little room before the caption
+  m.itemWidth = UINT(bm.bmWidth + MulDiv(4, bm.bmHeight, 16));  // a little room before the caption
   m.itemHeight = UINT(bm.bmHeight);
   return true;
 }

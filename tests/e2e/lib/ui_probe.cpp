@@ -174,3 +174,29 @@ std::wstring SaveScreenshot(const std::wstring& name, const RECT& r) {
   Gdiplus::GdiplusShutdown(token);
   return written;
 }
+
+std::vector<uint32_t> CaptureScreen(const RECT& r) {
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  std::vector<uint32_t> pixels;
+  if (w <= 0 || h <= 0) return pixels;
+  pixels.resize(size_t(w) * size_t(h));
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
+  SelectObject(mem, old);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  if (!GetDIBits(mem, bmp, 0, UINT(h), pixels.data(), &bi, DIB_RGB_COLORS)) pixels.clear();
+  for (auto& p : pixels) p &= 0xFFFFFF;
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}

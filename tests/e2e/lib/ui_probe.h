@@ -3,7 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 inline constexpr wchar_t kVeilcapWindowClass[] = L"TForm_Veilcap";
 inline constexpr int kLabelStatusCamId = 101;
@@ -44,3 +46,6 @@ void DeleteValue(HKEY root, const wchar_t* key, const wchar_t* name);
 // Saves the rectangle of the screen as a PNG in the screenshot folder (VEILCAP_SHOTS, else
 // <test folder>\screenshots); answers the file written or empty.
 std::wstring SaveScreenshot(const std::wstring& name, const RECT& r);
+
+// The screen's pixels in the rectangle, row by row from the top, as 0x00RRGGBB.
+std::vector<uint32_t> CaptureScreen(const RECT& r);
