@@ -1,4 +1,4 @@
-#include "app/online_ui.h"
+#include "app/window_hooks.h"
 
 #include "app/resource_ids.h"
 #include "lang/languages.h"
@@ -9,7 +9,7 @@
 #include "ui/win32/about_view.h"
 #include "ui/win32/main_window_view.h"
 
-void OnlineUi::Attach(MainWindowView& view) {
+void WindowHooks::Attach(MainWindowView& view) {
   view_ = &view;
   MainWindowHooks& hooks = view.Form().Hooks;
 

@@ -1,5 +1,5 @@
-// What the language menu, the message menu, the about dialog and the online services add to the
-// main window: the flag and message-menu pictures, and the main window's hooks for them.
+// What other windows and services add to the main window: the language menu, the message menu,
+// the about dialog and the online services, with their pictures, wired into the main window's hooks.
 #pragma once
 #include <windows.h>
 
@@ -10,11 +10,11 @@
 
 class MainWindowView;
 
-class OnlineUi {
+class WindowHooks {
  public:
-  OnlineUi(HINSTANCE instance, std::vector<u16> args) : instance_(instance), args_(std::move(args)) {}
-  OnlineUi(const OnlineUi&) = delete;
-  OnlineUi& operator=(const OnlineUi&) = delete;
+  WindowHooks(HINSTANCE instance, std::vector<u16> args) : instance_(instance), args_(std::move(args)) {}
+  WindowHooks(const WindowHooks&) = delete;
+  WindowHooks& operator=(const WindowHooks&) = delete;
 
   // Plugs the language menu, the online start, the message menu, the feedback page and the about
   // dialog into the main window's hooks. Call before the window's creation sequence runs; this
