@@ -42,7 +42,9 @@ void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
   Choose_Language();
   {
     TrayIcons icons{SmallIcon(instance, IDI_TRAY_NORMAL), SmallIcon(instance, IDI_TRAY_ON),
-                    SmallIcon(instance, IDI_TRAY_OFF), SmallIcon(instance, IDI_TRAY_NODEVICE)};
+                    SmallIcon(instance, IDI_TRAY_OFF), SmallIcon(instance, IDI_TRAY_NODEVICE),
+                    SmallIcon(instance, IDI_TRAY_NORMAL_INUSE), SmallIcon(instance, IDI_TRAY_ON_INUSE),
+                    SmallIcon(instance, IDI_TRAY_OFF_INUSE), SmallIcon(instance, IDI_TRAY_NODEVICE_INUSE)};
     // The detected-devices window, the device monitor, the language menu and the online services
     // plug in through these hooks.
     MainWindowHooks hooks;

@@ -1,18 +1,22 @@
 // What other windows and services add to the main window: the language menu, the message menu,
-// the about dialog and the online services, with their pictures, wired into the main window's hooks.
+// the about dialog, the online services, with their pictures, and the watch of who uses a camera
+// or microphone, wired into the main window's hooks.
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "core/text.h"
 #include "ui/image_list.h"
 
 class MainWindowView;
+class ConsentStoreWatch;
 
 class WindowHooks {
  public:
-  WindowHooks(HINSTANCE instance, std::vector<u16> args) : instance_(instance), args_(std::move(args)) {}
+  WindowHooks(HINSTANCE instance, std::vector<u16> args);
+  ~WindowHooks();
   WindowHooks(const WindowHooks&) = delete;
   WindowHooks& operator=(const WindowHooks&) = delete;
 
@@ -28,6 +32,7 @@ class WindowHooks {
   HINSTANCE instance_;
   std::vector<u16> args_;
   MainWindowView* view_ = nullptr;
+  std::unique_ptr<ConsentStoreWatch> watch_;
 };
 
 // Shuts the online services down when it goes out of scope: once per process, in every run mode.

@@ -20,6 +20,20 @@ extern u16 MESSAGE_STATUS_CAM_MULTIPLE;  // "%1" and "%2" are filled by the read
 extern u16 MESSAGE_STATUS_MIC_MULTIPLE;
 extern u16 MESSAGE_STATUS_NEED_RESTART;
 extern u16 MESSAGE_STATUS_MIC_DEACTIVATE_FAILED;
+// Who uses a camera or microphone now, and the tray notices; "%1" is a program name.
+extern u16 MESSAGE_STATUS_INUSE;
+extern u16 MESSAGE_TRAY_CAM_INUSE;
+extern u16 MESSAGE_TRAY_MIC_INUSE;
+extern u16 MESSAGE_NOTICE_CAM_STARTED;
+extern u16 MESSAGE_NOTICE_MIC_STARTED;
+extern u16 MESSAGE_NOTICE_CAM_ARRIVED;
+extern u16 MESSAGE_NOTICE_MIC_ARRIVED;
+extern u16 MESSAGE_NOTICE_CAM_ON;
+extern u16 MESSAGE_NOTICE_CAM_OFF;
+extern u16 MESSAGE_NOTICE_MIC_ON;
+extern u16 MESSAGE_NOTICE_MIC_OFF;
+extern u16 MESSAGE_STILL_IN_USE_CAM;
+extern u16 MESSAGE_STILL_IN_USE_MIC;
 
 struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "devices/veilcap.h"
+#include "guard/in_use.h"
 #include "platform/process.h"
 #include "ui/controls.h"
 #include "ui/link_button.h"
@@ -62,6 +63,9 @@ struct MainWindowHooks {
   std::function<void()> BuildMessageMenu;
   std::function<void()> OpenFeedback;                   // the feedback page of the online services
   std::function<void()> ShowAbout;                      // the about dialog, modal
+  // The watch of the consent stores: while active, every change calls InUse_Changed on the main
+  // thread.
+  std::function<void(bool)> SetInUseWatchActive;
 };
 
 class MainWindowToggles;
@@ -113,7 +117,15 @@ class TForm_Veilcap : public TComponent {
   void Tray_Option_Privacy_CamClick();
   void Tray_Option_Privacy_MicClick();
   void Tray_Flag_StartWithWindowsClick();
+  void Tray_Option_ShowNoticesClick();
   void Tray_QuitClick();
+
+  // A tray notice with the program's name as its title, unless "Show notices" is unchecked.
+  void Notify(const u16& text);
+  // Reads who uses a camera or microphone now and shows it: status lines, tooltip, tray mark, and
+  // a notice for every program that started since the last read (none on the first read).
+  void InUse_Changed();
+  InUse CurrentInUse;
 
   // Top-left corner of a title-bar menu: the button's lower-left corner on the screen.
   TPoint TitleMenuPosition(const TControl& button);
@@ -160,6 +172,7 @@ class TForm_Veilcap : public TComponent {
   TMenuItem* Tray_Privacy_Mic;
   TMenuItem* Tray_Option_Privacy_Cam;
   TMenuItem* Tray_Option_Privacy_Mic;
+  TMenuItem* Tray_Option_ShowNotices;
   TMenuItem* Tray_Flag_StartWithWindows;
   TMenuItem* Tray_Lang;
   TMenuItem* Tray_Quit;
@@ -181,6 +194,9 @@ class TForm_Veilcap : public TComponent {
   void PaintSide(const SideCounters& counters, const SideTexts& texts, const SidePictures& pictures,
                  TPellamMouseImage3State& button, TLabel& label, TImage& rebootImage, TLabel& rebootLabel);
   bool OnlineReady() const;
+  // The notice for a state a refresh found, when it differs from the one painted before.
+  void NoticeStateChange(DeviceKind kind, int32_t before, int32_t after, int32_t devicesBefore, int32_t devicesAfter);
+  bool TogglesRunning() const;
 
   std::vector<u16> args_;
   std::vector<TControl*> controls_;
@@ -188,6 +204,7 @@ class TForm_Veilcap : public TComponent {
   std::unique_ptr<MainWindowToggles> toggles_;
   MainWindowToggles& Toggles();
   bool searched_ = false;
+  bool inUseRead_ = false;
 };
 
 SideCounters CamCounters(const TVeilcap& v);

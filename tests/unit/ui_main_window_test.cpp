@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 
 #include "core/errors.h"
 #include "fakes/cp1252.h"
@@ -464,3 +465,82 @@ TEST_F(MainWindowTest, DevicesItemIsDisabledWhileTheDevicesWindowIsOpenAndRefres
   EXPECT_TRUE(f->Tray_ShowDevices->Enabled);
 }
 }  // namespace
+
+namespace {
+void PutUse(MemoryRegistry& reg, RegRoot root, DeviceKind kind, const u16& subKey, uint64_t start, uint64_t stop) {
+  const auto q = [](uint64_t v) {
+    std::vector<uint8_t> d;
+    for (int i = 0; i < 8; ++i) d.push_back(uint8_t(v >> (8 * i)));
+    return d;
+  };
+  reg.Put(root, ConsentStoreKey(kind) + u"\\" + subKey, u"LastUsedTimeStart", REG_TYPE_QWORD, q(start));
+  reg.Put(root, ConsentStoreKey(kind) + u"\\" + subKey, u"LastUsedTimeStop", REG_TYPE_QWORD, q(stop));
+}
+std::vector<std::string> Notices(const std::vector<std::string>& log) {
+  std::vector<std::string> n;
+  for (const auto& l : log)
+    if (l.rfind("notice ", 0) == 0) n.push_back(l);
+  return n;
+}
+}  // namespace
+
+TEST_F(MainWindowTest, InUseShowsInStatusTooltipAndIconAndANoticeOnlyForNewUses) {
+  const u16 zoom = u"NonPackaged\\C:#Program Files#Zoom#bin#Zoom.exe";
+  PutUse(reg, RegRoot::LocalMachine, DeviceKind::Microphone, u"Microsoft.SkypeApp_kzf8qxf38zg5c", 5, 0);
+  TForm_Veilcap& f = Form();
+  f.TarvoThreadTimer_TrayIconTimer();
+  f.TarvoThreadTimer_StarterTimer();  // first search, then the first read: no notice for older uses
+  EXPECT_EQ(ToUtf8(f.Label_Status_Mic->Text()), "Verwendet von Microsoft.SkypeApp");
+  EXPECT_EQ(host.trayIcon, TrayIconKind::NoDeviceInUse);
+  EXPECT_TRUE(Notices(host.log).empty());
+
+  host.log.clear();
+  PutUse(reg, RegRoot::CurrentUser, DeviceKind::Webcam, zoom, 100, 0);
+  f.InUse_Changed();
+  f.InUse_Changed();  // a second change event with nothing new
+  EXPECT_EQ(ToUtf8(f.Label_Status_Cam->Text()), "Verwendet von Zoom");
+  EXPECT_NE(ToUtf8(host.tooltip).find("\nWebcam verwendet von Zoom\nMikrofon verwendet von Microsoft.SkypeApp"),
+            std::string::npos) << ToUtf8(host.tooltip);
+  EXPECT_EQ(Notices(host.log), (std::vector<std::string>{"notice Vostrel Veilcap: Zoom verwendet jetzt die Webcam."}));
+
+  // The use ends: the status line, the tooltip and the icon go back; no notice for an end.
+  host.log.clear();
+  PutUse(reg, RegRoot::CurrentUser, DeviceKind::Webcam, zoom, 100, 200);
+  PutUse(reg, RegRoot::LocalMachine, DeviceKind::Microphone, u"Microsoft.SkypeApp_kzf8qxf38zg5c", 5, 9);
+  f.InUse_Changed();
+  EXPECT_EQ(ToUtf8(f.Label_Status_Cam->Text()), ToUtf8(MESSAGE_STATUS_CAM_NOTFOUND));
+  EXPECT_EQ(host.trayIcon, TrayIconKind::NoDevice);
+  EXPECT_EQ(host.tooltip.find(u"verwendet"), u16::npos);
+  EXPECT_TRUE(Notices(host.log).empty());
+
+  // With "Show notices" unchecked (and saved), a new use still shows but no notice comes.
+  f.Tray_Option_ShowNotices->Click();
+  EXPECT_EQ(reg.Get(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue)->data, (std::vector<uint8_t>{0, 0, 0, 0}));
+  PutUse(reg, RegRoot::CurrentUser, DeviceKind::Webcam, zoom, 300, 0);
+  f.InUse_Changed();
+  EXPECT_EQ(ToUtf8(f.Label_Status_Cam->Text()), "Verwendet von Zoom");
+  EXPECT_TRUE(Notices(host.log).empty());
+  f.Notify(u"direct");
+  EXPECT_TRUE(Notices(host.log).empty());
+  EXPECT_EQ(reg.OpenHandles(), 0);
+}
+
+TEST_F(MainWindowTest, ShowNoticesIsCheckedUnlessStoredOffAndWrittenOnlyOnceTurnedOff) {
+  struct Case {
+    std::optional<uint32_t> stored;
+    bool checked;
+  };
+  for (const Case& c : {Case{std::nullopt, true}, Case{1, true}, Case{0, false}, Case{7, false}}) {
+    reg = MemoryRegistry();
+    if (c.stored) reg.PutDword(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue, *c.stored);
+    form.reset();
+    TForm_Veilcap& f = Form();
+    EXPECT_EQ(f.Tray_Option_ShowNotices->Checked, c.checked) << (c.stored ? int(*c.stored) : -1);
+    f.SAVE_OPTIONS();
+    const auto* v = reg.Get(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue);
+    EXPECT_EQ(v != nullptr, c.stored.has_value());
+    if (v) {
+      EXPECT_EQ(v->data[0], c.checked ? 1 : 0);
+    }
+  }
+}
