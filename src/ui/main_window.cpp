@@ -292,7 +292,8 @@ void TForm_Veilcap::InUse_Changed() {
 void TForm_Veilcap::NoticeStateChange(DeviceKind kind, int32_t before, int32_t after, int32_t devicesBefore,
                                       int32_t devicesAfter) {
   const bool cam = kind == DeviceKind::Webcam;
-  if (after == kStateOff && devicesAfter > devicesBefore)
+  // A new device while its kind was blocked: it may work until blocked too, whatever the state says.
+  if (before == kStateOff && devicesAfter > devicesBefore)
     Notify(cam ? MESSAGE_NOTICE_CAM_ARRIVED : MESSAGE_NOTICE_MIC_ARRIVED);
   else if (before == after)
     return;

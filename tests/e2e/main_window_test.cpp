@@ -334,3 +334,47 @@ TEST_F(MainWindowE2E, InUseShowsInStatusAndTrayIconWithOneNoticeUnlessNoticesAre
 }
 }  // namespace
 
+
+namespace {
+// The in-use status line of every shipped language, with a long packaged-app name and with three
+// joined names, measured as the label draws it (Segoe UI 13 px, word wrap, 192 px wide): it must
+// stay within the label's 36 px.
+TEST(InUseText, FitsTheStatusLabelInEveryLanguage) {
+  const std::wstring folder = StageFolder() + L"\\translation";
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+  HGDIOBJ old = SelectObject(dc, font);
+  int files = 0;
+  WIN32_FIND_DATAW fd{};
+  HANDLE h = FindFirstFileW((folder + L"\\*.tlang3").c_str(), &fd);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  do {
+    HANDLE f = CreateFileW((folder + L"\\" + fd.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    std::wstring text(GetFileSize(f, nullptr) / 2, L'\0');
+    DWORD got = 0;
+    ReadFile(f, text.data(), DWORD(text.size() * 2), &got, nullptr);
+    CloseHandle(f);
+    const std::wstring key = L"MESSAGES.MESSAGE_STATUS_INUSE=";
+    const size_t at = text.find(key);
+    ASSERT_NE(at, std::wstring::npos) << fd.cFileName;
+    const std::wstring templ = text.substr(at + key.size(), text.find(L"\r\n", at) - at - key.size());
+    for (const wchar_t* names : {L"Microsoft.WindowsCamera", L"Zoom, Teams, obs64, \x2026"}) {
+      std::wstring line = templ;
+      line.replace(line.find(L"%1"), 2, names);
+      RECT r{0, 0, 192, 0};
+      DrawTextW(dc, line.c_str(), -1, &r, DT_NOPREFIX | DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+      EXPECT_LE(r.bottom, 36) << fd.cFileName << ": " << r.right << " x " << r.bottom;
+      EXPECT_LE(r.right, 192) << fd.cFileName;
+    }
+    ++files;
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+  EXPECT_EQ(files, 15);
+}
+}  // namespace

@@ -544,3 +544,41 @@ TEST_F(MainWindowTest, ShowNoticesIsCheckedUnlessStoredOffAndWrittenOnlyOnceTurn
     }
   }
 }
+
+// What a refresh finds without a click (a device plugged in or pulled out, a block run from a
+// script) is told in a notice; the first search and a refresh that changes nothing tell nothing.
+TEST_F(MainWindowTest, StateChangesNobodyClickedForAreToldInNotices) {
+  struct Step {
+    const char* what;
+    std::vector<std::pair<const char16_t*, bool>> cams;  // instance id, blocked
+    const char* notice;                                 // empty: none
+  };
+  const Step steps[] = {
+      {"first search", {{u"USB\\CAM1", false}}, ""},
+      {"nothing changed", {{u"USB\\CAM1", false}}, ""},
+      {"blocked by a script", {{u"USB\\CAM1", true}}, "Die Webcam ist jetzt blockiert."},
+      {"plugged in while blocked", {{u"USB\\CAM1", true}, {u"USB\\CAM2", false}},
+       "Eine Webcam wurde angeschlossen, w\xc3\xa4hrend Webcams blockiert sind."},
+      {"the blocked one pulled out", {{u"USB\\CAM2", false}}, ""},
+      {"all pulled out", {}, "Keine Webcam angeschlossen"},
+      {"plugged in again", {{u"USB\\CAM2", false}}, "Die Webcam ist jetzt eingeschaltet."},
+  };
+  TForm_Veilcap& f = Form();
+  f.TarvoThreadTimer_TrayIconTimer();
+  for (const Step& s : steps) {
+    present.devices.clear();
+    capture.video.entries.clear();
+    for (const auto& [id, blocked] : s.cams) {
+      const u16 name = u"Cam " + u16(id).substr(7);
+      auto& d = present.devices.emplace_back(FakePnpDevice::Make(kClassCamera, name, id));
+      if (blocked) d.Dword(kDevKey_ProblemCode, 22);
+      capture.video.entries.push_back(CaptureEntry{name, u""});
+    }
+    host.log.clear();
+    f.Button_RefreshClick();
+    const std::vector<std::string> want =
+        *s.notice ? std::vector<std::string>{std::string("notice Vostrel Veilcap: ") + s.notice}
+                  : std::vector<std::string>{};
+    EXPECT_EQ(Notices(host.log), want) << s.what;
+  }
+}
