@@ -582,3 +582,33 @@ TEST_F(MainWindowTest, StateChangesNobodyClickedForAreToldInNotices) {
     EXPECT_EQ(Notices(host.log), want) << s.what;
   }
 }
+
+// Windows keeps an open stream alive after a block: the program still holding the webcam is
+// named in one warning; without one the block ends silently.
+TEST_F(MainWindowTest, ABlockThatLeavesAProgramUsingTheDeviceNamesIt) {
+  for (const bool zoomRuns : {true, false}) {
+    reg = MemoryRegistry();
+    present.devices = {FakePnpDevice::Make(kClassCamera, u"Cam", u"USB\\CAM1")};
+    capture.video.entries = {CaptureEntry{u"Cam", u""}};
+    if (zoomRuns) PutUse(reg, RegRoot::CurrentUser, DeviceKind::Webcam, u"NonPackaged\\C:#Zoom#Zoom.exe", 100, 0);
+    shell.onShell = [&](const FakeProcessShell::ShellCall&) {
+      present.devices[0].Dword(kDevKey_ProblemCode, 22);
+      return 0u;
+    };
+    form.reset();
+    TForm_Veilcap& f = Form();
+    f.Button_RefreshClick();
+    host.log.clear();
+    f.PellamMouseImage3State_WebCamClick();
+    ASSERT_EQ(f.PellamMouseImage3State_WebCam->HelpContext, kStateOff) << zoomRuns;
+    std::vector<std::string> boxes;
+    for (const auto& l : host.log)
+      if (l.rfind("warning ", 0) == 0 || l.rfind("error ", 0) == 0) boxes.push_back(l);
+    const std::vector<std::string> want =
+        zoomRuns ? std::vector<std::string>{"warning Die Webcam ist blockiert, aber Zoom verwendet sie noch. "
+                                            "Schlie\xc3\x9f" "en Sie Zoom oder starten Sie es neu."}
+                 : std::vector<std::string>{};
+    EXPECT_EQ(boxes, want);
+    EXPECT_TRUE(Notices(host.log).empty()) << "a notice for the user's own click";
+  }
+}
