@@ -1,6 +1,5 @@
 #include "guard/win32/consent_watch.h"
 
-#include "devices/privacy.h"
 #include "guard/in_use.h"
 
 namespace {
