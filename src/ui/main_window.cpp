@@ -405,6 +405,8 @@ void TForm_Veilcap::TarvoThreadTimer_TrayIconTimer() {
     CurrentTrayIcon = TrayIconKind::Normal;
     Host.AddTrayIcon(CurrentTrayIcon, TrayTooltipText());
     TRAYICON_DONE = true;
+    // The first search may have finished before the icon could be added: show what it found.
+    if (searched_) Repaint_Status();
     Trim_WorkingSet();
     TarvoThreadTimer_TrayIcon->SetEnabled(false);
   } catch (const std::exception&) {

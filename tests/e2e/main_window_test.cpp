@@ -317,6 +317,8 @@ TEST_F(MainWindowE2E, InUseShowsInStatusAndTrayIconWithOneNoticeUnlessNoticesAre
       UnionRect(&shot, &shot, &b);
     }
   InflateRect(&shot, 8, 8);
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  IntersectRect(&shot, &shot, &screen);  // a copy that reaches past the screen comes out black
   SaveScreenshot(L"inuse_tray_and_notice.png", shot);
 
   // The program lets go: all of it goes back.
@@ -331,6 +333,18 @@ TEST_F(MainWindowE2E, InUseShowsInStatusAndTrayIconWithOneNoticeUnlessNoticesAre
   WriteWebcamUse(L"C:\\Tools\\obs64.exe", t0 + 1000000000ULL, 0);
   EXPECT_TRUE(WaitFor([&] { return ChildText(main, kLabelStatusCamId) == L"Verwendet von obs64"; }, 1000));
   EXPECT_FALSE(WaitFor([&] { return !VisibleTooltipWith(L"obs64").empty(); }, 2000)) << "a notice while they are off";
+}
+
+TEST_F(MainWindowE2E, InUseStatusInEnglish) {
+  WriteString(HKEY_CURRENT_USER, kLanguageKey, L"ForceLanguage_LCID", L"en-us");
+  AddDevices(false);
+  Start(L"");
+  ASSERT_TRUE(WaitFor([&] { return ChildText(main, kLabelStatusCamId) == L"E2E Webcam"; }, 20000));
+  WriteWebcamUse(L"C:\\Program Files\\Zoom\\bin\\Zoom.exe", 134000000000000000ULL, 0);
+  EXPECT_TRUE(WaitFor([&] { return ChildText(main, kLabelStatusCamId) == L"In use by Zoom"; }, 1000))
+      << ChildText(main, kLabelStatusCamId);
+  Sleep(300);
+  SaveScreenshot(L"inuse_status_en.png", WindowShotRect());
 }
 }  // namespace
 

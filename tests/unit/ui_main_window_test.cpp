@@ -612,3 +612,11 @@ TEST_F(MainWindowTest, ABlockThatLeavesAProgramUsingTheDeviceNamesIt) {
     EXPECT_TRUE(Notices(host.log).empty()) << "a notice for the user's own click";
   }
 }
+
+TEST_F(MainWindowTest, ATrayIconAddedAfterTheFirstSearchShowsWhatTheSearchFound) {
+  TForm_Veilcap& f = Form();
+  f.TarvoThreadTimer_StarterTimer();  // searched before the icon exists: no devices
+  ASSERT_FALSE(f.TRAYICON_DONE);
+  f.TarvoThreadTimer_TrayIconTimer();
+  EXPECT_EQ(host.trayIcon, TrayIconKind::NoDevice);
+}
