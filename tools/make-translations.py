@@ -39,6 +39,7 @@ WINDOW_KEYS = [
     ("Form_Veilcap.Tray_Privacy_Mic", 0),
     ("Form_Veilcap.Tray_Option_Privacy_Cam", 0),
     ("Form_Veilcap.Tray_Option_Privacy_Mic", 0),
+    ("Form_Veilcap.Tray_Option_ShowNotices", 0),
     ("Form_Veilcap.Tray_Flag_StartWithWindows", 0),
     ("Form_Veilcap.Tray_Lang", 0),
     ("Form_Veilcap.Tray_Quit", 0),
@@ -74,6 +75,19 @@ MESSAGE_KEYS = ["MESSAGES." + k for k in [
     "MESSAGE_ACCESS_MINIMIZE",
     "MESSAGE_ACCESS_CLOSE",
     "MESSAGE_ACCESS_PRESS",
+    "MESSAGE_STATUS_INUSE",
+    "MESSAGE_TRAY_CAM_INUSE",
+    "MESSAGE_TRAY_MIC_INUSE",
+    "MESSAGE_NOTICE_CAM_STARTED",
+    "MESSAGE_NOTICE_MIC_STARTED",
+    "MESSAGE_NOTICE_CAM_ARRIVED",
+    "MESSAGE_NOTICE_MIC_ARRIVED",
+    "MESSAGE_NOTICE_CAM_ON",
+    "MESSAGE_NOTICE_CAM_OFF",
+    "MESSAGE_NOTICE_MIC_ON",
+    "MESSAGE_NOTICE_MIC_OFF",
+    "MESSAGE_STILL_IN_USE_CAM",
+    "MESSAGE_STILL_IN_USE_MIC",
 ]]
 
 ALL_KEYS = [k for k, _ in WINDOW_KEYS] + MESSAGE_KEYS

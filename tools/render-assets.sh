@@ -54,11 +54,19 @@ png24() { # svg out bg
 }
 # per-size SVGs (with @FG@/@EDGE@ tokens) -> .ico with 16, 20, 24, 32, 48 px, 32-bit with alpha
 SIZES=(16 20 24 32 48)
-ico() { # out svg-pattern(with %s for the size) fg edge
-  local out=$1 pattern=$2 fg=$3 edge=$4 s files=()
+# With a fifth argument "mark" every size also gets the "in use" dot: an orange disc with a dark
+# rim at the lower right, a fifth of the icon wide, drawn over the shield (orange reads on light
+# and dark taskbars alike; the rim keeps its edge on a light one).
+ico() { # out svg-pattern(with %s for the size) fg edge [mark]
+  local out=$1 pattern=$2 fg=$3 edge=$4 mark=${5:-} s files=()
   for s in "${SIZES[@]}"; do
+    local dot=""
+    if [ "$mark" = mark ]; then
+      dot=$(awk -v s="$s" 'BEGIN { r = s * 0.21; w = (s < 24) ? 1 : s / 20; c = s - r - w / 2;
+        printf "<circle cx=\"%.2f\" cy=\"%.2f\" r=\"%.2f\" fill=\"#FF8A00\" stroke=\"#1E2328\" stroke-width=\"%.2f\"/>", c, c, r, w }')
+    fi
     # shellcheck disable=SC2059
-    sed -e "s/@FG@/$fg/g; s/@EDGE@/$edge/g" "$(printf "$pattern" "$s")" > "$TMP/i$s.svg"
+    sed -e "s/@FG@/$fg/g; s/@EDGE@/$edge/g; s|</svg>|$dot</svg>|" "$(printf "$pattern" "$s")" > "$TMP/i$s.svg"
     png32 "$TMP/i$s.svg" "$TMP/i$s.png"
     files+=("$TMP/i$s.png")
   done
@@ -81,6 +89,10 @@ ico "$ICONS/tray_normal.ico"   "$SVG/tray/tray-%s.svg" "#00B4FF" none
 ico "$ICONS/tray_on.ico"       "$SVG/tray/tray-%s.svg" "#23C13D" none
 ico "$ICONS/tray_off.ico"      "$SVG/tray/tray-%s.svg" "#DC4F4F" none
 ico "$ICONS/tray_nodevice.ico" "$SVG/tray/tray-%s.svg" "#FFFFFF" "#1E2328"
+ico "$ICONS/tray_normal_inuse.ico"   "$SVG/tray/tray-%s.svg" "#00B4FF" none mark
+ico "$ICONS/tray_on_inuse.ico"       "$SVG/tray/tray-%s.svg" "#23C13D" none mark
+ico "$ICONS/tray_off_inuse.ico"      "$SVG/tray/tray-%s.svg" "#DC4F4F" none mark
+ico "$ICONS/tray_nodevice_inuse.ico" "$SVG/tray/tray-%s.svg" "#FFFFFF" "#1E2328" mark
 ico "$ICONS/veilcap.ico"       "$SVG/program/veilcap-%s.svg" x x
 
 echo "about"
@@ -197,7 +209,7 @@ done
 convert -size 16x16 xc:"#FBFBFB" "$SKINS/icon_reboot.png" -composite "$TMP/reboot.png"
 addtile "icon_reboot.png" "$T/3reboot.png" "$TMP/reboot.png"
 endrow
-for ic in tray_normal tray_on tray_off tray_nodevice veilcap; do
+for ic in tray_normal tray_on tray_off tray_nodevice tray_normal_inuse tray_on_inuse tray_off_inuse tray_nodevice_inuse veilcap; do
   for bg in light dark; do
     col="#F3F3F3"; [ $bg = dark ] && col="#202020"
     frames=()
@@ -208,6 +220,8 @@ for ic in tray_normal tray_on tray_off tray_nodevice veilcap; do
     addtile "$ic.ico on $bg" "$T/4${ic}_$bg.png" "${frames[@]}"
   done
   [ $ic = tray_on ] && endrow
+  [ $ic = tray_nodevice ] && endrow
+  [ $ic = tray_on_inuse ] && endrow
 done
 endrow
 addtile "about.bmp 417x372" "$T/5about.png" "$ROOT/assets/about.bmp"

@@ -4,7 +4,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
-#include "app/online_ui.h"
+#include "app/window_hooks.h"
 #include "core/win32/windows_seams.h"
 #include "lang/languages.h"
 #include "lang/translate.h"
@@ -45,7 +45,7 @@ int RunExportMode(HINSTANCE instance, const std::vector<u16>& args) {
 
   int exitCode = 0;
   {
-    OnlineUi online(instance, args);
+    WindowHooks online(instance, args);
     MainWindowView view(instance, args, MainWindowHooks{}, TrayIcons{}, nullptr);
     online.Attach(view);
     const u16 folder = AppFolder + u"\\translation";

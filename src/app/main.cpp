@@ -3,7 +3,7 @@
 
 #include "app/export_mode.h"
 #include "app/main_window.h"
-#include "app/online_ui.h"
+#include "app/window_hooks.h"
 #include "app/startup.h"
 #include "platform/environment.h"
 #include "platform/runmode.h"

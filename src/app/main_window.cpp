@@ -4,7 +4,7 @@
 #include <objbase.h>
 #include <commctrl.h>
 
-#include "app/online_ui.h"
+#include "app/window_hooks.h"
 #include "app/resource_ids.h"
 #include "lang/languages.h"
 #include "ui/win32/devices_ui.h"
@@ -62,11 +62,13 @@ void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
   Choose_Language();
   {
     TrayIcons icons{SmallIcon(instance, IDI_TRAY_NORMAL), SmallIcon(instance, IDI_TRAY_ON),
-                    SmallIcon(instance, IDI_TRAY_OFF), SmallIcon(instance, IDI_TRAY_NODEVICE)};
+                    SmallIcon(instance, IDI_TRAY_OFF), SmallIcon(instance, IDI_TRAY_NODEVICE),
+                    SmallIcon(instance, IDI_TRAY_NORMAL_INUSE), SmallIcon(instance, IDI_TRAY_ON_INUSE),
+                    SmallIcon(instance, IDI_TRAY_OFF_INUSE), SmallIcon(instance, IDI_TRAY_NODEVICE_INUSE)};
     // The detected-devices window, the device monitor, the language menu and the online services
     // plug in through these hooks.
     MainWindowHooks hooks;
-    OnlineUi online(instance, args);  // outlives the view, whose hooks it serves
+    WindowHooks online(instance, args);  // outlives the view, whose hooks it serves
     MainWindowView view(instance, args, std::move(hooks), icons, LoadIconW(instance, MAKEINTRESOURCEW(IDI_VEILCAP)));
     // The language menu, the about dialog and the online services.
     online.Attach(view);

@@ -42,6 +42,32 @@ constexpr const char16_t kAccessClose[] = u"Schlie\u00dfen";
 constexpr const char16_t kAccessCloseEn[] = u"Close";
 constexpr const char16_t kAccessPress[] = u"Dr\u00fccken";
 constexpr const char16_t kAccessPressEn[] = u"Press";
+constexpr const char16_t kInUse[] = u"Verwendet von %1";
+constexpr const char16_t kInUseEn[] = u"In use by %1";
+constexpr const char16_t kTrayCamInUse[] = u"Webcam verwendet von %1";
+constexpr const char16_t kTrayCamInUseEn[] = u"Webcam in use by %1";
+constexpr const char16_t kTrayMicInUse[] = u"Mikrofon verwendet von %1";
+constexpr const char16_t kTrayMicInUseEn[] = u"Microphone in use by %1";
+constexpr const char16_t kNoticeCamStarted[] = u"%1 verwendet jetzt die Webcam.";
+constexpr const char16_t kNoticeCamStartedEn[] = u"%1 is now using the webcam.";
+constexpr const char16_t kNoticeMicStarted[] = u"%1 verwendet jetzt das Mikrofon.";
+constexpr const char16_t kNoticeMicStartedEn[] = u"%1 is now using the microphone.";
+constexpr const char16_t kNoticeCamArrived[] = u"Eine Webcam wurde angeschlossen, w\u00e4hrend Webcams blockiert sind.";
+constexpr const char16_t kNoticeCamArrivedEn[] = u"A webcam was connected while webcams are blocked.";
+constexpr const char16_t kNoticeMicArrived[] = u"Ein Mikrofon wurde angeschlossen, w\u00e4hrend Mikrofone blockiert sind.";
+constexpr const char16_t kNoticeMicArrivedEn[] = u"A microphone was connected while microphones are blocked.";
+constexpr const char16_t kNoticeCamOn[] = u"Die Webcam ist jetzt eingeschaltet.";
+constexpr const char16_t kNoticeCamOnEn[] = u"The webcam is now on.";
+constexpr const char16_t kNoticeCamOff[] = u"Die Webcam ist jetzt blockiert.";
+constexpr const char16_t kNoticeCamOffEn[] = u"The webcam is now blocked.";
+constexpr const char16_t kNoticeMicOn[] = u"Das Mikrofon ist jetzt eingeschaltet.";
+constexpr const char16_t kNoticeMicOnEn[] = u"The microphone is now on.";
+constexpr const char16_t kNoticeMicOff[] = u"Das Mikrofon ist jetzt blockiert.";
+constexpr const char16_t kNoticeMicOffEn[] = u"The microphone is now blocked.";
+constexpr const char16_t kStillInUseCam[] = u"Die Webcam ist blockiert, aber %1 verwendet sie noch. Schlie\u00dfen Sie %1 oder starten Sie es neu.";
+constexpr const char16_t kStillInUseCamEn[] = u"The webcam is blocked, but %1 is still using it. Close %1 or restart it.";
+constexpr const char16_t kStillInUseMic[] = u"Das Mikrofon ist blockiert, aber %1 verwendet es noch. Schlie\u00dfen Sie %1 oder starten Sie es neu.";
+constexpr const char16_t kStillInUseMicEn[] = u"The microphone is blocked, but %1 is still using it. Close %1 or restart it.";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -68,6 +94,19 @@ u16 MESSAGE_ACCESS_FEEDBACK = kAccessFeedback;
 u16 MESSAGE_ACCESS_MINIMIZE = kAccessMinimize;
 u16 MESSAGE_ACCESS_CLOSE = kAccessClose;
 u16 MESSAGE_ACCESS_PRESS = kAccessPress;
+u16 MESSAGE_STATUS_INUSE = kInUse;
+u16 MESSAGE_TRAY_CAM_INUSE = kTrayCamInUse;
+u16 MESSAGE_TRAY_MIC_INUSE = kTrayMicInUse;
+u16 MESSAGE_NOTICE_CAM_STARTED = kNoticeCamStarted;
+u16 MESSAGE_NOTICE_MIC_STARTED = kNoticeMicStarted;
+u16 MESSAGE_NOTICE_CAM_ARRIVED = kNoticeCamArrived;
+u16 MESSAGE_NOTICE_MIC_ARRIVED = kNoticeMicArrived;
+u16 MESSAGE_NOTICE_CAM_ON = kNoticeCamOn;
+u16 MESSAGE_NOTICE_CAM_OFF = kNoticeCamOff;
+u16 MESSAGE_NOTICE_MIC_ON = kNoticeMicOn;
+u16 MESSAGE_NOTICE_MIC_OFF = kNoticeMicOff;
+u16 MESSAGE_STILL_IN_USE_CAM = kStillInUseCam;
+u16 MESSAGE_STILL_IN_USE_MIC = kStillInUseMic;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -96,6 +135,19 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_ACCESS_MINIMIZE", &MESSAGE_ACCESS_MINIMIZE, kAccessMinimize, kAccessMinimizeEn},
       {u"MESSAGE_ACCESS_CLOSE", &MESSAGE_ACCESS_CLOSE, kAccessClose, kAccessCloseEn},
       {u"MESSAGE_ACCESS_PRESS", &MESSAGE_ACCESS_PRESS, kAccessPress, kAccessPressEn},
+      {u"MESSAGE_STATUS_INUSE", &MESSAGE_STATUS_INUSE, kInUse, kInUseEn},
+      {u"MESSAGE_TRAY_CAM_INUSE", &MESSAGE_TRAY_CAM_INUSE, kTrayCamInUse, kTrayCamInUseEn},
+      {u"MESSAGE_TRAY_MIC_INUSE", &MESSAGE_TRAY_MIC_INUSE, kTrayMicInUse, kTrayMicInUseEn},
+      {u"MESSAGE_NOTICE_CAM_STARTED", &MESSAGE_NOTICE_CAM_STARTED, kNoticeCamStarted, kNoticeCamStartedEn},
+      {u"MESSAGE_NOTICE_MIC_STARTED", &MESSAGE_NOTICE_MIC_STARTED, kNoticeMicStarted, kNoticeMicStartedEn},
+      {u"MESSAGE_NOTICE_CAM_ARRIVED", &MESSAGE_NOTICE_CAM_ARRIVED, kNoticeCamArrived, kNoticeCamArrivedEn},
+      {u"MESSAGE_NOTICE_MIC_ARRIVED", &MESSAGE_NOTICE_MIC_ARRIVED, kNoticeMicArrived, kNoticeMicArrivedEn},
+      {u"MESSAGE_NOTICE_CAM_ON", &MESSAGE_NOTICE_CAM_ON, kNoticeCamOn, kNoticeCamOnEn},
+      {u"MESSAGE_NOTICE_CAM_OFF", &MESSAGE_NOTICE_CAM_OFF, kNoticeCamOff, kNoticeCamOffEn},
+      {u"MESSAGE_NOTICE_MIC_ON", &MESSAGE_NOTICE_MIC_ON, kNoticeMicOn, kNoticeMicOnEn},
+      {u"MESSAGE_NOTICE_MIC_OFF", &MESSAGE_NOTICE_MIC_OFF, kNoticeMicOff, kNoticeMicOffEn},
+      {u"MESSAGE_STILL_IN_USE_CAM", &MESSAGE_STILL_IN_USE_CAM, kStillInUseCam, kStillInUseCamEn},
+      {u"MESSAGE_STILL_IN_USE_MIC", &MESSAGE_STILL_IN_USE_MIC, kStillInUseMic, kStillInUseMicEn},
   };
   return table;
 }

@@ -33,6 +33,20 @@ extern u16 MESSAGE_ACCESS_FEEDBACK;
 extern u16 MESSAGE_ACCESS_MINIMIZE;
 extern u16 MESSAGE_ACCESS_CLOSE;
 extern u16 MESSAGE_ACCESS_PRESS;
+// Who uses a camera or microphone now, and the tray notices; "%1" is a program name.
+extern u16 MESSAGE_STATUS_INUSE;
+extern u16 MESSAGE_TRAY_CAM_INUSE;
+extern u16 MESSAGE_TRAY_MIC_INUSE;
+extern u16 MESSAGE_NOTICE_CAM_STARTED;
+extern u16 MESSAGE_NOTICE_MIC_STARTED;
+extern u16 MESSAGE_NOTICE_CAM_ARRIVED;
+extern u16 MESSAGE_NOTICE_MIC_ARRIVED;
+extern u16 MESSAGE_NOTICE_CAM_ON;
+extern u16 MESSAGE_NOTICE_CAM_OFF;
+extern u16 MESSAGE_NOTICE_MIC_ON;
+extern u16 MESSAGE_NOTICE_MIC_OFF;
+extern u16 MESSAGE_STILL_IN_USE_CAM;
+extern u16 MESSAGE_STILL_IN_USE_MIC;
 
 struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name

@@ -140,6 +140,18 @@ int32_t Reg_ReadInteger(RegRoot root, const u16& key, const u16& name) {
   return 0;
 }
 
+bool Reg_ReadQword(RegRoot root, const u16& key, const u16& name, uint64_t* value) {
+  *value = 0;
+  OpenedKey k;
+  if (!k.Open(root, key, kKeyRead)) return false;
+  uint32_t type, size;
+  if (!QueryTypeAndSize(k.get(), name, &type, &size) || type != REG_TYPE_QWORD || size != 8) return false;
+  uint8_t b[8];
+  if (!ReadFixed(k.get(), name, b, 8)) return false;
+  *value = Le64(b);
+  return true;
+}
+
 bool Reg_WriteValue(RegRoot root, const u16& key, const u16& name, uint32_t type, uint32_t size,
                     const void* data) {
   OpenedKey k;

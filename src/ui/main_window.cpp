@@ -113,7 +113,9 @@ TForm_Veilcap::TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWi
   Tray_Options->AddItem(u"N3", 0, u"-");
   Tray_Option_Privacy_Cam = &Tray_Options->AddItem(u"Tray_Option_Privacy_Cam", 1, u"Change Webcam privacy settings (recommended)");
   Tray_Option_Privacy_Mic = &Tray_Options->AddItem(u"Tray_Option_Privacy_Mic", 1, u"Change Microphone privacy settings (recommended)");
-  for (auto* i : {Tray_Option_Privacy_Cam, Tray_Option_Privacy_Mic}) {
+  Tray_Options->AddItem(u"N4", 0, u"-");
+  Tray_Option_ShowNotices = &Tray_Options->AddItem(u"Tray_Option_ShowNotices", 1, u"Hinweise anzeigen");
+  for (auto* i : {Tray_Option_Privacy_Cam, Tray_Option_Privacy_Mic, Tray_Option_ShowNotices}) {
     i->AutoCheck = true;
     i->Checked = true;
   }
@@ -151,6 +153,7 @@ TForm_Veilcap::TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWi
   Tray_Option_Privacy_Cam->OnClick = [this] { Tray_Option_Privacy_CamClick(); };
   Tray_Option_Privacy_Mic->OnClick = [this] { Tray_Option_Privacy_MicClick(); };
   Tray_Flag_StartWithWindows->OnClick = [this] { Tray_Flag_StartWithWindowsClick(); };
+  Tray_Option_ShowNotices->OnClick = [this] { Tray_Option_ShowNoticesClick(); };
   Tray_Quit->OnClick = [this] { Tray_QuitClick(); };
   MenuItem_help_Help->OnClick = [this] { MenuItem_help_HelpClick(); };
   MenuItem_help_About->OnClick = [this] { MenuItem_help_AboutClick(); };
@@ -236,14 +239,70 @@ void TForm_Veilcap::Repaint_Status() {
             *Image_RebootNeed_cam, *Label_RebootNeed_Cam);
   PaintSide(MicCounters(*Veilcap), MicTexts(), kMicPictures, *PellamMouseImage3State_Mic, *Label_Status_Mic,
             *Image_RebootNeed_mic, *Label_RebootNeed_Mic);
+  // Who uses a device matters more than its name: the line under its picture says so.
+  const std::pair<DeviceKind, TLabel*> lines[] = {{DeviceKind::Webcam, Label_Status_Cam},
+                                                  {DeviceKind::Microphone, Label_Status_Mic}};
+  for (const auto& [kind, label] : lines) {
+    const u16 names = Join_UseNames(CurrentInUse.Of(kind));
+    if (!names.empty()) label->SetCaption(ReplaceAll(MESSAGE_STATUS_INUSE, u"%1", names));
+  }
   if (!TRAYICON_DONE) return;
-  CurrentTrayIcon = Choose_TrayIcon(PellamMouseImage3State_WebCam->HelpContext, PellamMouseImage3State_Mic->HelpContext);
+  const bool inUse = !CurrentInUse.webcam.empty() || !CurrentInUse.microphone.empty();
+  CurrentTrayIcon =
+      Choose_TrayIcon(PellamMouseImage3State_WebCam->HelpContext, PellamMouseImage3State_Mic->HelpContext, inUse);
   Host.UpdateTrayIcon(CurrentTrayIcon, TrayTooltipText());
 }
 
 u16 TForm_Veilcap::TrayTooltipText() const {
   if (!searched_ || !Veilcap) return AppTitle + u"\n" + MESSAGE_STATUS_PLEASEWAIT;
-  return TrayTooltip(AppTitle, CamCounters(*Veilcap), CamTexts(), MicCounters(*Veilcap), MicTexts());
+  const auto inUseLine = [this](DeviceKind kind, const u16& templ) {
+    const u16 names = Join_UseNames(CurrentInUse.Of(kind));
+    return names.empty() ? u16() : ReplaceAll(templ, u"%1", names);
+  };
+  return TrayTooltip(AppTitle, CamCounters(*Veilcap), CamTexts(), MicCounters(*Veilcap), MicTexts(),
+                     inUseLine(DeviceKind::Webcam, MESSAGE_TRAY_CAM_INUSE),
+                     inUseLine(DeviceKind::Microphone, MESSAGE_TRAY_MIC_INUSE));
+}
+
+void TForm_Veilcap::Notify(const u16& text) {
+  if (!Tray_Option_ShowNotices->Checked) return;
+  DebugOut(u"Notice: " + text);
+  Host.ShowNotice(AppTitle, text);
+}
+
+bool TForm_Veilcap::TogglesRunning() const { return toggles_ && toggles_->Running(); }
+
+void TForm_Veilcap::InUse_Changed() {
+  if (!Veilcap) return;
+  InUse now = Read_InUse();
+  if (inUseRead_) {
+    const std::pair<DeviceKind, const u16*> kinds[] = {{DeviceKind::Webcam, &MESSAGE_NOTICE_CAM_STARTED},
+                                                       {DeviceKind::Microphone, &MESSAGE_NOTICE_MIC_STARTED}};
+    for (const auto& [kind, templ] : kinds) {
+      const std::vector<DeviceUse> started = Started_Uses(CurrentInUse.Of(kind), now.Of(kind));
+      if (!started.empty()) Notify(ReplaceAll(*templ, u"%1", Join_UseNames(started)));
+    }
+  }
+  inUseRead_ = true;
+  CurrentInUse = std::move(now);
+  // A running block or unblock owns the status lines until its closing refresh repaints them.
+  if (!TogglesRunning()) Repaint_Status();
+}
+
+void TForm_Veilcap::NoticeStateChange(DeviceKind kind, int32_t before, int32_t after, int32_t devicesBefore,
+                                      int32_t devicesAfter) {
+  const bool cam = kind == DeviceKind::Webcam;
+  // A new device while its kind was blocked: it may work until blocked too, whatever the state says.
+  if (before == kStateOff && devicesAfter > devicesBefore)
+    Notify(cam ? MESSAGE_NOTICE_CAM_ARRIVED : MESSAGE_NOTICE_MIC_ARRIVED);
+  else if (before == after)
+    return;
+  else if (after == kStateOn)
+    Notify(cam ? MESSAGE_NOTICE_CAM_ON : MESSAGE_NOTICE_MIC_ON);
+  else if (after == kStateOff)
+    Notify(cam ? MESSAGE_NOTICE_CAM_OFF : MESSAGE_NOTICE_MIC_OFF);
+  else
+    Notify(cam ? MESSAGE_STATUS_CAM_NOTFOUND : MESSAGE_STATUS_MIC_NOTFOUND);
 }
 
 void TForm_Veilcap::Show_DevicesNeedReboot() { Host.WarningBox(MESSAGE_STATUS_NEED_RESTART); }
@@ -256,6 +315,8 @@ void TForm_Veilcap::LOAD_OPTIONS() {
   } else {
     Tray_NoPhysicalCameraLED->Enabled = false;
   }
+  if (Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue))
+    Tray_Option_ShowNotices->Checked = Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue) == 1;
   const std::pair<TMenuItem*, const char16_t*> privacy[] = {{Tray_Option_Privacy_Cam, kBlockPrivacyCamValue},
                                                            {Tray_Option_Privacy_Mic, kBlockPrivacyMicValue}};
   for (const auto& [item, value] : privacy) {
@@ -289,6 +350,10 @@ void TForm_Veilcap::SAVE_OPTIONS() {
     Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyCamValue, Tray_Option_Privacy_Cam->Checked ? 1 : 0);
     Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyMicValue, Tray_Option_Privacy_Mic->Checked ? 1 : 0);
   }
+  // Notices are on unless turned off: the value is written once the user has turned them off, and
+  // kept up to date from then on, on every Windows version.
+  if (!Tray_Option_ShowNotices->Checked || Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue))
+    Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue, Tray_Option_ShowNotices->Checked ? 1 : 0);
   if (taskFailure) std::rethrow_exception(taskFailure);
 }
 
@@ -305,10 +370,21 @@ void TForm_Veilcap::Tray_ShowClick() {
 void TForm_Veilcap::Handle_ShowRunningInstance() { Tray_Show->Click(); }
 
 void TForm_Veilcap::Button_RefreshClick() {
+  const int32_t camBefore = PellamMouseImage3State_WebCam->HelpContext;
+  const int32_t micBefore = PellamMouseImage3State_Mic->HelpContext;
+  const int32_t camsBefore = Veilcap->current_cams, micsBefore = Veilcap->current_mics;
+  const bool first = !searched_;
   Veilcap->Search();
   searched_ = true;
   if (Hooks.RebuildDeviceList) Hooks.RebuildDeviceList();
   Repaint_Status();
+  // A change nobody clicked for (a device plugged in or pulled out, a block run from a script) is
+  // told in a notice; the user's own block or unblock already shows on screen.
+  if (first || TogglesRunning()) return;
+  NoticeStateChange(DeviceKind::Webcam, camBefore, PellamMouseImage3State_WebCam->HelpContext, camsBefore,
+                    Veilcap->current_cams);
+  NoticeStateChange(DeviceKind::Microphone, micBefore, PellamMouseImage3State_Mic->HelpContext, micsBefore,
+                    Veilcap->current_mics);
 }
 
 bool TForm_Veilcap::OnlineReady() const { return Online_Started && !Online_Starting; }
@@ -329,6 +405,8 @@ void TForm_Veilcap::TarvoThreadTimer_TrayIconTimer() {
     CurrentTrayIcon = TrayIconKind::Normal;
     Host.AddTrayIcon(CurrentTrayIcon, TrayTooltipText());
     TRAYICON_DONE = true;
+    // The first search may have finished before the icon could be added: show what it found.
+    if (searched_) Repaint_Status();
     Trim_WorkingSet();
     TarvoThreadTimer_TrayIcon->SetEnabled(false);
   } catch (const std::exception&) {
@@ -341,6 +419,8 @@ void TForm_Veilcap::TarvoThreadTimer_StarterTimer() {
   if (!StartsInTray(args_)) Tray_Show->Click();
   Button_Refresh->Click();
   if (Hooks.SetMonitorActive) Hooks.SetMonitorActive(true);
+  if (Hooks.SetInUseWatchActive) Hooks.SetInUseWatchActive(true);
+  InUse_Changed();
 }
 
 void TForm_Veilcap::TarvoThreadTimer_VI3Timer() {
@@ -465,6 +545,7 @@ void TForm_Veilcap::Tray_Privacy_MicClick() { Shell_Open(Host.Handle(), u"ms-set
 void TForm_Veilcap::Tray_NoPhysicalCameraLEDClick() { SAVE_OPTIONS(); }
 void TForm_Veilcap::Tray_Option_Privacy_CamClick() { SAVE_OPTIONS(); }
 void TForm_Veilcap::Tray_Option_Privacy_MicClick() { SAVE_OPTIONS(); }
+void TForm_Veilcap::Tray_Option_ShowNoticesClick() { SAVE_OPTIONS(); }
 
 void TForm_Veilcap::Tray_Flag_StartWithWindowsClick() {
   SAVE_OPTIONS();
@@ -473,6 +554,7 @@ void TForm_Veilcap::Tray_Flag_StartWithWindowsClick() {
 
 void TForm_Veilcap::Tray_QuitClick() {
   if (Hooks.SetMonitorActive) Hooks.SetMonitorActive(false);
+  if (Hooks.SetInUseWatchActive) Hooks.SetInUseWatchActive(false);
   TarvoThreadTimer_TrayIcon->SetEnabled(false);
   // A task that cannot be written must not keep the program from ending: report it and go on.
   try {

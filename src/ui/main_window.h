@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "devices/veilcap.h"
+#include "guard/in_use.h"
 #include "platform/process.h"
 #include "ui/controls.h"
 #include "ui/link_button.h"
@@ -66,6 +67,9 @@ struct MainWindowHooks {
   std::function<void()> BuildMessageMenu;
   std::function<void()> OpenFeedback;                   // the feedback page of the online services
   std::function<void()> ShowAbout;                      // the about dialog, modal
+  // The watch of the consent stores: while active, every change calls InUse_Changed on the main
+  // thread.
+  std::function<void(bool)> SetInUseWatchActive;
 };
 
 class MainWindowToggles;
@@ -117,6 +121,7 @@ class TForm_Veilcap : public TComponent {
   void Tray_Option_Privacy_CamClick();
   void Tray_Option_Privacy_MicClick();
   void Tray_Flag_StartWithWindowsClick();
+  void Tray_Option_ShowNoticesClick();
   void Tray_QuitClick();
 
   // The tray menu at a screen point (the tray icon's context menu), then the chosen command.
@@ -131,6 +136,12 @@ class TForm_Veilcap : public TComponent {
   std::vector<TPellamMouseImage3State*> FocusOrder() const;
   // What a screen reader calls a picture button in the current language (empty for others).
   u16 AccessibleName(const TControl& c) const;
+  // A tray notice with the program's name as its title, unless "Show notices" is unchecked.
+  void Notify(const u16& text);
+  // Reads who uses a camera or microphone now and shows it: status lines, tooltip, tray mark, and
+  // a notice for every program that started since the last read (none on the first read).
+  void InUse_Changed();
+  InUse CurrentInUse;
 
   // Top-left corner of a title-bar menu: the button's lower-left corner on the screen.
   TPoint TitleMenuPosition(const TControl& button);
@@ -178,6 +189,7 @@ class TForm_Veilcap : public TComponent {
   TMenuItem* Tray_Privacy_Mic;
   TMenuItem* Tray_Option_Privacy_Cam;
   TMenuItem* Tray_Option_Privacy_Mic;
+  TMenuItem* Tray_Option_ShowNotices;
   TMenuItem* Tray_Flag_StartWithWindows;
   TMenuItem* Tray_Lang;
   TMenuItem* Tray_Quit;
@@ -200,6 +212,9 @@ class TForm_Veilcap : public TComponent {
                  TPellamMouseImage3State& button, TLabel& label, TImage& rebootImage, TLabel& rebootLabel);
   bool OnlineReady() const;
   void RunMenu(TPopupMenu& menu, int x, int y);
+  // The notice for a state a refresh found, when it differs from the one painted before.
+  void NoticeStateChange(DeviceKind kind, int32_t before, int32_t after, int32_t devicesBefore, int32_t devicesAfter);
+  bool TogglesRunning() const;
 
   std::vector<u16> args_;
   std::vector<TControl*> controls_;
@@ -207,6 +222,7 @@ class TForm_Veilcap : public TComponent {
   std::unique_ptr<MainWindowToggles> toggles_;
   MainWindowToggles& Toggles();
   bool searched_ = false;
+  bool inUseRead_ = false;
 };
 
 SideCounters CamCounters(const TVeilcap& v);

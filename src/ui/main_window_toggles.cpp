@@ -1,5 +1,7 @@
 #include "ui/main_window_toggles.h"
 
+#include "lang/messages.h"
+
 MainWindowToggles::MainWindowToggles(TForm_Veilcap& form)
     : form_(form), switches_(*form.Veilcap), commands_(*form.Veilcap, *this, switches_) {}
 
@@ -18,7 +20,36 @@ void MainWindowToggles::SleepMs(uint32_t ms) { form_.Host.Sleep(ms); }
 void MainWindowToggles::Refresh() { form_.Button_Refresh->Click(); }
 bool MainWindowToggles::PrivacyCamChecked() { return form_.Tray_Option_Privacy_Cam->Checked; }
 bool MainWindowToggles::PrivacyMicChecked() { return form_.Tray_Option_Privacy_Mic->Checked; }
-void MainWindowToggles::ShowDevicesNeedReboot() { form_.Show_DevicesNeedReboot(); }
+void MainWindowToggles::ShowDevicesNeedReboot() {
+  if (blocking_)
+    rebootDeferred_ = true;
+  else
+    form_.Show_DevicesNeedReboot();
+}
+
+void MainWindowToggles::WebCamClick() { Click(DeviceKind::Webcam); }
+void MainWindowToggles::MicClick() { Click(DeviceKind::Microphone); }
+
+void MainWindowToggles::Click(DeviceKind kind) {
+  const bool cam = kind == DeviceKind::Webcam;
+  if (commands_.Running()) return;
+  blocking_ = (cam ? WebCamState() : MicState()) == kStateOn;
+  rebootDeferred_ = false;
+  try {
+    cam ? commands_.WebCamClick() : commands_.MicClick();
+  } catch (...) {
+    blocking_ = false;
+    throw;
+  }
+  const bool blocked = blocking_, reboot = rebootDeferred_;
+  blocking_ = rebootDeferred_ = false;
+  if (!blocked) return;
+  const u16 names = Join_UseNames(Read_DeviceUses(kind));
+  if (!names.empty())
+    form_.Host.WarningBox(ReplaceAll(cam ? MESSAGE_STILL_IN_USE_CAM : MESSAGE_STILL_IN_USE_MIC, u"%1", names));
+  else if (reboot)
+    form_.Show_DevicesNeedReboot();
+}
 void MainWindowToggles::ShowWarning(const u16& text) { form_.Host.WarningBox(text); }
 void MainWindowToggles::ShowError(const u16& text) { form_.Host.ErrorBox(text); }
 

@@ -8,8 +8,10 @@ class MainWindowToggles final : public ToggleHost {
  public:
   explicit MainWindowToggles(TForm_Veilcap& form);
 
-  void WebCamClick() { commands_.WebCamClick(); }
-  void MicClick() { commands_.MicClick(); }
+  // After a block, a program that still uses the kind (Windows keeps its open stream alive) is
+  // named in one warning, which then stands in for the restart warning.
+  void WebCamClick();
+  void MicClick();
   bool Running() const { return commands_.Running(); }
 
   int32_t WebCamState() override;
@@ -27,7 +29,10 @@ class MainWindowToggles final : public ToggleHost {
   void ShowError(const u16& text) override;
 
  private:
+  void Click(DeviceKind kind);
   TForm_Veilcap& form_;
   VeilcapSwitches switches_;
+  bool blocking_ = false;        // a block click runs
+  bool rebootDeferred_ = false;  // the restart warning it asked for
   ToggleCommands commands_;
 };

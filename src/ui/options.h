@@ -7,6 +7,7 @@ inline constexpr char16_t kNoPhysicalCameraLEDValue[] = u"NoPhysicalCameraLED";
 inline constexpr char16_t kOptionsKey[] = u"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKLM
 inline constexpr char16_t kBlockPrivacyCamValue[] = u"Block_Privacy_Cam";
 inline constexpr char16_t kBlockPrivacyMicValue[] = u"Block_Privacy_Mic";
+inline constexpr char16_t kShowNoticesValue[] = u"Show_Notices";  // 1 or 0; missing: shown
 
 // The autostart task as the options see it. The default uses the task scheduler routines;
 // tests install a fake. Create raises OsError when the task template cannot be read or written.

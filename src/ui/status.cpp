@@ -46,6 +46,17 @@ TrayIconKind Choose_TrayIcon(int32_t camState, int32_t micState) {
   return TrayIconKind::Normal;
 }
 
+TrayIconKind Choose_TrayIcon(int32_t camState, int32_t micState, bool inUse) {
+  const TrayIconKind k = Choose_TrayIcon(camState, micState);
+  if (!inUse) return k;
+  switch (k) {
+    case TrayIconKind::On: return TrayIconKind::OnInUse;
+    case TrayIconKind::Off: return TrayIconKind::OffInUse;
+    case TrayIconKind::NoDevice: return TrayIconKind::NoDeviceInUse;
+    default: return TrayIconKind::NormalInUse;
+  }
+}
+
 namespace {
 u16 SideLine(const SideCounters& c, const SideTexts& t) {
   return c.current == 0 ? t.notFound : Fill_CountTemplate(t.multiple, c.active, c.current);
@@ -53,6 +64,7 @@ u16 SideLine(const SideCounters& c, const SideTexts& t) {
 }  // namespace
 
 u16 TrayTooltip(const u16& title, const SideCounters& cams, const SideTexts& camTexts,
-                const SideCounters& mics, const SideTexts& micTexts) {
-  return title + u"\n" + SideLine(cams, camTexts) + u"\n" + SideLine(mics, micTexts);
+                const SideCounters& mics, const SideTexts& micTexts, const u16& camInUse, const u16& micInUse) {
+  return title + u"\n" + (camInUse.empty() ? SideLine(cams, camTexts) : camInUse) + u"\n" +
+         (micInUse.empty() ? SideLine(mics, micTexts) : micInUse);
 }

@@ -41,9 +41,12 @@ u16 Fill_CountTemplate(u16v templ, int32_t active, int32_t current);
 
 SideStatus Decide_SideStatus(const SideCounters& c, const SideTexts& texts, const SidePictures& pictures);
 
-enum class TrayIconKind { Normal, On, Off, NoDevice };
+// The last four are the first four wearing the "in use" dot.
+enum class TrayIconKind { Normal, On, Off, NoDevice, NormalInUse, OnInUse, OffInUse, NoDeviceInUse };
 // White without any device, green with both kinds on, red with both off, light blue otherwise.
 TrayIconKind Choose_TrayIcon(int32_t camState, int32_t micState);
+// The same colour with the dot while a program uses a camera or microphone.
+TrayIconKind Choose_TrayIcon(int32_t camState, int32_t micState, bool inUse);
 
 // The three sentences a screen reader says for one big picture, each with "%1" (working devices)
 // and "%2" (watched devices) where it counts them.
@@ -58,6 +61,8 @@ struct SideNameTexts {
 u16 Side_AccessibleName(const SideCounters& c, const SideNameTexts& texts, const u16& restartText);
 
 // Tooltip of the tray icon: the title and one line per device kind, in the current language's
-// words (the count texts, also for a single device, or the not-found text).
+// words (the count texts, also for a single device, or the not-found text). A non-empty in-use
+// line ("Webcam in use by Zoom") stands in for its kind's line.
 u16 TrayTooltip(const u16& title, const SideCounters& cams, const SideTexts& camTexts,
-                const SideCounters& mics, const SideTexts& micTexts);
+                const SideCounters& mics, const SideTexts& micTexts, const u16& camInUse = {},
+                const u16& micInUse = {});

@@ -19,6 +19,33 @@ constexpr wchar_t kAudioEndpointClass[] = L"{C166523C-FE0C-4A94-A586-F1A80CFBBF3
 constexpr wchar_t kCamId[] = L"USB\\VID_E2E0&PID_0001\\E2ECAM";
 constexpr wchar_t kMicId[] = L"SWD\\MMDEVAPI\\{0.0.1.00000000}.{E2E00000-0000-0000-0000-000000000001}";
 const std::wstring kPleaseWait = L"Bitte warten...";
+constexpr wchar_t kWebcamConsentKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\CapabilityAccessManager\\ConsentStore\\webcam";
+
+// Whether the tray window shows the orange "in use" dot (a balloon over it has no such orange).
+bool ShowsInUseMark(const RECT& r) {
+  int orange = 0;
+  for (unsigned p : ScreenPixels(r)) {
+    const unsigned red = p >> 16, green = (p >> 8) & 0xFF, blue = p & 0xFF;
+    if (red > 0xE0 && green > 0x60 && green < 0xB0 && blue < 0x50) ++orange;
+  }
+  return orange >= 4;
+}
+
+// A desktop program's use of the webcam as Windows records it: start and stop as FILETIMEs.
+void WriteWebcamUse(const std::wstring& path, ULONGLONG start, ULONGLONG stop) {
+  std::wstring id = path;
+  for (wchar_t& c : id)
+    if (c == L'\\') c = L'#';
+  const std::wstring key = std::wstring(kWebcamConsentKey) + L"\\NonPackaged\\" + id;
+  HKEY k = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &k,
+                      nullptr) != ERROR_SUCCESS)
+    return;
+  RegSetValueExW(k, L"LastUsedTimeStart", 0, REG_QWORD, reinterpret_cast<const BYTE*>(&start), sizeof(start));
+  RegSetValueExW(k, L"LastUsedTimeStop", 0, REG_QWORD, reinterpret_cast<const BYTE*>(&stop), sizeof(stop));
+  RegCloseKey(k);
+}
 
 class MainWindowE2E : public ::testing::Test {
  protected:
@@ -41,6 +68,8 @@ class MainWindowE2E : public ::testing::Test {
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam");
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Mic");
     DeleteValue(HKEY_LOCAL_MACHINE, kCaptureKey, L"NoPhysicalCameraLED");
+    DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Show_Notices");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kWebcamConsentKey);
   }
   // A webcam (watched for its name) and a microphone (watched through the device store).
   void AddDevices(bool blocked) {
@@ -252,5 +281,114 @@ TEST_F(MainWindowE2E, ErrorInACommandIsShownAndTheProgramGoesOn) {
   EXPECT_TRUE(program.Running());
   EXPECT_FALSE(ChildText(main, kLabelStatusCamId).empty()) << "the window no longer answers";
   EXPECT_TRUE(TrayIconExists(main));
+}
+// A program starts and stops using the webcam behind Veilcap's back: the status line, the tray icon
+// and one notice follow within a second, and "Show notices" turned off keeps further notices away.
+// The notice is found as Wine's balloon window (a tooltip of the notification area).
+TEST_F(MainWindowE2E, InUseShowsInStatusAndTrayIconWithOneNoticeUnlessNoticesAreOff) {
+  AddDevices(false);
+  Start(L"");
+  ASSERT_TRUE(WaitFor([&] { return ChildText(main, kLabelStatusCamId) == L"E2E Webcam"; }, 20000));
+  ASSERT_TRUE(WaitFor([&] { return TrayIconExists(main); }, 5000));
+  HWND tray = FindWindowW(nullptr, L"Wine System Tray");
+  ASSERT_NE(tray, nullptr) << "no notification-area window to look at";
+  RECT trayRect{};
+  GetWindowRect(tray, &trayRect);
+  Sleep(500);
+  ASSERT_FALSE(ScreenPixels(trayRect).empty());
+  EXPECT_FALSE(ShowsInUseMark(trayRect));
+
+  const ULONGLONG t0 = 134000000000000000ULL;
+  WriteWebcamUse(L"C:\\Program Files\\Zoom\\bin\\Zoom.exe", t0, 0);
+  EXPECT_TRUE(WaitFor([&] { return ChildText(main, kLabelStatusCamId) == L"Verwendet von Zoom"; }, 1000))
+      << ChildText(main, kLabelStatusCamId);
+  EXPECT_TRUE(WaitFor([&] { return ShowsInUseMark(trayRect); }, 1000)) << "the tray icon shows no mark";
+  std::wstring notice;
+  EXPECT_TRUE(WaitFor([&] { return !(notice = VisibleTooltipWith(L"Zoom")).empty(); }, 3000)) << "no notice shown";
+  EXPECT_EQ(notice, L"Zoom verwendet jetzt die Webcam.");
+  Sleep(300);
+  SaveScreenshot(L"inuse_status_de.png", WindowShotRect());
+  RECT shot = trayRect;
+  HWND balloon = nullptr;
+  while ((balloon = FindWindowExW(nullptr, balloon, L"tooltips_class32", nullptr)) != nullptr)
+    if (IsWindowVisible(balloon)) {
+      RECT b{};
+      GetWindowRect(balloon, &b);
+      UnionRect(&shot, &shot, &b);
+    }
+  InflateRect(&shot, 8, 8);
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  IntersectRect(&shot, &shot, &screen);  // a copy that reaches past the screen comes out black
+  SaveScreenshot(L"inuse_tray_and_notice.png", shot);
+
+  // The program lets go: all of it goes back.
+  WriteWebcamUse(L"C:\\Program Files\\Zoom\\bin\\Zoom.exe", t0, t0 + 600000000ULL);
+  EXPECT_TRUE(WaitFor([&] { return ChildText(main, kLabelStatusCamId) == L"E2E Webcam"; }, 1000));
+  EXPECT_TRUE(WaitFor([&] { return !ShowsInUseMark(trayRect); }, 1000)) << "the tray icon kept its mark";
+
+  // "Hinweise anzeigen" off: the next program shows in the status line but in no notice.
+  ChooseOption(5);
+  DWORD v = 1;
+  ASSERT_TRUE(WaitFor([&] { return ReadDword(HKEY_LOCAL_MACHINE, kOptionsKey, L"Show_Notices", &v) && v == 0; }, 5000));
+  WriteWebcamUse(L"C:\\Tools\\obs64.exe", t0 + 1000000000ULL, 0);
+  EXPECT_TRUE(WaitFor([&] { return ChildText(main, kLabelStatusCamId) == L"Verwendet von obs64"; }, 1000));
+  EXPECT_FALSE(WaitFor([&] { return !VisibleTooltipWith(L"obs64").empty(); }, 2000)) << "a notice while they are off";
+}
+
+TEST_F(MainWindowE2E, InUseStatusInEnglish) {
+  WriteString(HKEY_CURRENT_USER, kLanguageKey, L"ForceLanguage_LCID", L"en-us");
+  AddDevices(false);
+  Start(L"");
+  ASSERT_TRUE(WaitFor([&] { return ChildText(main, kLabelStatusCamId) == L"E2E Webcam"; }, 20000));
+  WriteWebcamUse(L"C:\\Program Files\\Zoom\\bin\\Zoom.exe", 134000000000000000ULL, 0);
+  EXPECT_TRUE(WaitFor([&] { return ChildText(main, kLabelStatusCamId) == L"In use by Zoom"; }, 1000))
+      << ChildText(main, kLabelStatusCamId);
+  Sleep(300);
+  SaveScreenshot(L"inuse_status_en.png", WindowShotRect());
+}
+}  // namespace
+
+
+namespace {
+// The in-use status line of every shipped language, with a long packaged-app name and with three
+// joined names, measured as the label draws it (Segoe UI 13 px, word wrap, 192 px wide): it must
+// stay within the label's 36 px.
+TEST(InUseText, FitsTheStatusLabelInEveryLanguage) {
+  const std::wstring folder = StageFolder() + L"\\translation";
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+  HGDIOBJ old = SelectObject(dc, font);
+  int files = 0;
+  WIN32_FIND_DATAW fd{};
+  HANDLE h = FindFirstFileW((folder + L"\\*.tlang3").c_str(), &fd);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  do {
+    HANDLE f = CreateFileW((folder + L"\\" + fd.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    std::wstring text(GetFileSize(f, nullptr) / 2, L'\0');
+    DWORD got = 0;
+    ReadFile(f, text.data(), DWORD(text.size() * 2), &got, nullptr);
+    CloseHandle(f);
+    const std::wstring key = L"MESSAGES.MESSAGE_STATUS_INUSE=";
+    const size_t at = text.find(key);
+    ASSERT_NE(at, std::wstring::npos) << fd.cFileName;
+    const std::wstring templ = text.substr(at + key.size(), text.find(L"\r\n", at) - at - key.size());
+    for (const wchar_t* names : {L"Microsoft.WindowsCamera", L"Zoom, Teams, obs64, \x2026"}) {
+      std::wstring line = templ;
+      line.replace(line.find(L"%1"), 2, names);
+      RECT r{0, 0, 192, 0};
+      DrawTextW(dc, line.c_str(), -1, &r, DT_NOPREFIX | DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+      EXPECT_LE(r.bottom, 36) << fd.cFileName << ": " << r.right << " x " << r.bottom;
+      EXPECT_LE(r.right, 192) << fd.cFileName;
+    }
+    ++files;
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  DeleteDC(dc);
+  EXPECT_EQ(files, 15);
 }
 }  // namespace

@@ -68,6 +68,7 @@ const std::vector<std::pair<std::string, int>> kWindowKeys = {
     {"Form_Veilcap.Tray_Privacy_Mic", 0},
     {"Form_Veilcap.Tray_Option_Privacy_Cam", 0},
     {"Form_Veilcap.Tray_Option_Privacy_Mic", 0},
+    {"Form_Veilcap.Tray_Option_ShowNotices", 0},
     {"Form_Veilcap.Tray_Flag_StartWithWindows", 0},
     {"Form_Veilcap.Tray_Lang", 0},
     {"Form_Veilcap.Tray_Quit", 0},
@@ -91,7 +92,13 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_ACCESS_MIC_OFF",           "MESSAGE_ACCESS_MIC_NONE",
     "MESSAGE_ACCESS_MESSAGES",          "MESSAGE_ACCESS_FEEDBACK",
     "MESSAGE_ACCESS_MINIMIZE",          "MESSAGE_ACCESS_CLOSE",
-    "MESSAGE_ACCESS_PRESS",
+    "MESSAGE_ACCESS_PRESS",             "MESSAGE_STATUS_INUSE",
+    "MESSAGE_TRAY_CAM_INUSE",           "MESSAGE_TRAY_MIC_INUSE",
+    "MESSAGE_NOTICE_CAM_STARTED",       "MESSAGE_NOTICE_MIC_STARTED",
+    "MESSAGE_NOTICE_CAM_ARRIVED",       "MESSAGE_NOTICE_MIC_ARRIVED",
+    "MESSAGE_NOTICE_CAM_ON",            "MESSAGE_NOTICE_CAM_OFF",
+    "MESSAGE_NOTICE_MIC_ON",            "MESSAGE_NOTICE_MIC_OFF",
+    "MESSAGE_STILL_IN_USE_CAM",         "MESSAGE_STILL_IN_USE_MIC",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

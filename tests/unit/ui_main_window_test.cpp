@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 
 #include "core/errors.h"
 #include "fakes/cp1252.h"
@@ -567,4 +568,159 @@ TEST_F(MainWindowTest, AccessibleNamesSayKindStateAndWhatAPressDoes) {
   EXPECT_EQ(order[0], f.PellamMouseImage3State_WebCam);
   EXPECT_EQ(order[1], f.PellamMouseImage3State_Mic);
   for (size_t i = 3; i < order.size(); ++i) EXPECT_LT(order[i - 1]->Left, order[i]->Left) << "title bar left to right";
+}
+
+namespace {
+void PutUse(MemoryRegistry& reg, RegRoot root, DeviceKind kind, const u16& subKey, uint64_t start, uint64_t stop) {
+  const auto q = [](uint64_t v) {
+    std::vector<uint8_t> d;
+    for (int i = 0; i < 8; ++i) d.push_back(uint8_t(v >> (8 * i)));
+    return d;
+  };
+  reg.Put(root, ConsentStoreKey(kind) + u"\\" + subKey, u"LastUsedTimeStart", REG_TYPE_QWORD, q(start));
+  reg.Put(root, ConsentStoreKey(kind) + u"\\" + subKey, u"LastUsedTimeStop", REG_TYPE_QWORD, q(stop));
+}
+std::vector<std::string> Notices(const std::vector<std::string>& log) {
+  std::vector<std::string> n;
+  for (const auto& l : log)
+    if (l.rfind("notice ", 0) == 0) n.push_back(l);
+  return n;
+}
+}  // namespace
+
+TEST_F(MainWindowTest, InUseShowsInStatusTooltipAndIconAndANoticeOnlyForNewUses) {
+  const u16 zoom = u"NonPackaged\\C:#Program Files#Zoom#bin#Zoom.exe";
+  PutUse(reg, RegRoot::LocalMachine, DeviceKind::Microphone, u"Microsoft.SkypeApp_kzf8qxf38zg5c", 5, 0);
+  TForm_Veilcap& f = Form();
+  f.TarvoThreadTimer_TrayIconTimer();
+  f.TarvoThreadTimer_StarterTimer();  // first search, then the first read: no notice for older uses
+  EXPECT_EQ(ToUtf8(f.Label_Status_Mic->Text()), "Verwendet von Microsoft.SkypeApp");
+  EXPECT_EQ(host.trayIcon, TrayIconKind::NoDeviceInUse);
+  EXPECT_TRUE(Notices(host.log).empty());
+
+  host.log.clear();
+  PutUse(reg, RegRoot::CurrentUser, DeviceKind::Webcam, zoom, 100, 0);
+  f.InUse_Changed();
+  f.InUse_Changed();  // a second change event with nothing new
+  EXPECT_EQ(ToUtf8(f.Label_Status_Cam->Text()), "Verwendet von Zoom");
+  EXPECT_NE(ToUtf8(host.tooltip).find("\nWebcam verwendet von Zoom\nMikrofon verwendet von Microsoft.SkypeApp"),
+            std::string::npos) << ToUtf8(host.tooltip);
+  EXPECT_EQ(Notices(host.log), (std::vector<std::string>{"notice Vostrel Veilcap: Zoom verwendet jetzt die Webcam."}));
+
+  // The use ends: the status line, the tooltip and the icon go back; no notice for an end.
+  host.log.clear();
+  PutUse(reg, RegRoot::CurrentUser, DeviceKind::Webcam, zoom, 100, 200);
+  PutUse(reg, RegRoot::LocalMachine, DeviceKind::Microphone, u"Microsoft.SkypeApp_kzf8qxf38zg5c", 5, 9);
+  f.InUse_Changed();
+  EXPECT_EQ(ToUtf8(f.Label_Status_Cam->Text()), ToUtf8(MESSAGE_STATUS_CAM_NOTFOUND));
+  EXPECT_EQ(host.trayIcon, TrayIconKind::NoDevice);
+  EXPECT_EQ(host.tooltip.find(u"verwendet"), u16::npos);
+  EXPECT_TRUE(Notices(host.log).empty());
+
+  // With "Show notices" unchecked (and saved), a new use still shows but no notice comes.
+  f.Tray_Option_ShowNotices->Click();
+  EXPECT_EQ(reg.Get(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue)->data, (std::vector<uint8_t>{0, 0, 0, 0}));
+  PutUse(reg, RegRoot::CurrentUser, DeviceKind::Webcam, zoom, 300, 0);
+  f.InUse_Changed();
+  EXPECT_EQ(ToUtf8(f.Label_Status_Cam->Text()), "Verwendet von Zoom");
+  EXPECT_TRUE(Notices(host.log).empty());
+  f.Notify(u"direct");
+  EXPECT_TRUE(Notices(host.log).empty());
+  EXPECT_EQ(reg.OpenHandles(), 0);
+}
+
+TEST_F(MainWindowTest, ShowNoticesIsCheckedUnlessStoredOffAndWrittenOnlyOnceTurnedOff) {
+  struct Case {
+    std::optional<uint32_t> stored;
+    bool checked;
+  };
+  for (const Case& c : {Case{std::nullopt, true}, Case{1, true}, Case{0, false}, Case{7, false}}) {
+    reg = MemoryRegistry();
+    if (c.stored) reg.PutDword(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue, *c.stored);
+    form.reset();
+    TForm_Veilcap& f = Form();
+    EXPECT_EQ(f.Tray_Option_ShowNotices->Checked, c.checked) << (c.stored ? int(*c.stored) : -1);
+    f.SAVE_OPTIONS();
+    const auto* v = reg.Get(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue);
+    EXPECT_EQ(v != nullptr, c.stored.has_value());
+    if (v) {
+      EXPECT_EQ(v->data[0], c.checked ? 1 : 0);
+    }
+  }
+}
+
+// What a refresh finds without a click (a device plugged in or pulled out, a block run from a
+// script) is told in a notice; the first search and a refresh that changes nothing tell nothing.
+TEST_F(MainWindowTest, StateChangesNobodyClickedForAreToldInNotices) {
+  struct Step {
+    const char* what;
+    std::vector<std::pair<const char16_t*, bool>> cams;  // instance id, blocked
+    const char* notice;                                 // empty: none
+  };
+  const Step steps[] = {
+      {"first search", {{u"USB\\CAM1", false}}, ""},
+      {"nothing changed", {{u"USB\\CAM1", false}}, ""},
+      {"blocked by a script", {{u"USB\\CAM1", true}}, "Die Webcam ist jetzt blockiert."},
+      {"plugged in while blocked", {{u"USB\\CAM1", true}, {u"USB\\CAM2", false}},
+       "Eine Webcam wurde angeschlossen, w\xc3\xa4hrend Webcams blockiert sind."},
+      {"the blocked one pulled out", {{u"USB\\CAM2", false}}, ""},
+      {"all pulled out", {}, "Keine Webcam angeschlossen"},
+      {"plugged in again", {{u"USB\\CAM2", false}}, "Die Webcam ist jetzt eingeschaltet."},
+  };
+  TForm_Veilcap& f = Form();
+  f.TarvoThreadTimer_TrayIconTimer();
+  for (const Step& s : steps) {
+    present.devices.clear();
+    capture.video.entries.clear();
+    for (const auto& [id, blocked] : s.cams) {
+      const u16 name = u"Cam " + u16(id).substr(7);
+      auto& d = present.devices.emplace_back(FakePnpDevice::Make(kClassCamera, name, id));
+      if (blocked) d.Dword(kDevKey_ProblemCode, 22);
+      capture.video.entries.push_back(CaptureEntry{name, u""});
+    }
+    host.log.clear();
+    f.Button_RefreshClick();
+    const std::vector<std::string> want =
+        *s.notice ? std::vector<std::string>{std::string("notice Vostrel Veilcap: ") + s.notice}
+                  : std::vector<std::string>{};
+    EXPECT_EQ(Notices(host.log), want) << s.what;
+  }
+}
+
+// Windows keeps an open stream alive after a block: the program still holding the webcam is
+// named in one warning; without one the block ends silently.
+TEST_F(MainWindowTest, ABlockThatLeavesAProgramUsingTheDeviceNamesIt) {
+  for (const bool zoomRuns : {true, false}) {
+    reg = MemoryRegistry();
+    present.devices = {FakePnpDevice::Make(kClassCamera, u"Cam", u"USB\\CAM1")};
+    capture.video.entries = {CaptureEntry{u"Cam", u""}};
+    if (zoomRuns) PutUse(reg, RegRoot::CurrentUser, DeviceKind::Webcam, u"NonPackaged\\C:#Zoom#Zoom.exe", 100, 0);
+    shell.onShell = [&](const FakeProcessShell::ShellCall&) {
+      present.devices[0].Dword(kDevKey_ProblemCode, 22);
+      return 0u;
+    };
+    form.reset();
+    TForm_Veilcap& f = Form();
+    f.Button_RefreshClick();
+    host.log.clear();
+    f.PellamMouseImage3State_WebCamClick();
+    ASSERT_EQ(f.PellamMouseImage3State_WebCam->HelpContext, kStateOff) << zoomRuns;
+    std::vector<std::string> boxes;
+    for (const auto& l : host.log)
+      if (l.rfind("warning ", 0) == 0 || l.rfind("error ", 0) == 0) boxes.push_back(l);
+    const std::vector<std::string> want =
+        zoomRuns ? std::vector<std::string>{"warning Die Webcam ist blockiert, aber Zoom verwendet sie noch. "
+                                            "Schlie\xc3\x9f" "en Sie Zoom oder starten Sie es neu."}
+                 : std::vector<std::string>{};
+    EXPECT_EQ(boxes, want);
+    EXPECT_TRUE(Notices(host.log).empty()) << "a notice for the user's own click";
+  }
+}
+
+TEST_F(MainWindowTest, ATrayIconAddedAfterTheFirstSearchShowsWhatTheSearchFound) {
+  TForm_Veilcap& f = Form();
+  f.TarvoThreadTimer_StarterTimer();  // searched before the icon exists: no devices
+  ASSERT_FALSE(f.TRAYICON_DONE);
+  f.TarvoThreadTimer_TrayIconTimer();
+  EXPECT_EQ(host.trayIcon, TrayIconKind::NoDevice);
 }

@@ -73,15 +73,20 @@ TEST(StatusTexts, EveryPlaceholderIsReplacedFirstPercentOneThenPercentTwo) {
 TEST(TrayIcon, ChoiceFromBothStates) {
   struct Case {
     int32_t cam, mic;
-    TrayIconKind icon;
+    TrayIconKind icon, inUseIcon;
   };
   const Case cases[] = {
-      {0, 0, TrayIconKind::NoDevice}, {1, 1, TrayIconKind::On},     {2, 2, TrayIconKind::Off},
-      {1, 2, TrayIconKind::Normal},   {2, 1, TrayIconKind::Normal}, {0, 1, TrayIconKind::Normal},
-      {1, 0, TrayIconKind::Normal},   {0, 2, TrayIconKind::Normal}, {2, 0, TrayIconKind::Normal},
+      {0, 0, TrayIconKind::NoDevice, TrayIconKind::NoDeviceInUse}, {1, 1, TrayIconKind::On, TrayIconKind::OnInUse},
+      {2, 2, TrayIconKind::Off, TrayIconKind::OffInUse},           {1, 2, TrayIconKind::Normal, TrayIconKind::NormalInUse},
+      {2, 1, TrayIconKind::Normal, TrayIconKind::NormalInUse},     {0, 1, TrayIconKind::Normal, TrayIconKind::NormalInUse},
+      {1, 0, TrayIconKind::Normal, TrayIconKind::NormalInUse},     {0, 2, TrayIconKind::Normal, TrayIconKind::NormalInUse},
+      {2, 0, TrayIconKind::Normal, TrayIconKind::NormalInUse},
   };
-  for (const Case& c : cases)
+  for (const Case& c : cases) {
     EXPECT_EQ(Choose_TrayIcon(c.cam, c.mic), c.icon) << "webcam " << c.cam << ", microphone " << c.mic;
+    EXPECT_EQ(Choose_TrayIcon(c.cam, c.mic, false), c.icon) << "webcam " << c.cam << ", microphone " << c.mic;
+    EXPECT_EQ(Choose_TrayIcon(c.cam, c.mic, true), c.inUseIcon) << "webcam " << c.cam << ", microphone " << c.mic;
+  }
 }
 
 TEST(TrayIcon, TooltipNamesBothKindsAlsoForOneDevice) {
@@ -90,5 +95,7 @@ TEST(TrayIcon, TooltipNamesBothKindsAlsoForOneDevice) {
             "Vostrel Veilcap\n1/1 Webcams bereit\nKein Mikrofon angeschlossen");
   EXPECT_EQ(ToUtf8(TrayTooltip(u"T", {2, 0, 0, u"A"}, kGermanCam, {3, 2, 0, u"B"}, mic)),
             "T\n0/2 Webcams bereit\n2/3 Mikrofone bereit");
+  EXPECT_EQ(ToUtf8(TrayTooltip(u"T", {2, 0, 0, u"A"}, kGermanCam, {3, 2, 0, u"B"}, mic, u"", u"Mikrofon verwendet von Zoom")),
+            "T\n0/2 Webcams bereit\nMikrofon verwendet von Zoom");
 }
 }  // namespace

@@ -216,6 +216,10 @@ HICON MainWindowView::IconFor(TrayIconKind icon) const {
     case TrayIconKind::On: return icons_.on;
     case TrayIconKind::Off: return icons_.off;
     case TrayIconKind::NoDevice: return icons_.noDevice;
+    case TrayIconKind::NormalInUse: return icons_.normalInUse;
+    case TrayIconKind::OnInUse: return icons_.onInUse;
+    case TrayIconKind::OffInUse: return icons_.offInUse;
+    case TrayIconKind::NoDeviceInUse: return icons_.noDeviceInUse;
     case TrayIconKind::Normal: break;
   }
   return icons_.normal;

@@ -38,6 +38,7 @@ inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
 
 struct TrayIcons {
   HICON normal = nullptr, on = nullptr, off = nullptr, noDevice = nullptr;
+  HICON normalInUse = nullptr, onInUse = nullptr, offInUse = nullptr, noDeviceInUse = nullptr;
 };
 
 class MainWindowView final : public MainWindowHost {

@@ -150,6 +150,44 @@ std::wstring ShotFolder() {
 }
 }  // namespace
 
+std::vector<unsigned> ScreenPixels(const RECT& r) {
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return {};
+  std::vector<unsigned> px(size_t(w) * size_t(h));
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
+  SelectObject(mem, old);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  if (GetDIBits(mem, bmp, 0, UINT(h), px.data(), &bi, DIB_RGB_COLORS) != h) px.clear();
+  for (unsigned& p : px) p &= 0xFFFFFFu;
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return px;
+}
+
+std::wstring VisibleTooltipWith(const std::wstring& part) {
+  HWND w = nullptr;
+  while ((w = FindWindowExW(nullptr, w, L"tooltips_class32", nullptr)) != nullptr) {
+    if (!IsWindowVisible(w)) continue;
+    wchar_t text[512] = {};
+    DWORD_PTR n = 0;
+    if (!SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 1000, &n)) continue;
+    const std::wstring t(text);
+    if (t.find(part) != std::wstring::npos) return t;
+  }
+  return L"";
+}
+
 std::wstring SaveScreenshot(const std::wstring& name, const RECT& r) {
   Gdiplus::GdiplusStartupInput input;
   ULONG_PTR token = 0;

@@ -43,6 +43,11 @@ void WriteString(HKEY root, const wchar_t* key, const wchar_t* name, const std::
 void WriteDword(HKEY root, const wchar_t* key, const wchar_t* name, DWORD value);
 void DeleteValue(HKEY root, const wchar_t* key, const wchar_t* name);
 
+// The pixels of a rectangle of the screen (0x00RRGGBB, row by row); empty when it cannot be read.
+std::vector<unsigned> ScreenPixels(const RECT& r);
+// The text of a visible balloon or tooltip window (any process) that contains part, or empty.
+std::wstring VisibleTooltipWith(const std::wstring& part);
+
 // Saves the rectangle of the screen as a PNG in the screenshot folder (VEILCAP_SHOTS, else
 // <test folder>\screenshots); answers the file written or empty.
 std::wstring SaveScreenshot(const std::wstring& name, const RECT& r);

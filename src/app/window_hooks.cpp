@@ -1,15 +1,20 @@
-#include "app/online_ui.h"
+#include "app/window_hooks.h"
 
 #include "app/resource_ids.h"
+#include "guard/win32/consent_watch.h"
 #include "lang/languages.h"
 #include "online/online.h"
 #include "ui/about.h"
 #include "ui/language_menu.h"
 #include "ui/message_menu.h"
 #include "ui/win32/about_view.h"
+#include "ui/win32/guard.h"
 #include "ui/win32/main_window_view.h"
 
-void OnlineUi::Attach(MainWindowView& view) {
+WindowHooks::WindowHooks(HINSTANCE instance, std::vector<u16> args) : instance_(instance), args_(std::move(args)) {}
+WindowHooks::~WindowHooks() = default;
+
+void WindowHooks::Attach(MainWindowView& view) {
   view_ = &view;
   MainWindowHooks& hooks = view.Form().Hooks;
 
@@ -41,6 +46,16 @@ void OnlineUi::Attach(MainWindowView& view) {
 
   hooks.OpenFeedback = [] { Open_OnlineLink(u"feedback"); };
   hooks.ShowAbout = [this] { ShowAboutDialog(instance_, view_->Window(), {IDB_ABOUT, IDR_ABOUT_150, IDR_ABOUT_200}); };
+
+  hooks.SetInUseWatchActive = [this](bool active) {
+    if (!active) {
+      watch_.reset();
+    } else if (!watch_) {
+      watch_ = std::make_unique<ConsentStoreWatch>(ConsentStoreWatch::DefaultKeys(), [this] {
+        GuardedCall(view_->Window(), [this] { view_->Form().InUse_Changed(); });
+      });
+    }
+  };
 }
 
 OnlineShutdownAtExit::~OnlineShutdownAtExit() { OnlineServices_Stop(GetDesktopWindow()); }

@@ -1,20 +1,24 @@
-// What the language menu, the message menu, the about dialog and the online services add to the
-// main window: the flag and message-menu pictures, and the main window's hooks for them.
+// What other windows and services add to the main window: the language menu, the message menu,
+// the about dialog, the online services, with their pictures, and the watch of who uses a camera
+// or microphone, wired into the main window's hooks.
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "core/text.h"
 #include "ui/image_list.h"
 
 class MainWindowView;
+class ConsentStoreWatch;
 
-class OnlineUi {
+class WindowHooks {
  public:
-  OnlineUi(HINSTANCE instance, std::vector<u16> args) : instance_(instance), args_(std::move(args)) {}
-  OnlineUi(const OnlineUi&) = delete;
-  OnlineUi& operator=(const OnlineUi&) = delete;
+  WindowHooks(HINSTANCE instance, std::vector<u16> args);
+  ~WindowHooks();
+  WindowHooks(const WindowHooks&) = delete;
+  WindowHooks& operator=(const WindowHooks&) = delete;
 
   // Plugs the language menu, the online start, the message menu, the feedback page and the about
   // dialog into the main window's hooks. Call before the window's creation sequence runs; this
@@ -28,6 +32,7 @@ class OnlineUi {
   HINSTANCE instance_;
   std::vector<u16> args_;
   MainWindowView* view_ = nullptr;
+  std::unique_ptr<ConsentStoreWatch> watch_;
 };
 
 // Shuts the online services down when it goes out of scope: once per process, in every run mode.
