@@ -39,6 +39,8 @@ WINDOW_KEYS = [
     ("Form_Veilcap.Tray_Privacy_Mic", 0),
     ("Form_Veilcap.Tray_Option_Privacy_Cam", 0),
     ("Form_Veilcap.Tray_Option_Privacy_Mic", 0),
+    ("Form_Veilcap.Tray_Option_KeepBlocked", 0),
+    ("Form_Veilcap.Tray_Option_Hotkeys", 0),
     ("Form_Veilcap.Tray_Flag_StartWithWindows", 0),
     ("Form_Veilcap.Tray_Lang", 0),
     ("Form_Veilcap.Tray_Quit", 0),
@@ -63,6 +65,13 @@ MESSAGE_KEYS = ["MESSAGES." + k for k in [
     "MESSAGE_STATUS_MIC_MULTIPLE",
     "MESSAGE_STATUS_NEED_RESTART",
     "MESSAGE_STATUS_MIC_DEACTIVATE_FAILED",
+    "MESSAGE_NOTICE_KEPT_BLOCKED",
+    "MESSAGE_NOTICE_KEEP_FAILED",
+    "MESSAGE_NOTICE_HOTKEY_TAKEN",
+    "MESSAGE_NOTICE_CAMS_BLOCKED",
+    "MESSAGE_NOTICE_CAMS_ON",
+    "MESSAGE_NOTICE_MICS_BLOCKED",
+    "MESSAGE_NOTICE_MICS_ON",
 ]]
 
 ALL_KEYS = [k for k, _ in WINDOW_KEYS] + MESSAGE_KEYS

@@ -20,6 +20,21 @@ constexpr const char16_t kMicDeactivateFailed[] =
     u"Ein oder mehrere Mikrofone konnten nicht deaktiviert werden. Dies kann z.B. der Fall sein wenn "
     u"das Mikrofon Teil eines Headsets ist und nicht seperat deaktiviert werden kann, ohne den "
     u"Kopfh\u00f6rer ebenfalls zu deaktivieren.";
+constexpr const char16_t kKeptBlocked[] = u"%1 wurde angeschlossen und blockiert";
+constexpr const char16_t kKeptBlockedEn[] = u"%1 was plugged in and blocked";
+constexpr const char16_t kKeepFailed[] =
+    u"%1 bleibt nicht blockiert. Veilcap l\u00e4sst das Ger\u00e4t bis zum n\u00e4chsten Anschlie\u00dfen in Ruhe.";
+constexpr const char16_t kKeepFailedEn[] = u"%1 does not stay blocked. Veilcap leaves it alone until it is plugged in again.";
+constexpr const char16_t kHotkeyTaken[] = u"Die Tastenkombination %1 wird schon von einem anderen Programm verwendet.";
+constexpr const char16_t kHotkeyTakenEn[] = u"The hotkey %1 is already used by another program.";
+constexpr const char16_t kCamsBlocked[] = u"Webcams blockiert";
+constexpr const char16_t kCamsBlockedEn[] = u"Webcams blocked";
+constexpr const char16_t kCamsOn[] = u"Webcams eingeschaltet";
+constexpr const char16_t kCamsOnEn[] = u"Webcams on";
+constexpr const char16_t kMicsBlocked[] = u"Mikrofone blockiert";
+constexpr const char16_t kMicsBlockedEn[] = u"Microphones blocked";
+constexpr const char16_t kMicsOn[] = u"Mikrofone eingeschaltet";
+constexpr const char16_t kMicsOnEn[] = u"Microphones on";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -35,6 +50,13 @@ u16 MESSAGE_STATUS_CAM_MULTIPLE = kCamMultiple;
 u16 MESSAGE_STATUS_MIC_MULTIPLE = kMicMultiple;
 u16 MESSAGE_STATUS_NEED_RESTART = kNeedRestart;
 u16 MESSAGE_STATUS_MIC_DEACTIVATE_FAILED = kMicDeactivateFailed;
+u16 MESSAGE_NOTICE_KEPT_BLOCKED = kKeptBlocked;
+u16 MESSAGE_NOTICE_KEEP_FAILED = kKeepFailed;
+u16 MESSAGE_NOTICE_HOTKEY_TAKEN = kHotkeyTaken;
+u16 MESSAGE_NOTICE_CAMS_BLOCKED = kCamsBlocked;
+u16 MESSAGE_NOTICE_CAMS_ON = kCamsOn;
+u16 MESSAGE_NOTICE_MICS_BLOCKED = kMicsBlocked;
+u16 MESSAGE_NOTICE_MICS_ON = kMicsOn;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -52,6 +74,13 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_STATUS_NEED_RESTART", &MESSAGE_STATUS_NEED_RESTART, kNeedRestart},
       {u"MESSAGE_STATUS_MIC_DEACTIVATE_FAILED", &MESSAGE_STATUS_MIC_DEACTIVATE_FAILED, kMicDeactivateFailed},
       // Texts added after 1.0.30 carry their English default as a fourth field.
+      {u"MESSAGE_NOTICE_KEPT_BLOCKED", &MESSAGE_NOTICE_KEPT_BLOCKED, kKeptBlocked, kKeptBlockedEn},
+      {u"MESSAGE_NOTICE_KEEP_FAILED", &MESSAGE_NOTICE_KEEP_FAILED, kKeepFailed, kKeepFailedEn},
+      {u"MESSAGE_NOTICE_HOTKEY_TAKEN", &MESSAGE_NOTICE_HOTKEY_TAKEN, kHotkeyTaken, kHotkeyTakenEn},
+      {u"MESSAGE_NOTICE_CAMS_BLOCKED", &MESSAGE_NOTICE_CAMS_BLOCKED, kCamsBlocked, kCamsBlockedEn},
+      {u"MESSAGE_NOTICE_CAMS_ON", &MESSAGE_NOTICE_CAMS_ON, kCamsOn, kCamsOnEn},
+      {u"MESSAGE_NOTICE_MICS_BLOCKED", &MESSAGE_NOTICE_MICS_BLOCKED, kMicsBlocked, kMicsBlockedEn},
+      {u"MESSAGE_NOTICE_MICS_ON", &MESSAGE_NOTICE_MICS_ON, kMicsOn, kMicsOnEn},
   };
   return table;
 }

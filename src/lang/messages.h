@@ -20,6 +20,14 @@ extern u16 MESSAGE_STATUS_CAM_MULTIPLE;  // "%1" and "%2" are filled by the read
 extern u16 MESSAGE_STATUS_MIC_MULTIPLE;
 extern u16 MESSAGE_STATUS_NEED_RESTART;
 extern u16 MESSAGE_STATUS_MIC_DEACTIVATE_FAILED;
+// Notices of keep-blocked and of the hotkeys; "%1" is a device name or a hotkey text.
+extern u16 MESSAGE_NOTICE_KEPT_BLOCKED;
+extern u16 MESSAGE_NOTICE_KEEP_FAILED;
+extern u16 MESSAGE_NOTICE_HOTKEY_TAKEN;
+extern u16 MESSAGE_NOTICE_CAMS_BLOCKED;
+extern u16 MESSAGE_NOTICE_CAMS_ON;
+extern u16 MESSAGE_NOTICE_MICS_BLOCKED;
+extern u16 MESSAGE_NOTICE_MICS_ON;
 
 struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name

@@ -2,6 +2,7 @@
 
 #include "core/debug.h"
 #include "core/errors.h"
+#include "devices/ledger.h"
 #include "lang/languages.h"
 #include "lang/messages.h"
 #include "lang/translate.h"
@@ -117,6 +118,11 @@ TForm_Veilcap::TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWi
     i->AutoCheck = true;
     i->Checked = true;
   }
+  Tray_Option_KeepBlocked = &Tray_Options->AddItem(u"Tray_Option_KeepBlocked", 1, u"Blockiert halten");
+  Tray_Option_Hotkeys = &Tray_Options->AddItem(u"Tray_Option_Hotkeys", 1, u"Tastenkombinationen");
+  Tray_Option_KeepBlocked->AutoCheck = true;
+  Tray_Option_Hotkeys->AutoCheck = true;
+  Tray_Option_Hotkeys->Checked = true;
   Tray_Flag_StartWithWindows = &t.AddItem(u"Tray_Flag_StartWithWindows", 1, u"Beim Windows-Start ausführen");
   Tray_Flag_StartWithWindows->AutoCheck = true;
   Tray_Lang = &t.AddItem(u"Tray_Lang", 1, u"Sprache");
@@ -151,6 +157,8 @@ TForm_Veilcap::TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWi
   Tray_Option_Privacy_Cam->OnClick = [this] { Tray_Option_Privacy_CamClick(); };
   Tray_Option_Privacy_Mic->OnClick = [this] { Tray_Option_Privacy_MicClick(); };
   Tray_Flag_StartWithWindows->OnClick = [this] { Tray_Flag_StartWithWindowsClick(); };
+  Tray_Option_KeepBlocked->OnClick = [this] { Tray_Option_KeepBlockedClick(); };
+  Tray_Option_Hotkeys->OnClick = [this] { Tray_Option_HotkeysClick(); };
   Tray_Quit->OnClick = [this] { Tray_QuitClick(); };
   MenuItem_help_Help->OnClick = [this] { MenuItem_help_HelpClick(); };
   MenuItem_help_About->OnClick = [this] { MenuItem_help_AboutClick(); };
@@ -267,6 +275,12 @@ void TForm_Veilcap::LOAD_OPTIONS() {
       item->Enabled = false;
     }
   }
+  // Keep-blocked and the hotkeys do not depend on the Windows version.
+  Tray_Option_KeepBlocked->Checked = Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue) == 1;
+  if (Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue))
+    Tray_Option_Hotkeys->Checked = Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue) != 0;
+  HotkeyCam = HotkeyOrDefault(Reg_ReadString(RegRoot::LocalMachine, kOptionsKey, kHotkeyCamValue), kDefaultHotkeyCam);
+  HotkeyMic = HotkeyOrDefault(Reg_ReadString(RegRoot::LocalMachine, kOptionsKey, kHotkeyMicValue), kDefaultHotkeyMic);
 }
 
 void TForm_Veilcap::SAVE_OPTIONS() {
@@ -289,6 +303,14 @@ void TForm_Veilcap::SAVE_OPTIONS() {
     Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyCamValue, Tray_Option_Privacy_Cam->Checked ? 1 : 0);
     Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyMicValue, Tray_Option_Privacy_Mic->Checked ? 1 : 0);
   }
+  Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue, Tray_Option_KeepBlocked->Checked ? 1 : 0);
+  Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue, Tray_Option_Hotkeys->Checked ? 1 : 0);
+  // The hotkey texts are written once, so that an administrator finds them; a text written by
+  // hand is never replaced, not even one that is no hotkey.
+  const std::pair<const char16_t*, const Hotkey*> hotkeys[] = {{kHotkeyCamValue, &HotkeyCam}, {kHotkeyMicValue, &HotkeyMic}};
+  for (const auto& [value, key] : hotkeys)
+    if (!Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, value))
+      Reg_WriteString(RegRoot::LocalMachine, kOptionsKey, value, FormatHotkey(*key));
   if (taskFailure) std::rethrow_exception(taskFailure);
 }
 
@@ -304,11 +326,98 @@ void TForm_Veilcap::Tray_ShowClick() {
 
 void TForm_Veilcap::Handle_ShowRunningInstance() { Tray_Show->Click(); }
 
-void TForm_Veilcap::Button_RefreshClick() {
+void TForm_Veilcap::SearchAndShow() {
   Veilcap->Search();
   searched_ = true;
   if (Hooks.RebuildDeviceList) Hooks.RebuildDeviceList();
   Repaint_Status();
+}
+
+void TForm_Veilcap::Button_RefreshClick() {
+  SearchAndShow();
+  Keep_Blocked();
+}
+
+void TForm_Veilcap::Notify(const u16& text) { Host.ShowNotice(AppTitle, text); }
+
+namespace {
+bool StoreSaysZero(const u16& id) {
+  return !id.empty() && Reg_ValueExists(RegRoot::CurrentUser, kDeviceStoreKey, id) &&
+         Reg_ReadInteger(RegRoot::CurrentUser, kDeviceStoreKey, id) == 0;
+}
+}  // namespace
+
+void TForm_Veilcap::Keep_Blocked() {
+  // A toggle command settles with refreshes of its own; a pass that switches searches again.
+  if (keeping_ || !Veilcap || (toggles_ && toggles_->Running())) return;
+  keeping_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{keeping_};
+  // Each device gets at most two switch-offs before it is given up, so this ends; the bound only
+  // guards against a list that changes under the passes.
+  for (int pass = 0; pass <= kKeepBlockedAttempts; ++pass) {
+    std::vector<KeepDevice> list;
+    for (const auto& d : Veilcap->Devices)
+      list.push_back({d.InstanceID(), d.FriendlyName(), IsMicrophone(d), d.Watch, StoreSaysZero(d.InstanceID()),
+                      d.ProblemCode == 0});
+    const std::vector<KeepStep> steps =
+        keep_.Plan(list, Tray_Option_KeepBlocked->Checked, Ledger_KindBlocked(LedgerKind::Cam),
+                   Ledger_KindBlocked(LedgerKind::Mic));
+    bool switched = false;
+    for (const KeepStep& s : steps) {
+      if (s.verdict == KeepVerdict::GiveUp) {
+        Notify(ReplaceAll(MESSAGE_NOTICE_KEEP_FAILED, u"%1", s.name));
+        continue;
+      }
+      try {
+        Veilcap->DisablePnpDevice(s.id);
+      } catch (const OsError& e) {
+        // Counted as an attempt all the same: a start that keeps failing ends in the give-up notice.
+        DebugOut(u"Keep blocked: " + s.id + u" not switched off: " + e.Message());
+      }
+      switched = true;
+      if (keep_.Attempts(s.id) == 1) Notify(ReplaceAll(MESSAGE_NOTICE_KEPT_BLOCKED, u"%1", s.name));
+    }
+    if (!switched) return;
+    SearchAndShow();
+  }
+}
+
+void TForm_Veilcap::Apply_Hotkeys() {
+  const std::pair<int, const Hotkey*> keys[] = {{kHotkeyIdCam, &HotkeyCam}, {kHotkeyIdMic, &HotkeyMic}};
+  for (const auto& [id, key] : keys) {
+    HotkeySlot& slot = hotkeySlots_[id - kHotkeyIdCam];
+    if (!Tray_Option_Hotkeys->Checked) {
+      if (slot.registered && Hooks.UnregisterHotkey) Hooks.UnregisterHotkey(id);
+      slot.registered = false;
+      continue;
+    }
+    if (slot.registered || !Hooks.RegisterHotkey) continue;
+    slot.registered = Hooks.RegisterHotkey(id, *key);
+    if (!slot.registered && !slot.reported) {
+      slot.reported = true;
+      Notify(ReplaceAll(MESSAGE_NOTICE_HOTKEY_TAKEN, u"%1", FormatHotkey(*key)));
+    }
+  }
+}
+
+void TForm_Veilcap::HotkeyPressed(int id) {
+  if (!Tray_Option_Hotkeys->Checked || (id != kHotkeyIdCam && id != kHotkeyIdMic)) return;
+  if (toggles_ && toggles_->Running()) return;  // the click would be dropped; no notice either
+  const bool mic = id == kHotkeyIdMic;
+  if (mic)
+    PellamMouseImage3State_MicClick();
+  else
+    PellamMouseImage3State_WebCamClick();
+  const int32_t state = mic ? PellamMouseImage3State_Mic->HelpContext : PellamMouseImage3State_WebCam->HelpContext;
+  if (state == 2)
+    Notify(mic ? MESSAGE_NOTICE_MICS_BLOCKED : MESSAGE_NOTICE_CAMS_BLOCKED);
+  else if (state == 1)
+    Notify(mic ? MESSAGE_NOTICE_MICS_ON : MESSAGE_NOTICE_CAMS_ON);
+  else
+    Notify(mic ? MESSAGE_STATUS_MIC_NOTFOUND : MESSAGE_STATUS_CAM_NOTFOUND);
 }
 
 bool TForm_Veilcap::OnlineReady() const { return Online_Started && !Online_Starting; }
@@ -341,6 +450,7 @@ void TForm_Veilcap::TarvoThreadTimer_StarterTimer() {
   if (!StartsInTray(args_)) Tray_Show->Click();
   Button_Refresh->Click();
   if (Hooks.SetMonitorActive) Hooks.SetMonitorActive(true);
+  Apply_Hotkeys();
 }
 
 void TForm_Veilcap::TarvoThreadTimer_VI3Timer() {
@@ -419,6 +529,16 @@ void TForm_Veilcap::Tray_Option_Privacy_MicClick() { SAVE_OPTIONS(); }
 void TForm_Veilcap::Tray_Flag_StartWithWindowsClick() {
   SAVE_OPTIONS();
   Trim_WorkingSet();
+}
+
+void TForm_Veilcap::Tray_Option_KeepBlockedClick() {
+  SAVE_OPTIONS();
+  Keep_Blocked();
+}
+
+void TForm_Veilcap::Tray_Option_HotkeysClick() {
+  SAVE_OPTIONS();
+  Apply_Hotkeys();
 }
 
 void TForm_Veilcap::Tray_QuitClick() {

@@ -25,6 +25,7 @@ class MainWindowToggles final : public ToggleHost {
   void ShowDevicesNeedReboot() override;
   void ShowWarning(const u16& text) override;
   void ShowError(const u16& text) override;
+  void KindCommanded(bool mic, bool block) override;
 
  private:
   TForm_Veilcap& form_;

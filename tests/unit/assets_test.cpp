@@ -68,6 +68,8 @@ const std::vector<std::pair<std::string, int>> kWindowKeys = {
     {"Form_Veilcap.Tray_Privacy_Mic", 0},
     {"Form_Veilcap.Tray_Option_Privacy_Cam", 0},
     {"Form_Veilcap.Tray_Option_Privacy_Mic", 0},
+    {"Form_Veilcap.Tray_Option_KeepBlocked", 0},
+    {"Form_Veilcap.Tray_Option_Hotkeys", 0},
     {"Form_Veilcap.Tray_Flag_StartWithWindows", 0},
     {"Form_Veilcap.Tray_Lang", 0},
     {"Form_Veilcap.Tray_Quit", 0},
@@ -86,6 +88,10 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_STATUS_PLEASEWAIT",        "MESSAGE_STATUS_CAM_MULTIPLE",
     "MESSAGE_STATUS_MIC_MULTIPLE",      "MESSAGE_STATUS_NEED_RESTART",
     "MESSAGE_STATUS_MIC_DEACTIVATE_FAILED",
+    "MESSAGE_NOTICE_KEPT_BLOCKED",      "MESSAGE_NOTICE_KEEP_FAILED",
+    "MESSAGE_NOTICE_HOTKEY_TAKEN",      "MESSAGE_NOTICE_CAMS_BLOCKED",
+    "MESSAGE_NOTICE_CAMS_ON",           "MESSAGE_NOTICE_MICS_BLOCKED",
+    "MESSAGE_NOTICE_MICS_ON",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

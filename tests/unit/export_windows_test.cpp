@@ -92,6 +92,8 @@ TEST_F(ExportWindowsTest, EmptyFilesReceiveEveryBuiltInTextOfBothWindowsInOrder)
       "Form_Veilcap.Tray_Privacy_Mic=Datenschutz-Einstellungen f\xc3\xbcr Mikrofon (Windows)",
       "Form_Veilcap.Tray_Option_Privacy_Cam=Change Webcam privacy settings (recommended)",
       "Form_Veilcap.Tray_Option_Privacy_Mic=Change Microphone privacy settings (recommended)",
+      "Form_Veilcap.Tray_Option_KeepBlocked=Blockiert halten",
+      "Form_Veilcap.Tray_Option_Hotkeys=Tastenkombinationen",
       "Form_Veilcap.Tray_Flag_StartWithWindows=Beim Windows-Start ausf\xc3\xbchren",
       "Form_Veilcap.Tray_Lang=Sprache",
       "Form_Veilcap.Tray_Quit=Beenden",
@@ -134,6 +136,6 @@ TEST_F(ExportWindowsTest, ItemsAddedAtRunTimeNeverReachTheFiles) {
     EXPECT_EQ(line.find("Neuigkeiten"), std::string::npos) << line;
     EXPECT_EQ(line.find("=dummy"), std::string::npos) << line;
   }
-  EXPECT_EQ(FileLines(kFolder + u"\\de-de.tlang3").size(), 19u);
+  EXPECT_EQ(FileLines(kFolder + u"\\de-de.tlang3").size(), 21u);
 }
 }  // namespace
