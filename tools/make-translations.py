@@ -40,6 +40,8 @@ WINDOW_KEYS = [
     ("Form_Veilcap.Tray_Option_Privacy_Cam", 0),
     ("Form_Veilcap.Tray_Option_Privacy_Mic", 0),
     ("Form_Veilcap.Tray_Option_ShowNotices", 0),
+    ("Form_Veilcap.Tray_Option_KeepBlocked", 0),
+    ("Form_Veilcap.Tray_Option_Hotkeys", 0),
     ("Form_Veilcap.Tray_Flag_StartWithWindows", 0),
     ("Form_Veilcap.Tray_Lang", 0),
     ("Form_Veilcap.Tray_Quit", 0),
@@ -88,6 +90,13 @@ MESSAGE_KEYS = ["MESSAGES." + k for k in [
     "MESSAGE_NOTICE_MIC_OFF",
     "MESSAGE_STILL_IN_USE_CAM",
     "MESSAGE_STILL_IN_USE_MIC",
+    "MESSAGE_NOTICE_KEPT_BLOCKED",
+    "MESSAGE_NOTICE_KEEP_FAILED",
+    "MESSAGE_NOTICE_HOTKEY_TAKEN",
+    "MESSAGE_NOTICE_CAMS_BLOCKED",
+    "MESSAGE_NOTICE_CAMS_ON",
+    "MESSAGE_NOTICE_MICS_BLOCKED",
+    "MESSAGE_NOTICE_MICS_ON",
 ]]
 
 ALL_KEYS = [k for k, _ in WINDOW_KEYS] + MESSAGE_KEYS

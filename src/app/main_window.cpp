@@ -6,6 +6,7 @@
 
 #include "app/window_hooks.h"
 #include "app/resource_ids.h"
+#include "guard/win32/hotkeys_win.h"
 #include "lang/languages.h"
 #include "ui/win32/devices_ui.h"
 #include "ui/win32/dpi.h"
@@ -69,10 +70,14 @@ void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
     // plug in through these hooks.
     MainWindowHooks hooks;
     WindowHooks online(instance, args);  // outlives the view, whose hooks it serves
+    HWND window = nullptr;  // set once the view has created it; the hotkeys belong to it
+    hooks.RegisterHotkey = [&window](int id, const Hotkey& key) { return Hotkey_Register(window, id, key); };
+    hooks.UnregisterHotkey = [&window](int id) { Hotkey_Unregister(window, id); };
     MainWindowView view(instance, args, std::move(hooks), icons, LoadIconW(instance, MAKEINTRESOURCEW(IDI_VEILCAP)));
     // The language menu, the about dialog and the online services.
     online.Attach(view);
     if (view.Create()) {
+      window = view.Window();
       GuardedCall(view.Window(), [&] { view.Form().FormCreate(); });
       // The detected-devices window and the device monitor, created right after the main window.
       DevicesUi devices(view.Form(), view.Window());

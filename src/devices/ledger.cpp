@@ -27,3 +27,20 @@ std::vector<u16> Ledger_Ids() {
     if (IsInstanceId(name) && Reg_ReadInteger(RegRoot::LocalMachine, kLedgerKey, name) != 0) ids.push_back(name);
   return ids;
 }
+
+namespace {
+const char16_t* CommandValue(LedgerKind kind) { return kind == LedgerKind::Mic ? kLedgerCommandMic : kLedgerCommandCam; }
+}  // namespace
+
+bool Ledger_SetKindBlocked(LedgerKind kind, bool blocked) {
+  const u16 name = CommandValue(kind);
+  if (blocked) return Reg_WriteInteger(RegRoot::LocalMachine, kLedgerKey, name, 1);
+  if (!Reg_ValueExists(RegRoot::LocalMachine, kLedgerKey, name)) return true;
+  return Reg_DeleteValue(RegRoot::LocalMachine, kLedgerKey, name);
+}
+
+bool Ledger_KindBlocked(LedgerKind kind) {
+  const u16 name = CommandValue(kind);
+  return Reg_ValueExists(RegRoot::LocalMachine, kLedgerKey, name) &&
+         Reg_ReadInteger(RegRoot::LocalMachine, kLedgerKey, name) != 0;
+}

@@ -18,3 +18,14 @@ bool Ledger_Remove(const u16& instanceId);
 // Every recorded instance id with a non-zero value, in the registry's order. Names without a
 // backslash are not instance ids (the key may hold other values of the program) and are skipped.
 std::vector<u16> Ledger_Ids();
+
+// The user's last command per kind of device (a click, a hotkey or the command line), kept in the
+// same key under names without a backslash, so they never read as instance ids: REG_DWORD 1 while
+// the kind is blocked; an unblock deletes the value.
+enum class LedgerKind { Cam, Mic };
+inline constexpr char16_t kLedgerCommandCam[] = u"Command_Cam";
+inline constexpr char16_t kLedgerCommandMic[] = u"Command_Mic";
+// Records a block (true) or clears the record (false); false when the registry refused.
+bool Ledger_SetKindBlocked(LedgerKind kind, bool blocked);
+// True while the last command for the kind was a block (a value other than 0).
+bool Ledger_KindBlocked(LedgerKind kind);

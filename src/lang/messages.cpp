@@ -68,6 +68,21 @@ constexpr const char16_t kStillInUseCam[] = u"Die Webcam ist blockiert, aber %1 
 constexpr const char16_t kStillInUseCamEn[] = u"The webcam is blocked, but %1 is still using it. Close %1 or restart it.";
 constexpr const char16_t kStillInUseMic[] = u"Das Mikrofon ist blockiert, aber %1 verwendet es noch. Schlie\u00dfen Sie %1 oder starten Sie es neu.";
 constexpr const char16_t kStillInUseMicEn[] = u"The microphone is blocked, but %1 is still using it. Close %1 or restart it.";
+constexpr const char16_t kKeptBlocked[] = u"%1 wurde angeschlossen und blockiert";
+constexpr const char16_t kKeptBlockedEn[] = u"%1 was plugged in and blocked";
+constexpr const char16_t kKeepFailed[] =
+    u"%1 bleibt nicht blockiert. Veilcap l\u00e4sst das Ger\u00e4t bis zum n\u00e4chsten Anschlie\u00dfen in Ruhe.";
+constexpr const char16_t kKeepFailedEn[] = u"%1 does not stay blocked. Veilcap leaves it alone until it is plugged in again.";
+constexpr const char16_t kHotkeyTaken[] = u"Die Tastenkombination %1 wird schon von einem anderen Programm verwendet.";
+constexpr const char16_t kHotkeyTakenEn[] = u"The hotkey %1 is already used by another program.";
+constexpr const char16_t kCamsBlocked[] = u"Webcams blockiert";
+constexpr const char16_t kCamsBlockedEn[] = u"Webcams blocked";
+constexpr const char16_t kCamsOn[] = u"Webcams eingeschaltet";
+constexpr const char16_t kCamsOnEn[] = u"Webcams on";
+constexpr const char16_t kMicsBlocked[] = u"Mikrofone blockiert";
+constexpr const char16_t kMicsBlockedEn[] = u"Microphones blocked";
+constexpr const char16_t kMicsOn[] = u"Mikrofone eingeschaltet";
+constexpr const char16_t kMicsOnEn[] = u"Microphones on";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -107,6 +122,13 @@ u16 MESSAGE_NOTICE_MIC_ON = kNoticeMicOn;
 u16 MESSAGE_NOTICE_MIC_OFF = kNoticeMicOff;
 u16 MESSAGE_STILL_IN_USE_CAM = kStillInUseCam;
 u16 MESSAGE_STILL_IN_USE_MIC = kStillInUseMic;
+u16 MESSAGE_NOTICE_KEPT_BLOCKED = kKeptBlocked;
+u16 MESSAGE_NOTICE_KEEP_FAILED = kKeepFailed;
+u16 MESSAGE_NOTICE_HOTKEY_TAKEN = kHotkeyTaken;
+u16 MESSAGE_NOTICE_CAMS_BLOCKED = kCamsBlocked;
+u16 MESSAGE_NOTICE_CAMS_ON = kCamsOn;
+u16 MESSAGE_NOTICE_MICS_BLOCKED = kMicsBlocked;
+u16 MESSAGE_NOTICE_MICS_ON = kMicsOn;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -148,6 +170,13 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_NOTICE_MIC_OFF", &MESSAGE_NOTICE_MIC_OFF, kNoticeMicOff, kNoticeMicOffEn},
       {u"MESSAGE_STILL_IN_USE_CAM", &MESSAGE_STILL_IN_USE_CAM, kStillInUseCam, kStillInUseCamEn},
       {u"MESSAGE_STILL_IN_USE_MIC", &MESSAGE_STILL_IN_USE_MIC, kStillInUseMic, kStillInUseMicEn},
+      {u"MESSAGE_NOTICE_KEPT_BLOCKED", &MESSAGE_NOTICE_KEPT_BLOCKED, kKeptBlocked, kKeptBlockedEn},
+      {u"MESSAGE_NOTICE_KEEP_FAILED", &MESSAGE_NOTICE_KEEP_FAILED, kKeepFailed, kKeepFailedEn},
+      {u"MESSAGE_NOTICE_HOTKEY_TAKEN", &MESSAGE_NOTICE_HOTKEY_TAKEN, kHotkeyTaken, kHotkeyTakenEn},
+      {u"MESSAGE_NOTICE_CAMS_BLOCKED", &MESSAGE_NOTICE_CAMS_BLOCKED, kCamsBlocked, kCamsBlockedEn},
+      {u"MESSAGE_NOTICE_CAMS_ON", &MESSAGE_NOTICE_CAMS_ON, kCamsOn, kCamsOnEn},
+      {u"MESSAGE_NOTICE_MICS_BLOCKED", &MESSAGE_NOTICE_MICS_BLOCKED, kMicsBlocked, kMicsBlockedEn},
+      {u"MESSAGE_NOTICE_MICS_ON", &MESSAGE_NOTICE_MICS_ON, kMicsOn, kMicsOnEn},
   };
   return table;
 }

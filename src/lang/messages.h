@@ -47,6 +47,14 @@ extern u16 MESSAGE_NOTICE_MIC_ON;
 extern u16 MESSAGE_NOTICE_MIC_OFF;
 extern u16 MESSAGE_STILL_IN_USE_CAM;
 extern u16 MESSAGE_STILL_IN_USE_MIC;
+// Notices of keep-blocked and of the hotkeys; "%1" is a device name or a hotkey text.
+extern u16 MESSAGE_NOTICE_KEPT_BLOCKED;
+extern u16 MESSAGE_NOTICE_KEEP_FAILED;
+extern u16 MESSAGE_NOTICE_HOTKEY_TAKEN;
+extern u16 MESSAGE_NOTICE_CAMS_BLOCKED;
+extern u16 MESSAGE_NOTICE_CAMS_ON;
+extern u16 MESSAGE_NOTICE_MICS_BLOCKED;
+extern u16 MESSAGE_NOTICE_MICS_ON;
 
 struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name

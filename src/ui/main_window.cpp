@@ -2,6 +2,7 @@
 
 #include "core/debug.h"
 #include "core/errors.h"
+#include "devices/ledger.h"
 #include "lang/languages.h"
 #include "lang/messages.h"
 #include "lang/translate.h"
@@ -119,6 +120,11 @@ TForm_Veilcap::TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWi
     i->AutoCheck = true;
     i->Checked = true;
   }
+  Tray_Option_KeepBlocked = &Tray_Options->AddItem(u"Tray_Option_KeepBlocked", 1, u"Blockiert halten");
+  Tray_Option_Hotkeys = &Tray_Options->AddItem(u"Tray_Option_Hotkeys", 1, u"Tastenkombinationen");
+  Tray_Option_KeepBlocked->AutoCheck = true;
+  Tray_Option_Hotkeys->AutoCheck = true;
+  Tray_Option_Hotkeys->Checked = true;
   Tray_Flag_StartWithWindows = &t.AddItem(u"Tray_Flag_StartWithWindows", 1, u"Beim Windows-Start ausführen");
   Tray_Flag_StartWithWindows->AutoCheck = true;
   Tray_Lang = &t.AddItem(u"Tray_Lang", 1, u"Sprache");
@@ -154,6 +160,8 @@ TForm_Veilcap::TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWi
   Tray_Option_Privacy_Mic->OnClick = [this] { Tray_Option_Privacy_MicClick(); };
   Tray_Flag_StartWithWindows->OnClick = [this] { Tray_Flag_StartWithWindowsClick(); };
   Tray_Option_ShowNotices->OnClick = [this] { Tray_Option_ShowNoticesClick(); };
+  Tray_Option_KeepBlocked->OnClick = [this] { Tray_Option_KeepBlockedClick(); };
+  Tray_Option_Hotkeys->OnClick = [this] { Tray_Option_HotkeysClick(); };
   Tray_Quit->OnClick = [this] { Tray_QuitClick(); };
   MenuItem_help_Help->OnClick = [this] { MenuItem_help_HelpClick(); };
   MenuItem_help_About->OnClick = [this] { MenuItem_help_AboutClick(); };
@@ -328,6 +336,12 @@ void TForm_Veilcap::LOAD_OPTIONS() {
       item->Enabled = false;
     }
   }
+  // Keep-blocked and the hotkeys do not depend on the Windows version.
+  Tray_Option_KeepBlocked->Checked = Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue) == 1;
+  if (Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue))
+    Tray_Option_Hotkeys->Checked = Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue) != 0;
+  HotkeyCam = HotkeyOrDefault(Reg_ReadString(RegRoot::LocalMachine, kOptionsKey, kHotkeyCamValue), kDefaultHotkeyCam);
+  HotkeyMic = HotkeyOrDefault(Reg_ReadString(RegRoot::LocalMachine, kOptionsKey, kHotkeyMicValue), kDefaultHotkeyMic);
 }
 
 void TForm_Veilcap::SAVE_OPTIONS() {
@@ -354,6 +368,14 @@ void TForm_Veilcap::SAVE_OPTIONS() {
   // kept up to date from then on, on every Windows version.
   if (!Tray_Option_ShowNotices->Checked || Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue))
     Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue, Tray_Option_ShowNotices->Checked ? 1 : 0);
+  Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue, Tray_Option_KeepBlocked->Checked ? 1 : 0);
+  Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue, Tray_Option_Hotkeys->Checked ? 1 : 0);
+  // The hotkey texts are written once, so that an administrator finds them; a text written by
+  // hand is never replaced, not even one that is no hotkey.
+  const std::pair<const char16_t*, const Hotkey*> hotkeys[] = {{kHotkeyCamValue, &HotkeyCam}, {kHotkeyMicValue, &HotkeyMic}};
+  for (const auto& [value, key] : hotkeys)
+    if (!Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, value))
+      Reg_WriteString(RegRoot::LocalMachine, kOptionsKey, value, FormatHotkey(*key));
   if (taskFailure) std::rethrow_exception(taskFailure);
 }
 
@@ -369,22 +391,111 @@ void TForm_Veilcap::Tray_ShowClick() {
 
 void TForm_Veilcap::Handle_ShowRunningInstance() { Tray_Show->Click(); }
 
+void TForm_Veilcap::SearchAndShow() {
+  Veilcap->Search();
+  searched_ = true;
+  if (Hooks.RebuildDeviceList) Hooks.RebuildDeviceList();
+  Repaint_Status();
+}
+
 void TForm_Veilcap::Button_RefreshClick() {
   const int32_t camBefore = PellamMouseImage3State_WebCam->HelpContext;
   const int32_t micBefore = PellamMouseImage3State_Mic->HelpContext;
   const int32_t camsBefore = Veilcap->current_cams, micsBefore = Veilcap->current_mics;
   const bool first = !searched_;
-  Veilcap->Search();
-  searched_ = true;
-  if (Hooks.RebuildDeviceList) Hooks.RebuildDeviceList();
-  Repaint_Status();
+  SearchAndShow();
+  // Devices switched off to keep their kind blocked are named in notices of their own.
+  const bool kept = Keep_Blocked();
   // A change nobody clicked for (a device plugged in or pulled out, a block run from a script) is
   // told in a notice; the user's own block or unblock already shows on screen.
-  if (first || TogglesRunning()) return;
+  if (first || kept || TogglesRunning()) return;
   NoticeStateChange(DeviceKind::Webcam, camBefore, PellamMouseImage3State_WebCam->HelpContext, camsBefore,
                     Veilcap->current_cams);
   NoticeStateChange(DeviceKind::Microphone, micBefore, PellamMouseImage3State_Mic->HelpContext, micsBefore,
                     Veilcap->current_mics);
+}
+
+namespace {
+bool StoreSaysZero(const u16& id) {
+  return !id.empty() && Reg_ValueExists(RegRoot::CurrentUser, kDeviceStoreKey, id) &&
+         Reg_ReadInteger(RegRoot::CurrentUser, kDeviceStoreKey, id) == 0;
+}
+}  // namespace
+
+bool TForm_Veilcap::Keep_Blocked() {
+  // A toggle command settles with refreshes of its own; a pass that switches searches again.
+  if (keeping_ || !Veilcap || (toggles_ && toggles_->Running())) return false;
+  keeping_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{keeping_};
+  // Each device gets at most two switch-offs before it is given up, so this ends; the bound only
+  // guards against a list that changes under the passes.
+  bool any = false;
+  for (int pass = 0; pass <= kKeepBlockedAttempts; ++pass) {
+    std::vector<KeepDevice> list;
+    for (const auto& d : Veilcap->Devices)
+      list.push_back({d.InstanceID(), d.FriendlyName(), IsMicrophone(d), d.Watch, StoreSaysZero(d.InstanceID()),
+                      d.ProblemCode == 0});
+    const std::vector<KeepStep> steps =
+        keep_.Plan(list, Tray_Option_KeepBlocked->Checked, Ledger_KindBlocked(LedgerKind::Cam),
+                   Ledger_KindBlocked(LedgerKind::Mic));
+    bool switched = false;
+    for (const KeepStep& s : steps) {
+      if (s.verdict == KeepVerdict::GiveUp) {
+        Notify(ReplaceAll(MESSAGE_NOTICE_KEEP_FAILED, u"%1", s.name));
+        continue;
+      }
+      try {
+        Veilcap->DisablePnpDevice(s.id);
+      } catch (const OsError& e) {
+        // Counted as an attempt all the same: a start that keeps failing ends in the give-up notice.
+        DebugOut(u"Keep blocked: " + s.id + u" not switched off: " + e.Message());
+      }
+      switched = true;
+      if (keep_.Attempts(s.id) == 1) Notify(ReplaceAll(MESSAGE_NOTICE_KEPT_BLOCKED, u"%1", s.name));
+    }
+    if (!switched) return any;
+    any = true;
+    SearchAndShow();
+  }
+  return any;
+}
+
+void TForm_Veilcap::Apply_Hotkeys() {
+  const std::pair<int, const Hotkey*> keys[] = {{kHotkeyIdCam, &HotkeyCam}, {kHotkeyIdMic, &HotkeyMic}};
+  for (const auto& [id, key] : keys) {
+    HotkeySlot& slot = hotkeySlots_[id - kHotkeyIdCam];
+    if (!Tray_Option_Hotkeys->Checked) {
+      if (slot.registered && Hooks.UnregisterHotkey) Hooks.UnregisterHotkey(id);
+      slot.registered = false;
+      continue;
+    }
+    if (slot.registered || !Hooks.RegisterHotkey) continue;
+    slot.registered = Hooks.RegisterHotkey(id, *key);
+    if (!slot.registered && !slot.reported) {
+      slot.reported = true;
+      Notify(ReplaceAll(MESSAGE_NOTICE_HOTKEY_TAKEN, u"%1", FormatHotkey(*key)));
+    }
+  }
+}
+
+void TForm_Veilcap::HotkeyPressed(int id) {
+  if (!Tray_Option_Hotkeys->Checked || (id != kHotkeyIdCam && id != kHotkeyIdMic)) return;
+  if (toggles_ && toggles_->Running()) return;  // the click would be dropped; no notice either
+  const bool mic = id == kHotkeyIdMic;
+  if (mic)
+    PellamMouseImage3State_MicClick();
+  else
+    PellamMouseImage3State_WebCamClick();
+  const int32_t state = mic ? PellamMouseImage3State_Mic->HelpContext : PellamMouseImage3State_WebCam->HelpContext;
+  if (state == 2)
+    Notify(mic ? MESSAGE_NOTICE_MICS_BLOCKED : MESSAGE_NOTICE_CAMS_BLOCKED);
+  else if (state == 1)
+    Notify(mic ? MESSAGE_NOTICE_MICS_ON : MESSAGE_NOTICE_CAMS_ON);
+  else
+    Notify(mic ? MESSAGE_STATUS_MIC_NOTFOUND : MESSAGE_STATUS_CAM_NOTFOUND);
 }
 
 bool TForm_Veilcap::OnlineReady() const { return Online_Started && !Online_Starting; }
@@ -421,6 +532,7 @@ void TForm_Veilcap::TarvoThreadTimer_StarterTimer() {
   if (Hooks.SetMonitorActive) Hooks.SetMonitorActive(true);
   if (Hooks.SetInUseWatchActive) Hooks.SetInUseWatchActive(true);
   InUse_Changed();
+  Apply_Hotkeys();
 }
 
 void TForm_Veilcap::TarvoThreadTimer_VI3Timer() {
@@ -550,6 +662,16 @@ void TForm_Veilcap::Tray_Option_ShowNoticesClick() { SAVE_OPTIONS(); }
 void TForm_Veilcap::Tray_Flag_StartWithWindowsClick() {
   SAVE_OPTIONS();
   Trim_WorkingSet();
+}
+
+void TForm_Veilcap::Tray_Option_KeepBlockedClick() {
+  SAVE_OPTIONS();
+  Keep_Blocked();
+}
+
+void TForm_Veilcap::Tray_Option_HotkeysClick() {
+  SAVE_OPTIONS();
+  Apply_Hotkeys();
 }
 
 void TForm_Veilcap::Tray_QuitClick() {

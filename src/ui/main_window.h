@@ -11,6 +11,8 @@
 
 #include "devices/veilcap.h"
 #include "guard/in_use.h"
+#include "guard/hotkey_text.h"
+#include "guard/keep_blocked.h"
 #include "platform/process.h"
 #include "ui/controls.h"
 #include "ui/link_button.h"
@@ -70,7 +72,15 @@ struct MainWindowHooks {
   // The watch of the consent stores: while active, every change calls InUse_Changed on the main
   // thread.
   std::function<void(bool)> SetInUseWatchActive;
+  // System-wide hotkeys of the window (the view turns a press into HotkeyPressed with the id);
+  // RegisterHotkey answers false when another program holds the hotkey.
+  std::function<bool(int id, const Hotkey& key)> RegisterHotkey;
+  std::function<void(int id)> UnregisterHotkey;
 };
+
+// Ids of the two global hotkeys.
+inline constexpr int kHotkeyIdCam = 1;
+inline constexpr int kHotkeyIdMic = 2;
 
 class MainWindowToggles;
 
@@ -142,6 +152,23 @@ class TForm_Veilcap : public TComponent {
   // a notice for every program that started since the last read (none on the first read).
   void InUse_Changed();
   InUse CurrentInUse;
+  void Tray_Option_KeepBlockedClick();
+  void Tray_Option_HotkeysClick();
+
+  // Keep-blocked: while the option is on, switches off every watched working device of a kind the
+  // user last blocked, with a notice per device; a device that does not stay off after two
+  // attempts is reported once and left alone. Runs after every refresh (start-up, arrivals, the
+  // refresh command) except inside a toggle command, and searches again after it switched.
+  // Answers whether it switched any device.
+  bool Keep_Blocked();
+  // A new block or unblock of the kind by the user: its devices get their attempts afresh.
+  void Keep_Blocked_Forget(bool mic) { keep_.ForgetKind(mic); }
+  // Registers both hotkeys while the option is checked (a hotkey another program holds is
+  // reported once per run), or gives them up while it is not.
+  void Apply_Hotkeys();
+  // A hotkey press: the toggle command of its kind, as a click on the picture, then a notice of
+  // the new state. Ignored while the option is off.
+  void HotkeyPressed(int id);
 
   // Top-left corner of a title-bar menu: the button's lower-left corner on the screen.
   TPoint TitleMenuPosition(const TControl& button);
@@ -190,6 +217,8 @@ class TForm_Veilcap : public TComponent {
   TMenuItem* Tray_Option_Privacy_Cam;
   TMenuItem* Tray_Option_Privacy_Mic;
   TMenuItem* Tray_Option_ShowNotices;
+  TMenuItem* Tray_Option_KeepBlocked;
+  TMenuItem* Tray_Option_Hotkeys;
   TMenuItem* Tray_Flag_StartWithWindows;
   TMenuItem* Tray_Lang;
   TMenuItem* Tray_Quit;
@@ -201,6 +230,10 @@ class TForm_Veilcap : public TComponent {
   std::unique_ptr<TTarvoThreadTimer> TarvoThreadTimer_TrayIcon;
   std::unique_ptr<TTarvoThreadTimer> TarvoThreadTimer_VI3;
   std::unique_ptr<TTarvoThreadTimer> TarvoThreadTimer_Starter;
+
+  // The hotkeys read at start (the defaults when the stored text is missing or no hotkey).
+  Hotkey HotkeyCam = kDefaultHotkeyCam;
+  Hotkey HotkeyMic = kDefaultHotkeyMic;
 
  private:
   template <class T>
@@ -221,8 +254,16 @@ class TForm_Veilcap : public TComponent {
   // The block / unblock commands behind the two big pictures (ui/main_window_toggles.cpp).
   std::unique_ptr<MainWindowToggles> toggles_;
   MainWindowToggles& Toggles();
+  void SearchAndShow();
   bool searched_ = false;
   bool inUseRead_ = false;
+  KeepBlockedGuard keep_;
+  bool keeping_ = false;
+  struct HotkeySlot {
+    bool registered = false;
+    bool reported = false;
+  };
+  HotkeySlot hotkeySlots_[2];
 };
 
 SideCounters CamCounters(const TVeilcap& v);

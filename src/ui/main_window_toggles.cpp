@@ -52,6 +52,7 @@ void MainWindowToggles::Click(DeviceKind kind) {
 }
 void MainWindowToggles::ShowWarning(const u16& text) { form_.Host.WarningBox(text); }
 void MainWindowToggles::ShowError(const u16& text) { form_.Host.ErrorBox(text); }
+void MainWindowToggles::KindCommanded(bool mic, bool) { form_.Keep_Blocked_Forget(mic); }
 
 MainWindowToggles& TForm_Veilcap::Toggles() {
   if (!toggles_) toggles_ = std::make_unique<MainWindowToggles>(*this);

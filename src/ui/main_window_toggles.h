@@ -27,6 +27,7 @@ class MainWindowToggles final : public ToggleHost {
   void ShowDevicesNeedReboot() override;
   void ShowWarning(const u16& text) override;
   void ShowError(const u16& text) override;
+  void KindCommanded(bool mic, bool block) override;
 
  private:
   void Click(DeviceKind kind);

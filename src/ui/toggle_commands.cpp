@@ -3,7 +3,9 @@
 #include <exception>
 #include <vector>
 
+#include "core/debug.h"
 #include "core/errors.h"
+#include "devices/ledger.h"
 #include "lang/messages.h"
 
 namespace {
@@ -83,6 +85,12 @@ void ToggleCommands::UnblockPass(Side side) {
   for (const auto& id : ids) SwitchOne(side, false, id);
 }
 
+void ToggleCommands::Record(Side side, bool block) {
+  const LedgerKind kind = side == Side::Mic ? LedgerKind::Mic : LedgerKind::Cam;
+  if (!Ledger_SetKindBlocked(kind, block)) DebugOut(u"The last command could not be recorded in the ledger");
+  host_.KindCommanded(side == Side::Mic, block);
+}
+
 void ToggleCommands::Settle() {
   host_.ProcessMessages();
   host_.SleepMs(50);
@@ -94,11 +102,13 @@ void ToggleCommands::WebCam() {
   if (state != 1 && state != 2) return;
   if (v_.Devices.empty()) return;
   if (state == 1) {
+    Record(Side::Cam, true);
     BlockPass(Side::Cam);
     if (host_.PrivacyCamChecked()) switches_.PrivacyCam(true);
     Settle();
     if (v_.reboot_required_cams > 0) host_.ShowDevicesNeedReboot();
   } else {
+    Record(Side::Cam, false);
     UnblockPass(Side::Cam);
     if (host_.PrivacyCamChecked()) switches_.PrivacyCam(false);
     Settle();
@@ -114,11 +124,13 @@ void ToggleCommands::Mic() {
   if (state != 1 && state != 2) return;
   if (v_.Devices.empty()) return;
   if (state == 2) {
+    Record(Side::Mic, false);
     UnblockPass(Side::Mic);
     if (host_.PrivacyMicChecked()) switches_.PrivacyMic(false);
     Settle();
     return;
   }
+  Record(Side::Mic, true);
   for (;;) {
     BlockPass(Side::Mic);
     Settle();

@@ -34,6 +34,8 @@ class ToggleHost {
   virtual void ShowWarning(const u16& text) = 0;
   // Shows an error that stopped a command (the text of the system error), modally.
   virtual void ShowError(const u16& text) = 0;
+  // A block or unblock of a kind is about to run (already recorded in the ledger).
+  virtual void KindCommanded(bool /*mic*/, bool /*block*/) {}
 };
 
 // Switching one device node and the privacy consent; may raise OsError (failed elevated start,
@@ -84,6 +86,8 @@ class ToggleCommands {
   void BlockPass(Side side);
   void UnblockPass(Side side);
   void SwitchOne(Side side, bool disable, const u16& instanceId);
+  // Keeps the user's last command for the kind in the ledger, before any device is switched.
+  void Record(Side side, bool block);
   void Settle();
 
   TVeilcap& v_;

@@ -269,8 +269,9 @@ TEST_F(MainWindowE2E, ErrorInACommandIsShownAndTheProgramGoesOn) {
   HWND box = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(L"#32770", program.Pid())) != nullptr; }, 10000))
       << "no message box";
+  // Wine creates the box before it gives it its title.
   wchar_t title[128] = {};
-  GetWindowTextW(box, title, 128);
+  WaitFor([&] { return GetWindowTextW(box, title, 128) > 0; }, 5000);
   EXPECT_EQ(std::wstring(title), L"Vostrel Veilcap");
   RECT r{};
   GetWindowRect(box, &r);

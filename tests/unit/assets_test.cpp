@@ -69,6 +69,8 @@ const std::vector<std::pair<std::string, int>> kWindowKeys = {
     {"Form_Veilcap.Tray_Option_Privacy_Cam", 0},
     {"Form_Veilcap.Tray_Option_Privacy_Mic", 0},
     {"Form_Veilcap.Tray_Option_ShowNotices", 0},
+    {"Form_Veilcap.Tray_Option_KeepBlocked", 0},
+    {"Form_Veilcap.Tray_Option_Hotkeys", 0},
     {"Form_Veilcap.Tray_Flag_StartWithWindows", 0},
     {"Form_Veilcap.Tray_Lang", 0},
     {"Form_Veilcap.Tray_Quit", 0},
@@ -99,6 +101,10 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_NOTICE_CAM_ON",            "MESSAGE_NOTICE_CAM_OFF",
     "MESSAGE_NOTICE_MIC_ON",            "MESSAGE_NOTICE_MIC_OFF",
     "MESSAGE_STILL_IN_USE_CAM",         "MESSAGE_STILL_IN_USE_MIC",
+    "MESSAGE_NOTICE_KEPT_BLOCKED",      "MESSAGE_NOTICE_KEEP_FAILED",
+    "MESSAGE_NOTICE_HOTKEY_TAKEN",      "MESSAGE_NOTICE_CAMS_BLOCKED",
+    "MESSAGE_NOTICE_CAMS_ON",           "MESSAGE_NOTICE_MICS_BLOCKED",
+    "MESSAGE_NOTICE_MICS_ON",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

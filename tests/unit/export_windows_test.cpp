@@ -93,6 +93,8 @@ TEST_F(ExportWindowsTest, EmptyFilesReceiveEveryBuiltInTextOfBothWindowsInOrder)
       "Form_Veilcap.Tray_Option_Privacy_Cam=Change Webcam privacy settings (recommended)",
       "Form_Veilcap.Tray_Option_Privacy_Mic=Change Microphone privacy settings (recommended)",
       "Form_Veilcap.Tray_Option_ShowNotices=Hinweise anzeigen",
+      "Form_Veilcap.Tray_Option_KeepBlocked=Blockiert halten",
+      "Form_Veilcap.Tray_Option_Hotkeys=Tastenkombinationen",
       "Form_Veilcap.Tray_Flag_StartWithWindows=Beim Windows-Start ausf\xc3\xbchren",
       "Form_Veilcap.Tray_Lang=Sprache",
       "Form_Veilcap.Tray_Quit=Beenden",
@@ -135,6 +137,6 @@ TEST_F(ExportWindowsTest, ItemsAddedAtRunTimeNeverReachTheFiles) {
     EXPECT_EQ(line.find("Neuigkeiten"), std::string::npos) << line;
     EXPECT_EQ(line.find("=dummy"), std::string::npos) << line;
   }
-  EXPECT_EQ(FileLines(kFolder + u"\\de-de.tlang3").size(), 20u);
+  EXPECT_EQ(FileLines(kFolder + u"\\de-de.tlang3").size(), 22u);
 }
 }  // namespace

@@ -197,4 +197,19 @@ TEST_F(RegistryTest, LedgerRecordsListsAndForgetsInstanceIds) {
   EXPECT_EQ(Reg_ValueNames(HKLM, kLedgerKey).size(), 3u);
   EXPECT_TRUE(Reg_ValueNames(HKCU, kLedgerKey).empty());
 }
+
+// The last command per kind shares the key and never shows up as a device.
+TEST_F(RegistryTest, LedgerKeepsTheLastCommandPerKindApartFromTheIds) {
+  EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Cam));
+  EXPECT_TRUE(Ledger_SetKindBlocked(LedgerKind::Cam, false));  // nothing to clear
+  EXPECT_TRUE(Ledger_SetKindBlocked(LedgerKind::Cam, true));
+  EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Cam));
+  EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Mic));
+  EXPECT_TRUE(Ledger_Ids().empty());
+  reg.PutDword(HKLM, kLedgerKey, u"Command_Mic", 0);  // a zero left by hand is no block
+  EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Mic));
+  EXPECT_TRUE(Ledger_SetKindBlocked(LedgerKind::Cam, false));
+  EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Cam));
+  EXPECT_EQ(reg.Get(HKLM, kLedgerKey, u"Command_Cam"), nullptr);
+}
 }  // namespace

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "devices/ledger.h"
 #include "fakes/cp1252.h"
+#include "fakes/memory_registry.h"
 #include "lang/messages.h"
 #include "ui/toggle_commands.h"
 
@@ -53,6 +55,9 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   void ShowDevicesNeedReboot() override { log.push_back("restart warning"); }
   void ShowWarning(const u16& t) override { log.push_back("warning " + ToUtf8(t)); }
   void ShowError(const u16& t) override { log.push_back("error " + ToUtf8(t)); }
+  void KindCommanded(bool mic, bool block) override {
+    commanded.push_back(std::string(block ? "block " : "unblock ") + (mic ? "mic" : "cam"));
+  }
 
   void Disable(const u16& id) override {
     log.push_back("disable " + ToUtf8(id));
@@ -104,6 +109,7 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
 
   std::vector<SimDevice> machine;
   std::vector<std::string> log;
+  std::vector<std::string> commanded;
   std::function<void()> onPump;
   bool privacyCam = true, privacyMic = true, failSwitch = false, buttonsEnabled = true;
   int32_t camState = 0, micState = 0;
@@ -119,13 +125,18 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
 
 class ToggleTest : public ::testing::Test {
  protected:
-  void SetUp() override { Init_Messages(); }
+  void SetUp() override {
+    Init_Messages();
+    SetRegistryBackend(&reg, false);
+  }
+  void TearDown() override { SetRegistryBackend(nullptr, false); }
   void Start(std::vector<SimDevice> devices) {
     host.machine = std::move(devices);
     host.Read();
     host.log.clear();
   }
   ScopedCp1252 cp;
+  MemoryRegistry reg;
   TVeilcap v{DeviceSources{}};
   SimHost host{v};
   ToggleCommands cmds{v, host, host};
@@ -323,4 +334,26 @@ TEST_F(ToggleTest, ARefreshInsideAPassDoesNotDisturbIt) {
   EXPECT_EQ(Switched(host), (std::vector<std::string>{"disable CAM1", "disable CAM2", "disable CAM3"}));
 }
 
+
+// The last command per kind is recorded before the first device is switched (the command line
+// and the hotkeys run these same commands), and only when the command runs at all.
+TEST_F(ToggleTest, BlockAndUnblockRecordTheLastCommandPerKindFirst) {
+  Start({{kCam, "CAM1"}, {kMic, "MIC1"}});
+  std::vector<std::string> seen;
+  host.onPump = [&] { seen.push_back(std::to_string(Ledger_KindBlocked(LedgerKind::Cam)) + std::to_string(Ledger_KindBlocked(LedgerKind::Mic))); };
+  cmds.WebCamClick();
+  cmds.MicClick();
+  EXPECT_EQ(seen.front(), "10");
+  EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Cam) && Ledger_KindBlocked(LedgerKind::Mic));
+  seen.clear();
+  cmds.WebCamClick();  // unblock
+  EXPECT_EQ(seen.front(), "01");
+  EXPECT_EQ(host.commanded, (std::vector<std::string>{"block cam", "block mic", "unblock cam"}));
+  host.commanded.clear();
+  Start({});
+  host.camState = 2;
+  cmds.WebCamClick();  // an empty list: nothing runs, nothing is recorded
+  EXPECT_TRUE(host.commanded.empty());
+  EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Mic));
+}
 }  // namespace

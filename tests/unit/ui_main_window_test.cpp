@@ -2,10 +2,13 @@
 // title-bar menus, options and quitting.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "core/errors.h"
+#include "devices/ledger.h"
 #include "fakes/cp1252.h"
 #include "fakes/fake_device_sources.h"
 #include "fakes/fake_process_shell.h"
@@ -421,12 +424,13 @@ TEST_F(MainWindowTest, SaveWritesAllOptionsAndDeletesTheNoticeValueWhenUnchecked
   EXPECT_EQ(reg.OpenHandles(), 0);
 }
 
-TEST_F(MainWindowTest, SaveOnOlderWindowsTouchesOnlyTheTask) {
+TEST_F(MainWindowTest, SaveOnOlderWindowsLeavesTheWindows10OptionsAlone) {
   Win10_or_later = false;
   TForm_Veilcap& f = Form();
   f.Tray_Flag_StartWithWindows->Click();
   EXPECT_EQ(autostart.calls, (std::vector<std::string>{"create"}));
-  EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, kOptionsKey));
+  EXPECT_FALSE(Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyCamValue));
+  EXPECT_FALSE(Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyMicValue));
   EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, kCaptureKey));
 }
 
@@ -479,6 +483,187 @@ TEST_F(MainWindowTest, DevicesItemIsDisabledWhileTheDevicesWindowIsOpenAndRefres
   f->Tray_ShowDevices->Click();
   EXPECT_EQ(calls, (std::vector<std::string>{"open (disabled)", "rebuild"}));
   EXPECT_TRUE(f->Tray_ShowDevices->Enabled);
+}
+
+// Keep-blocked with one webcam that the simulated PowerShell switches off unless it refuses.
+class KeepBlockedWindowTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    savedTemp_ = UserTempFolder;
+    UserTempFolder = u"C:\\Temp";
+    mem.fs.AddDirectory(UserTempFolder);
+    Plug(0);
+    shell.onShell = [this](const FakeProcessShell::ShellCall&) {
+      ++switchOffs;
+      if (!refuses) Plug(22);
+      return 0u;
+    };
+  }
+  void TearDown() override {
+    UserTempFolder = savedTemp_;
+    MainWindowTest::TearDown();
+  }
+  void Plug(uint32_t problem) {
+    present.devices = {FakePnpDevice::Make(kClassCamera, u"USB Video Device", u"USB\\VID_1&PID_2\\1")
+                           .Dword(kDevKey_ProblemCode, problem)};
+  }
+  std::vector<std::string> Notices() const {
+    std::vector<std::string> r;
+    for (const auto& l : host.log)
+      if (l.rfind("notice ", 0) == 0) r.push_back(l);
+    return r;
+  }
+  int switchOffs = 0;
+  bool refuses = false;
+
+ private:
+  u16 savedTemp_;
+};
+
+TEST_F(KeepBlockedWindowTest, ARefreshSwitchesOffWhatTheUserBlockedButNeverFightsTheUser) {
+  struct Case {
+    const char* what;
+    bool option, recorded;
+    int store;  // -1: nothing stored for the device
+    bool refuses;
+    int switchOffs;
+    std::vector<std::string> notices;
+    int32_t stateAfter;
+  };
+  const std::string kept = "notice Vostrel Veilcap: USB Video Device wurde angeschlossen und blockiert";
+  const std::string failed =
+      "notice Vostrel Veilcap: USB Video Device bleibt nicht blockiert. Veilcap l\xc3\xa4sst das Ger\xc3\xa4t bis zum "
+      "n\xc3\xa4""chsten Anschlie\xc3\x9f""en in Ruhe.";
+  const Case cases[] = {
+      {"blocked kind, option on: switched off once, with a notice", true, true, -1, false, 1, {kept}, 2},
+      {"option off", false, true, -1, false, 0, {}, 1},
+      {"webcams last unblocked", true, false, -1, false, 0, {}, 1},
+      {"the user unchecked the device", true, true, 0, false, 0, {}, 0},
+      {"a device that does not stay off: two attempts, one report", true, true, -1, true, 2, {kept, failed}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    form.reset();
+    host.log.clear();
+    Reg_DeleteValue(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue);
+    Reg_DeleteValue(RegRoot::CurrentUser, kDeviceStoreKey, u"USB\\VID_1&PID_2\\1");
+    Ledger_SetKindBlocked(LedgerKind::Cam, false);
+    switchOffs = 0;
+    refuses = c.refuses;
+    Plug(0);
+    if (c.option) reg.PutDword(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue, 1);
+    if (c.recorded) Ledger_SetKindBlocked(LedgerKind::Cam, true);
+    if (c.store >= 0) reg.PutDword(RegRoot::CurrentUser, kDeviceStoreKey, u"USB\\VID_1&PID_2\\1", uint32_t(c.store));
+    TForm_Veilcap& f = Form();
+    f.TRAYICON_DONE = true;
+    f.TarvoThreadTimer_StarterTimer();  // the first search
+    EXPECT_EQ(switchOffs, c.switchOffs);
+    EXPECT_EQ(Notices(), c.notices);
+    EXPECT_EQ(f.PellamMouseImage3State_WebCam->HelpContext, c.stateAfter);
+    // An arrival or the refresh command afterwards: nothing more is tried or reported.
+    f.Button_RefreshClick();
+    EXPECT_EQ(switchOffs, c.switchOffs);
+    EXPECT_EQ(Notices().size(), c.notices.size());
+  }
+}
+
+TEST_F(KeepBlockedWindowTest, TheUsersCommandsAreRecordedAndAnUnblockStopsTheGuard) {
+  reg.PutDword(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue, 1);
+  TForm_Veilcap& f = Form();
+  f.TarvoThreadTimer_StarterTimer();
+  EXPECT_EQ(switchOffs, 0);
+  f.PellamMouseImage3State_WebCamClick();  // block
+  EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Cam));
+  EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Mic));
+  EXPECT_EQ(switchOffs, 1);
+  shell.onShell = [this](const FakeProcessShell::ShellCall&) {
+    Plug(0);
+    return 0u;
+  };
+  f.PellamMouseImage3State_WebCamClick();  // unblock
+  EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Cam));
+  EXPECT_EQ(f.PellamMouseImage3State_WebCam->HelpContext, 1);
+  f.Button_RefreshClick();  // a camera plugged in after the unblock stays on
+  EXPECT_EQ(f.PellamMouseImage3State_WebCam->HelpContext, 1);
+}
+
+TEST_F(MainWindowTest, OptionsOfKeepBlockedAndHotkeysLoadAndSave) {
+  Win10_or_later = false;  // neither depends on the Windows version
+  TForm_Veilcap& f = Form();
+  EXPECT_FALSE(f.Tray_Option_KeepBlocked->Checked);
+  EXPECT_TRUE(f.Tray_Option_Hotkeys->Checked);
+  EXPECT_EQ(f.HotkeyCam, kDefaultHotkeyCam);
+  f.Tray_Option_KeepBlocked->Click();
+  f.Tray_Option_Hotkeys->Click();
+  EXPECT_EQ(reg.Get(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue)->data, (std::vector<uint8_t>{1, 0, 0, 0}));
+  EXPECT_EQ(reg.Get(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue)->data, (std::vector<uint8_t>{0, 0, 0, 0}));
+  EXPECT_EQ(ToUtf8(Reg_ReadString(RegRoot::LocalMachine, kOptionsKey, kHotkeyCamValue)), "Ctrl+Alt+Shift+C");
+  EXPECT_EQ(ToUtf8(Reg_ReadString(RegRoot::LocalMachine, kOptionsKey, kHotkeyMicValue)), "Ctrl+Alt+Shift+M");
+
+  // Texts written by an administrator are read at start and never overwritten, a bad one included.
+  reg.PutString(RegRoot::LocalMachine, kOptionsKey, kHotkeyCamValue, u"win+f9");
+  reg.PutString(RegRoot::LocalMachine, kOptionsKey, kHotkeyMicValue, u"M");
+  reg.PutDword(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue, 2);
+  form.reset();
+  TForm_Veilcap& g = Form();
+  EXPECT_FALSE(g.Tray_Option_KeepBlocked->Checked);
+  EXPECT_FALSE(g.Tray_Option_Hotkeys->Checked);
+  EXPECT_EQ(g.HotkeyCam, (Hotkey{kHotkeyWin, 0x78}));
+  EXPECT_EQ(g.HotkeyMic, kDefaultHotkeyMic);
+  g.SAVE_OPTIONS();
+  EXPECT_EQ(ToUtf8(Reg_ReadString(RegRoot::LocalMachine, kOptionsKey, kHotkeyMicValue)), "M");
+}
+
+TEST_F(MainWindowTest, HotkeysRegisterWithTheOptionReportATakenOneOnceAndToggleWithANotice) {
+  std::vector<std::string> calls;
+  std::set<int> taken = {kHotkeyIdMic};
+  hooks.RegisterHotkey = [&](int id, const Hotkey& key) {
+    calls.push_back("register " + std::to_string(id) + " " + ToUtf8(FormatHotkey(key)));
+    return taken.count(id) == 0;
+  };
+  hooks.UnregisterHotkey = [&](int id) { calls.push_back("unregister " + std::to_string(id)); };
+  TForm_Veilcap& f = Form();
+  f.TRAYICON_DONE = true;
+  f.TarvoThreadTimer_StarterTimer();
+  EXPECT_EQ(calls, (std::vector<std::string>{"register 1 Ctrl+Alt+Shift+C", "register 2 Ctrl+Alt+Shift+M"}));
+  const std::string takenNotice =
+      "notice Vostrel Veilcap: Die Tastenkombination Ctrl+Alt+Shift+M wird schon von einem anderen Programm verwendet.";
+  EXPECT_EQ(host.log.back(), takenNotice);
+
+  // Off and on again: the webcam key is given up and taken anew, the taken one is not reported again.
+  calls.clear();
+  f.Tray_Option_Hotkeys->Click();
+  f.Tray_Option_Hotkeys->Click();
+  EXPECT_EQ(calls, (std::vector<std::string>{"unregister 1", "register 1 Ctrl+Alt+Shift+C", "register 2 Ctrl+Alt+Shift+M"}));
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), takenNotice), 1);
+
+  // A press with no webcam connected runs the command (which does nothing) and says so.
+  host.log.clear();
+  f.HotkeyPressed(kHotkeyIdCam);
+  EXPECT_EQ(host.log, (std::vector<std::string>{"notice Vostrel Veilcap: Keine Webcam angeschlossen"}));
+  host.log.clear();
+  f.Tray_Option_Hotkeys->Checked = false;
+  f.HotkeyPressed(kHotkeyIdCam);
+  f.HotkeyPressed(7);
+  EXPECT_TRUE(host.log.empty());
+}
+
+TEST_F(KeepBlockedWindowTest, AHotkeyTogglesLikeAClickAndNoticesTheNewState) {
+  TForm_Veilcap& f = Form();
+  f.TRAYICON_DONE = true;
+  f.TarvoThreadTimer_StarterTimer();
+  f.HotkeyPressed(kHotkeyIdCam);
+  EXPECT_EQ(switchOffs, 1);
+  EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Cam));
+  EXPECT_EQ(Notices(), (std::vector<std::string>{"notice Vostrel Veilcap: Webcams blockiert"}));
+  shell.onShell = [this](const FakeProcessShell::ShellCall&) {
+    Plug(0);
+    return 0u;
+  };
+  f.HotkeyPressed(kHotkeyIdCam);
+  EXPECT_EQ(Notices().back(), "notice Vostrel Veilcap: Webcams eingeschaltet");
+  EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Cam));
 }
 }  // namespace
 

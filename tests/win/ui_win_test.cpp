@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "guard/win32/hotkeys_win.h"
 #include "ui/thread_timer.h"
 #include "ui/win32/gdiplus_images.h"
 #include "ui/win32/providers.h"
@@ -169,5 +170,23 @@ TEST(UiTimerWin, TicksRunOnTheMainThreadAndStopWithTheTimer) {
   PumpFor(200, [] { return false; });
   EXPECT_EQ(threads.size(), after) << "a tick arrived after the timer was destroyed";
   UninstallUiProviders();
+}
+
+// A hotkey another window holds is refused (what the program reports as taken); given up, it can
+// be taken by the next one.
+TEST(UiHotkeysWin, ATakenHotkeyIsRefusedUntilItsHolderGivesItUp) {
+  HWND first = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  HWND second = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(first && second);
+  const Hotkey key{kHotkeyControl | kHotkeyAlt | kHotkeyShift, 0x87};  // F24: no one else wants it
+  EXPECT_TRUE(Hotkey_Register(first, 1, key));
+  EXPECT_FALSE(Hotkey_Register(second, 1, key));
+  EXPECT_TRUE(Hotkey_Register(second, 2, Hotkey{kHotkeyControl | kHotkeyAlt | kHotkeyShift, 0x86}));
+  Hotkey_Unregister(first, 1);
+  EXPECT_TRUE(Hotkey_Register(second, 1, key));
+  Hotkey_Unregister(second, 1);
+  Hotkey_Unregister(second, 2);
+  DestroyWindow(first);
+  DestroyWindow(second);
 }
 }  // namespace

@@ -570,6 +570,9 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case kTrayCallbackMessage:
       TrayEvent(wp, lp);
       return 0;
+    case WM_HOTKEY:
+      form_->HotkeyPressed(int(wp));
+      return 0;
     case WM_MEASUREITEM:
       if (MeasureMenuBitmap(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
       break;
