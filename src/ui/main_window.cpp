@@ -303,6 +303,8 @@ void TForm_Veilcap::Tray_ShowClick() {
 }
 
 void TForm_Veilcap::Handle_ShowRunningInstance() { Tray_Show->Click(); }
+// What the tray menu's quit does, asked for from outside (the setup program before it replaces files).
+void TForm_Veilcap::Handle_QuitRequest() { Tray_Quit->Click(); }
 
 void TForm_Veilcap::Button_RefreshClick() {
   Veilcap->Search();

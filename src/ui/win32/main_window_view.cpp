@@ -101,6 +101,7 @@ bool MainWindowView::Create() {
   RegisterClassExW(&lc);
 
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  quitRequest_ = RegisterWindowMessageW(W(kQuitRequestMessageName));
   // Centred on the desktop until it is shown at the lower right.
   const int x = (GetSystemMetrics(SM_CXSCREEN) - kMainClientWidth) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - kMainClientHeight) / 2;
@@ -394,6 +395,10 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     // Explorer restarted: the icon is gone with the old notification area.
     trayAdded_ = false;
     if (form_->TRAYICON_DONE) AddTrayIcon(form_->CurrentTrayIcon, form_->TrayTooltipText());
+    return 0;
+  }
+  if (msg == quitRequest_ && quitRequest_ != 0) {
+    form_->Handle_QuitRequest();
     return 0;
   }
   switch (msg) {
