@@ -116,21 +116,22 @@ class SetupE2E : public ::testing::Test {
   // NSIS's uninstaller copies itself away and ends at once; the copy does the work. Once the
   // Veilcap that ran (process `running`) has ended, a Veilcap main window that appears is the
   // uninstall's "-RESTORE" started as a normal run by a Veilcap.exe that does not know the switch
-  // yet: it is closed and remembered.
-  void Uninstall(const std::wstring& args, DWORD running, const std::function<void()>& whileRunning = nullptr) {
+  // yet: it is closed and remembered. `wizard` drives the uninstall's pages and answers whether it
+  // has closed them.
+  void Uninstall(const std::wstring& args, DWORD running, const std::function<bool()>& wizard = nullptr) {
     Program uninstall;
     ASSERT_TRUE(uninstall.Start(InstallDir() + L"\\uninstall.exe", args));
     EXPECT_EQ(uninstall.WaitExit(30000), 0);
     HANDLE process = running ? OpenProcess(SYNCHRONIZE, FALSE, running) : nullptr;
     const bool done = WaitFor(
         [&] {
-          if (whileRunning) whileRunning();
+          const bool wizardDone = !wizard || wizard();
           const bool ended = !process || WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
           if (HWND w = OtherVeilcapWindow(running); w && ended) {
             restoreStartedANormalRun = true;
             PostMessageW(w, WM_CLOSE, 0, 0);
           }
-          return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !Exists(InstallDir());
+          return wizardDone && !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !Exists(InstallDir());
         },
         60000);
     if (process) CloseHandle(process);
@@ -302,7 +303,7 @@ TEST_F(SetupE2E, WizardPagesInstallStartTheProgramAndUninstallEndsIt) {
   bool confirmed = false, closed = false;
   Uninstall(L"", startedPid, [&] {
     HWND u = WizardWindow();
-    if (!u) return;
+    if (!u) return closed;
     if (!confirmed) {
       Shot(u, L"uninstall_1_confirm.png");
       confirmed = PressNext(u);
@@ -310,6 +311,7 @@ TEST_F(SetupE2E, WizardPagesInstallStartTheProgramAndUninstallEndsIt) {
       Shot(u, L"uninstall_2_done.png");
       closed = PressNext(u);
     }
+    return closed;
   });
   EXPECT_TRUE(confirmed && closed);
   EXPECT_FALSE(IsWindow(started)) << "the uninstall did not end Veilcap";
