@@ -101,6 +101,7 @@ bool MainWindowView::Create() {
   RegisterClassExW(&lc);
 
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  refreshRequest_ = RegisterWindowMessageW(W(u16(kRefreshRequestMessage)));
   // Centred on the desktop until it is shown at the lower right.
   const int x = (GetSystemMetrics(SM_CXSCREEN) - kMainClientWidth) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - kMainClientHeight) / 2;
@@ -410,6 +411,11 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     // Explorer restarted: the icon is gone with the old notification area.
     trayAdded_ = false;
     if (form_->TRAYICON_DONE) AddTrayIcon(form_->CurrentTrayIcon, form_->TrayTooltipText());
+    return 0;
+  }
+  if (msg == refreshRequest_ && refreshRequest_ != 0) {
+    // A command-line run switched devices: show the new state at once.
+    form_->Button_RefreshClick();
     return 0;
   }
   switch (msg) {

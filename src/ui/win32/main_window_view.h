@@ -84,6 +84,7 @@ class MainWindowView final : public MainWindowHost {
   bool tracking_ = false;
   bool trayAdded_ = false;
   UINT taskbarCreated_ = 0;
+  UINT refreshRequest_ = 0;
 };
 
 // Draws a link button at its place in dc (the layout decides positions and the automatic width).
