@@ -1,20 +1,23 @@
 // Process entry: program-wide values, single instance, run modes.
 #include <windows.h>
 
+#include "app/admin_mode.h"
 #include "app/export_mode.h"
 #include "app/main_window.h"
 #include "app/online_ui.h"
 #include "app/startup.h"
 #include "platform/environment.h"
 #include "platform/runmode.h"
+#include "platform/win32/named_objects.h"
 
 namespace {
 constexpr wchar_t kMutexName[] = L"VVeilcap";
 
-// Owns the single-instance mutex until the process ends.
+// Owns the single-instance mutex until the process ends. It lives in the private namespace where
+// the system has one, so an unelevated program cannot create it first and keep Veilcap from starting.
 class InstanceMutex {
  public:
-  InstanceMutex() : handle_(CreateMutexW(nullptr, TRUE, kMutexName)), alreadyRunning_(GetLastError() == ERROR_ALREADY_EXISTS) {}
+  InstanceMutex() : handle_(CreateGuardedMutex(kMutexName, true, &alreadyRunning_)) {}
   ~InstanceMutex() {
     if (handle_) CloseHandle(handle_);
   }
@@ -23,8 +26,8 @@ class InstanceMutex {
   bool AlreadyRunning() const { return alreadyRunning_; }
 
  private:
+  bool alreadyRunning_ = false;
   HANDLE handle_;
-  bool alreadyRunning_;
 };
 
 void AskRunningInstanceToShow() {
@@ -36,6 +39,8 @@ void AskRunningInstanceToShow() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   InstallProgramServices();
   const std::vector<u16> args = CommandLineArguments();
+  // The command line for administrators works while the tray program runs: before the guard.
+  if (const auto admin = ParseAdminCommand(args)) return RunAdminMode(*admin);
 
   InstanceMutex mutex;
   // Goes before the mutex: the online services are shut down first, in every mode.

@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "app/admin_mode.h"
 #include "app/online_ui.h"
 #include "app/resource_ids.h"
 #include "lang/languages.h"
@@ -39,6 +40,7 @@ void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
   InitCommonControlsEx(&icc);
   GdiplusSession gdiplus;
   InstallUiProviders();
+  InstallSwitchingLock();
   Choose_Language();
   {
     TrayIcons icons{SmallIcon(instance, IDI_TRAY_NORMAL), SmallIcon(instance, IDI_TRAY_ON),

@@ -20,6 +20,12 @@ extern u16 MESSAGE_STATUS_CAM_MULTIPLE;  // "%1" and "%2" are filled by the read
 extern u16 MESSAGE_STATUS_MIC_MULTIPLE;
 extern u16 MESSAGE_STATUS_NEED_RESTART;
 extern u16 MESSAGE_STATUS_MIC_DEACTIVATE_FAILED;
+// The command line's texts.
+extern u16 MESSAGE_CLI_HELP;
+extern u16 MESSAGE_CLI_BAD_USAGE;
+extern u16 MESSAGE_CLI_STILL_ON;   // "%1": the device's name
+extern u16 MESSAGE_CLI_STILL_OFF;  // "%1": the device's name
+extern u16 MESSAGE_CLI_BUSY;
 
 struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name

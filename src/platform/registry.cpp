@@ -185,3 +185,12 @@ std::vector<u16> Reg_SubKeyNames(RegRoot root, const u16& key) {
   for (uint32_t i = 0; g_backend->EnumKey(k.get(), i, &name) == kErrorSuccess; ++i) names.push_back(name);
   return names;
 }
+
+std::vector<u16> Reg_ValueNames(RegRoot root, const u16& key) {
+  std::vector<u16> names;
+  OpenedKey k;
+  if (!k.Open(root, key, kKeyRead)) return names;
+  u16 name;
+  for (uint32_t i = 0; g_backend->EnumValue(k.get(), i, &name) == kErrorSuccess; ++i) names.push_back(name);
+  return names;
+}

@@ -36,6 +36,11 @@ class RegistryBackend {
     (void)key, (void)index, (void)name;
     return kErrorNoMoreItems;
   }
+  // Name of the index-th value (RegEnumValueW); kErrorNoMoreItems past the last one.
+  virtual long EnumValue(RegHandle key, uint32_t index, u16* name) {
+    (void)key, (void)index, (void)name;
+    return kErrorNoMoreItems;
+  }
 };
 
 // Installs the backend (not owned) and the registry-view flag: when wow64View is true every open
@@ -55,3 +60,5 @@ bool Reg_DeleteValue(RegRoot root, const u16& key, const u16& name);
 bool Reg_KeyExists(RegRoot root, const u16& key);
 // Names of the subkeys directly below key, in the registry's order; empty when it cannot be opened.
 std::vector<u16> Reg_SubKeyNames(RegRoot root, const u16& key);
+// Names of the values of key, in the registry's order; empty when it cannot be opened.
+std::vector<u16> Reg_ValueNames(RegRoot root, const u16& key);

@@ -259,13 +259,8 @@ void TForm_Veilcap::LOAD_OPTIONS() {
   const std::pair<TMenuItem*, const char16_t*> privacy[] = {{Tray_Option_Privacy_Cam, kBlockPrivacyCamValue},
                                                            {Tray_Option_Privacy_Mic, kBlockPrivacyMicValue}};
   for (const auto& [item, value] : privacy) {
-    if (Win10_or_later) {
-      if (Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, value))
-        item->Checked = Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, value) == 1;
-    } else {
-      item->Checked = false;
-      item->Enabled = false;
-    }
+    item->Checked = Load_PrivacyOption(value);
+    if (!Win10_or_later) item->Enabled = false;
   }
 }
 

@@ -38,6 +38,9 @@ class MainWindowHost {
   virtual void AddTrayIcon(TrayIconKind icon, const u16& tooltip) = 0;
   virtual void UpdateTrayIcon(TrayIconKind icon, const u16& tooltip) = 0;
   virtual void RemoveTrayIcon() = 0;
+  // A notice from the notification-area icon (a balloon or toast with the program's icon); does
+  // nothing while the icon is not there. Never waits for the user.
+  virtual void ShowNotice(const u16& title, const u16& text) = 0;
   // Opens the menu with its top-left corner at the screen point and returns when it has closed;
   // the chosen item's Click has run by then.
   virtual void PopupMenu(TPopupMenu& menu, int x, int y) = 0;

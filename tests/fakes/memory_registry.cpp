@@ -131,6 +131,14 @@ long MemoryRegistry::EnumKey(RegHandle key, uint32_t index, u16* name) {
   return kErrorSuccess;
 }
 
+long MemoryRegistry::EnumValue(RegHandle key, uint32_t index, u16* name) {
+  auto it = handles_.find(key);
+  if (it == handles_.end()) return 6;
+  if (index >= it->second->values.size()) return kErrorNoMoreItems;
+  *name = it->second->values[index].first;
+  return kErrorSuccess;
+}
+
 void MemoryRegistry::Put(RegRoot root, const u16& key, const u16& name, uint32_t type, std::vector<uint8_t> data) {
   Key* k = Find(root, key, true);
   for (auto& [n, v] : k->values)

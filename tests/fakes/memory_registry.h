@@ -22,6 +22,7 @@ class MemoryRegistry final : public RegistryBackend {
   long DeleteValue(RegHandle key, const u16& name) override;
   long CloseKey(RegHandle key) override;
   long EnumKey(RegHandle key, uint32_t index, u16* name) override;
+  long EnumValue(RegHandle key, uint32_t index, u16* name) override;
 
   // Direct access for test set-up and checks.
   void Put(RegRoot root, const u16& key, const u16& name, uint32_t type, std::vector<uint8_t> data);

@@ -86,6 +86,9 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_STATUS_PLEASEWAIT",        "MESSAGE_STATUS_CAM_MULTIPLE",
     "MESSAGE_STATUS_MIC_MULTIPLE",      "MESSAGE_STATUS_NEED_RESTART",
     "MESSAGE_STATUS_MIC_DEACTIVATE_FAILED",
+    "MESSAGE_CLI_HELP",                 "MESSAGE_CLI_BAD_USAGE",
+    "MESSAGE_CLI_STILL_ON",             "MESSAGE_CLI_STILL_OFF",
+    "MESSAGE_CLI_BUSY",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

@@ -32,6 +32,7 @@ class NoScreen final : public MainWindowHost {
   void AddTrayIcon(TrayIconKind, const u16&) override {}
   void UpdateTrayIcon(TrayIconKind, const u16&) override {}
   void RemoveTrayIcon() override {}
+  void ShowNotice(const u16&, const u16&) override {}
   void PopupMenu(TPopupMenu&, int, int) override {}
   void WarningBox(const u16&) override {}
   void ErrorBox(const u16&) override {}

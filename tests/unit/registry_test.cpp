@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "devices/ledger.h"
 #include "fakes/memory_registry.h"
 
 namespace {
@@ -176,5 +177,24 @@ TEST_F(RegistryTest, NoBackendGivesDefaults) {
   EXPECT_EQ(Reg_ReadString(HKCU, kKey, u"a"), u"");
   EXPECT_FALSE(Reg_WriteInteger(HKCU, kKey, u"a", 1));
   SetRegistryBackend(&reg, false);
+}
+
+// The ledger of disabled devices lives on the registry routines: ids compare without case, only
+// names that are instance ids and values other than 0 count, and removal leaves no entry.
+TEST_F(RegistryTest, LedgerRecordsListsAndForgetsInstanceIds) {
+  reg.PutDword(HKLM, kLedgerKey, u"Command_Cam", 1);             // another value of the program
+  reg.PutDword(HKLM, kLedgerKey, u"USB\\VID_1&PID_2\\OLD", 0);   // cleared by hand
+  EXPECT_TRUE(Ledger_Add(u"USB\\VID_1&PID_2\\A"));
+  EXPECT_TRUE(Ledger_Add(u"SWD\\MMDEVAPI\\{0.0.1}.{B}"));
+  EXPECT_FALSE(Ledger_Add(u"NoBackslash"));
+  EXPECT_TRUE(Ledger_Contains(u"usb\\vid_1&pid_2\\a"));
+  EXPECT_FALSE(Ledger_Contains(u"USB\\VID_1&PID_2\\OLD"));
+  EXPECT_FALSE(Ledger_Contains(u"Command_Cam"));
+  EXPECT_EQ(Ledger_Ids(), (std::vector<u16>{u"USB\\VID_1&PID_2\\A", u"SWD\\MMDEVAPI\\{0.0.1}.{B}"}));
+  EXPECT_TRUE(Ledger_Remove(u"USB\\VID_1&PID_2\\a"));
+  EXPECT_TRUE(Ledger_Remove(u"USB\\VID_1&PID_2\\A"));  // nothing left to remove
+  EXPECT_EQ(reg.Get(HKLM, kLedgerKey, u"USB\\VID_1&PID_2\\A"), nullptr);
+  EXPECT_EQ(Reg_ValueNames(HKLM, kLedgerKey).size(), 3u);
+  EXPECT_TRUE(Reg_ValueNames(HKCU, kLedgerKey).empty());
 }
 }  // namespace

@@ -49,6 +49,9 @@ class RecordingHost final : public MainWindowHost {
     log.push_back("update-tray");
   }
   void RemoveTrayIcon() override { log.push_back("remove-tray"); }
+  void ShowNotice(const u16& title, const u16& text) override {
+    log.push_back("notice " + ToUtf8(title) + ": " + ToUtf8(text));
+  }
   void PopupMenu(TPopupMenu& menu, int x, int y) override {
     std::string items;
     for (TMenuItem* i : menu.Items())

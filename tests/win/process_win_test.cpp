@@ -9,6 +9,7 @@
 #include "core/win32/errortext_win.h"
 #include "core/win32/fs_win.h"
 #include "platform/process.h"
+#include "platform/win32/named_objects.h"
 #include "win_scratch.h"
 
 using namespace wintest;
@@ -176,3 +177,18 @@ TEST_F(ProcessOnWindows, QueriesAnswerWhatWindowsKnows) {
 }
 
 }  // namespace
+
+// The single-instance mutex and the switching lock: the second creator learns that the first holds
+// it, with or without the private namespace (Wine has none, Windows does).
+TEST(NamedObjectsWin, SecondCreatorSeesTheFirstOnesMutex) {
+  bool existed = true;
+  HANDLE first = CreateGuardedMutex(L"VeilcapTestMutex", true, &existed);
+  ASSERT_NE(first, nullptr);
+  EXPECT_FALSE(existed);
+  HANDLE second = CreateGuardedMutex(L"VeilcapTestMutex", false, &existed);
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(existed);
+  CloseHandle(second);
+  CloseHandle(first);
+  RecordProperty("private_namespace", GuardedNamespaceInUse() ? "yes" : "no");
+}

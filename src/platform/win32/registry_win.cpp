@@ -51,6 +51,14 @@ long WindowsRegistry::EnumKey(RegHandle key, uint32_t index, u16* name) {
   return r;
 }
 
+long WindowsRegistry::EnumValue(RegHandle key, uint32_t index, u16* name) {
+  wchar_t buf[16384];  // value names are at most 16,383 characters
+  DWORD len = 16384;
+  LONG r = RegEnumValueW(H(key), index, buf, &len, nullptr, nullptr, nullptr, nullptr);
+  if (r == ERROR_SUCCESS) name->assign(reinterpret_cast<const char16_t*>(buf), len);
+  return r;
+}
+
 std::optional<bool> QueryIsWow64() {
   using Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
   HMODULE k32 = GetModuleHandleW(L"kernel32");

@@ -11,6 +11,7 @@ class WindowsRegistry final : public RegistryBackend {
   long DeleteValue(RegHandle key, const u16& name) override;
   long CloseKey(RegHandle key) override;
   long EnumKey(RegHandle key, uint32_t index, u16* name) override;
+  long EnumValue(RegHandle key, uint32_t index, u16* name) override;
 };
 
 // IsWow64Process looked up by name in kernel32: nullopt when the function is missing.

@@ -102,6 +102,7 @@ bool MainWindowView::Create() {
 
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   quitRequest_ = RegisterWindowMessageW(W(kQuitRequestMessageName));
+  refreshRequest_ = RegisterWindowMessageW(W(u16(kRefreshRequestMessage)));
   // Centred on the desktop until it is shown at the lower right.
   const int x = (GetSystemMetrics(SM_CXSCREEN) - kMainClientWidth) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - kMainClientHeight) / 2;
@@ -180,6 +181,22 @@ void MainWindowView::UpdateTrayIcon(TrayIconKind icon, const u16& tooltip) {
   NOTIFYICONDATAW nid;
   FillTrayData(nid, icon, tooltip);
   nid.uFlags &= ~UINT(NIF_MESSAGE);
+  Shell_NotifyIconW(NIM_MODIFY, &nid);
+}
+
+void MainWindowView::ShowNotice(const u16& title, const u16& text) {
+  if (!hwnd_ || !trayAdded_) return;
+  NOTIFYICONDATAW nid{};
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = hwnd_;
+  nid.uID = kTrayIconId;
+  nid.uFlags = NIF_INFO;
+  nid.dwInfoFlags = NIIF_USER | NIIF_LARGE_ICON;
+  nid.hBalloonIcon = appIcon_;
+  const size_t nt = std::min(title.size(), std::size(nid.szInfoTitle) - 1);
+  std::copy_n(reinterpret_cast<const wchar_t*>(title.data()), nt, nid.szInfoTitle);
+  const size_t nx = std::min(text.size(), std::size(nid.szInfo) - 1);
+  std::copy_n(reinterpret_cast<const wchar_t*>(text.data()), nx, nid.szInfo);
   Shell_NotifyIconW(NIM_MODIFY, &nid);
 }
 
@@ -399,6 +416,11 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
   }
   if (msg == quitRequest_ && quitRequest_ != 0) {
     form_->Handle_QuitRequest();
+    return 0;
+  }
+  if (msg == refreshRequest_ && refreshRequest_ != 0) {
+    // A command-line run switched devices: show the new state at once.
+    form_->Button_RefreshClick();
     return 0;
   }
   switch (msg) {

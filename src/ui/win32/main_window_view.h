@@ -46,6 +46,7 @@ class MainWindowView final : public MainWindowHost {
   void AddTrayIcon(TrayIconKind icon, const u16& tooltip) override;
   void UpdateTrayIcon(TrayIconKind icon, const u16& tooltip) override;
   void RemoveTrayIcon() override;
+  void ShowNotice(const u16& title, const u16& text) override;
   void PopupMenu(TPopupMenu& menu, int x, int y) override;
   void WarningBox(const u16& text) override;
   void ErrorBox(const u16& text) override;
@@ -84,6 +85,7 @@ class MainWindowView final : public MainWindowHost {
   bool trayAdded_ = false;
   UINT taskbarCreated_ = 0;
   UINT quitRequest_ = 0;
+  UINT refreshRequest_ = 0;
 };
 
 // Draws a link button at its place in dc (the layout decides positions and the automatic width).

@@ -1,0 +1,20 @@
+// The ledger of the devices Veilcap itself disabled, kept per machine in HKEY_LOCAL_MACHINE where
+// only administrators can write: one REG_DWORD 1 per instance id. Switching writes it; the watch
+// decision reads it (Windows stops listing a disabled audio endpoint in DirectShow, and the ledger
+// keeps such a device in view so it can be switched on again); restoring reads and empties it.
+#pragma once
+#include <vector>
+
+#include "core/text.h"
+
+inline constexpr char16_t kLedgerKey[] = u"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";
+
+// True when the id has an entry with a non-zero value (ids compare without regard to case).
+bool Ledger_Contains(const u16& instanceId);
+// Records that Veilcap disabled the device; false when the entry could not be written.
+bool Ledger_Add(const u16& instanceId);
+// Forgets the device (after Veilcap enabled it); true when no entry is left.
+bool Ledger_Remove(const u16& instanceId);
+// Every recorded instance id with a non-zero value, in the registry's order. Names without a
+// backslash are not instance ids (the key may hold other values of the program) and are skipped.
+std::vector<u16> Ledger_Ids();
