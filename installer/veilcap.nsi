@@ -237,6 +237,9 @@ FunctionEnd
 
 Section "Uninstall"
   Call un.QuitVeilcap
+  ; Programs started from here (and the consoles and scripts they start in turn) work in the system
+  ; folder: one still ending with the install folder as its working folder would keep it from going.
+  SetOutPath "$SYSDIR"
   StrCpy $0 1
   IfFileExists "$INSTDIR\Veilcap.exe" 0 no_program
     DetailPrint "$(TextRestoring)"
@@ -257,7 +260,6 @@ Section "Uninstall"
   RMDir /r "$INSTDIR\Flags"
   RMDir /r "$INSTDIR\translation"
   Delete "$INSTDIR\uninstall.exe"
-  SetOutPath "$TEMP"  ; the working folder cannot be removed
   RMDir "$INSTDIR"
 
   SetShellVarContext all
