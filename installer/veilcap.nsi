@@ -246,6 +246,7 @@ Section "Uninstall"
     ExecWait '"$INSTDIR\Veilcap.exe" -RESTORE' $0
     ${If} $0 != 0
       MessageBox MB_OK|MB_ICONEXCLAMATION "$(TextRestoreFailed)" /SD IDOK
+      SetErrorLevel 1  ; a script waiting for the uninstall (uninstall.exe /S _?=folder) learns of it
     ${EndIf}
     ExecWait '"$INSTDIR\Veilcap.exe" -DELETETASK'
   no_program:
