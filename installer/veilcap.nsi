@@ -261,7 +261,21 @@ Section "Uninstall"
   RMDir /r "$INSTDIR\Flags"
   RMDir /r "$INSTDIR\translation"
   Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
+  ; A console the program's helpers ran in may still hold the folder for a moment after they ended.
+  StrCpy $1 0
+  ${Do}
+    ClearErrors
+    RMDir "$INSTDIR"
+    ${IfNot} ${Errors}
+    ${OrIfNot} ${FileExists} "$INSTDIR\*.*"
+      ${Break}
+    ${EndIf}
+    IntOp $1 $1 + 1
+    ${If} $1 >= 50
+      ${Break}
+    ${EndIf}
+    Sleep 100
+  ${Loop}
 
   SetShellVarContext all
   Delete "$SMPROGRAMS\Veilcap.lnk"
