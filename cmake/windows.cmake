@@ -44,6 +44,32 @@ add_custom_target(dist
           ${CMAKE_COMMAND} -E tar cf ${VEILCAP_ZIP} --format=zip Veilcap.exe README.txt skins Flags translation TASK.xml
   DEPENDS stage VERBATIM)
 
+# The setup program beside the zip: Veilcap-<version>-setup-x64.exe (amd64 stub, 64-bit program) or
+# -setup-x86.exe (x86 stub, 32-bit program), both from installer/veilcap.nsi with Debian's makensis.
+find_program(VEILCAP_MAKENSIS makensis)
+if(VEILCAP_ARCH STREQUAL "win64")
+  set(VEILCAP_SETUP_ARCH x64)
+else()
+  set(VEILCAP_SETUP_ARCH x86)
+endif()
+set(VEILCAP_SETUP ${CMAKE_BINARY_DIR}/Veilcap-${PROJECT_VERSION}-setup-${VEILCAP_SETUP_ARCH}.exe)
+if(VEILCAP_MAKENSIS)
+  file(GLOB_RECURSE VEILCAP_PAYLOAD_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/skins/*
+       ${CMAKE_SOURCE_DIR}/assets/Flags/* ${CMAKE_SOURCE_DIR}/assets/translation/*)
+  add_custom_command(OUTPUT ${VEILCAP_SETUP}
+    COMMAND ${VEILCAP_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8 -DARCH=${VEILCAP_SETUP_ARCH} -DVERSION=${PROJECT_VERSION}
+            -DPAYLOAD=${CMAKE_BINARY_DIR}/stage -DREADME=${CMAKE_SOURCE_DIR}/assets/dist-readme.txt
+            -DICON=${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico -DOUTFILE=${VEILCAP_SETUP}
+            ${CMAKE_SOURCE_DIR}/installer/veilcap.nsi
+    DEPENDS stage Veilcap ${CMAKE_SOURCE_DIR}/installer/veilcap.nsi ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt
+            ${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico ${CMAKE_SOURCE_DIR}/assets/TASK.xml ${VEILCAP_PAYLOAD_FILES}
+    COMMENT "Building ${VEILCAP_SETUP}" VERBATIM)
+  add_custom_target(setup DEPENDS ${VEILCAP_SETUP})
+  add_dependencies(dist setup)
+else()
+  message(WARNING "makensis not found (Debian package nsis): no setup program, the setup tests fail")
+endif()
+
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
   # GoogleTest cross-built from Debian's sources for the Windows-side tests.
   set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)

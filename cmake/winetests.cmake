@@ -33,4 +33,9 @@ if(VEILCAP_E2E_TESTS)
   set_property(TEST e2e_tests APPEND PROPERTY ENVIRONMENT "VEILCAP_E2E_EXPECTED=${CMAKE_SOURCE_DIR}/tests/e2e/expected")
   # The source pictures, for the display-scale test's comparison with the about background.
   set_property(TEST e2e_tests APPEND PROPERTY ENVIRONMENT "VEILCAP_ASSETS=${CMAKE_SOURCE_DIR}/assets")
+  # The setup program the install tests run (built with the tests; makensis takes seconds).
+  if(TARGET setup)
+    add_dependencies(e2e_tests setup)
+    set_property(TEST e2e_tests APPEND PROPERTY ENVIRONMENT "VEILCAP_SETUP=${VEILCAP_SETUP}")
+  endif()
 endif()

@@ -14,7 +14,9 @@ log() { echo "wine-harness: $*" >&2; }
 
 # schtasks is not overridden here: tests that need the fake (Wine's has no /QUERY) choose it per
 # program through HKCU\Software\Wine\DllOverrides and restore it afterwards.
-overrides='winedbg.exe=d;mscoree,mshtml=;winealsa.drv=d;powershell.exe=n'
+# winemenubuilder stays off: it would turn shortcuts the setup program creates into menu entries
+# and icons in the Linux home folder.
+overrides='winedbg.exe=d;mscoree,mshtml=;winealsa.drv=d;powershell.exe=n;winemenubuilder.exe=d'
 
 free_display() {
   local n

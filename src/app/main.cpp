@@ -1,6 +1,7 @@
 // Process entry: program-wide values, single instance, run modes.
 #include <windows.h>
 
+#include "app/admin_mode.h"
 #include "app/export_mode.h"
 #include "app/main_window.h"
 #include "app/window_hooks.h"
@@ -38,6 +39,8 @@ void AskRunningInstanceToShow() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   InstallProgramServices();
   const std::vector<u16> args = CommandLineArguments();
+  // The command line for administrators works while the tray program runs: before the guard.
+  if (const auto admin = ParseAdminCommand(args)) return RunAdminMode(*admin);
 
   InstanceMutex mutex;
   // Goes before the mutex: the online services are shut down first, in every mode.

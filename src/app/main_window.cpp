@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <commctrl.h>
 
+#include "app/admin_mode.h"
 #include "app/window_hooks.h"
 #include "app/resource_ids.h"
 #include "guard/win32/hotkeys_win.h"
@@ -60,6 +61,7 @@ void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
   ComSession com;
   GdiplusSession gdiplus;
   InstallUiProviders();
+  InstallSwitchingLock();
   Choose_Language();
   {
     TrayIcons icons{SmallIcon(instance, IDI_TRAY_NORMAL), SmallIcon(instance, IDI_TRAY_ON),

@@ -3,6 +3,7 @@
 #include "core/debug.h"
 #include "core/fs.h"
 #include "core/textfile.h"
+#include "devices/ledger.h"
 #include "platform/environment.h"
 #include "platform/process.h"
 
@@ -84,10 +85,13 @@ void Run_PowerShell(const std::vector<u16>& commands) {
 bool Pnp_DisableDevice(const u16& instanceId) {
   DebugOut(u"VLCP: DisableDevice-PnpID=" + instanceId);
   Run_PowerShell({PnpDeviceCommand(true, instanceId)});
+  // Recorded so that a restore can switch on exactly what Veilcap switched off.
+  Ledger_Add(instanceId);
   return false;
 }
 
 bool Pnp_EnableDevice(const u16& instanceId) {
   Run_PowerShell({PnpDeviceCommand(false, instanceId)});
+  Ledger_Remove(instanceId);
   return false;
 }

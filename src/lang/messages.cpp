@@ -83,6 +83,47 @@ constexpr const char16_t kMicsBlocked[] = u"Mikrofone blockiert";
 constexpr const char16_t kMicsBlockedEn[] = u"Microphones blocked";
 constexpr const char16_t kMicsOn[] = u"Mikrofone eingeschaltet";
 constexpr const char16_t kMicsOnEn[] = u"Microphones on";
+
+constexpr const char16_t kCliHelpDe[] =
+    u"Veilcap f\u00fcr Administratoren und Skripte:\r\n"
+    u"  Veilcap.exe -STATUS [CAM|MIC|ALL] [-JSON]\r\n"
+    u"      zeigt jedes \u00fcberwachte Ger\u00e4t der Art mit seinem Zustand (mit -JSON als JSON-Dokument).\r\n"
+    u"      Exitcode: 0 alle aus, 1 mindestens eines an, 3 kein \u00fcberwachtes Ger\u00e4t.\r\n"
+    u"  Veilcap.exe -BLOCK CAM|MIC|ALL\r\n"
+    u"      schaltet die \u00fcberwachten Ger\u00e4te der Art aus, wie ein Klick auf das Bild.\r\n"
+    u"  Veilcap.exe -UNBLOCK CAM|MIC|ALL\r\n"
+    u"      schaltet die deaktivierten Ger\u00e4te der Art wieder ein.\r\n"
+    u"  Veilcap.exe -RESTORE\r\n"
+    u"      schaltet jedes Ger\u00e4t wieder ein, das Veilcap deaktiviert hat.\r\n"
+    u"      Exitcode: 0 erledigt, 1 ein Ger\u00e4t ist nicht gefolgt (es wird genannt).\r\n"
+    u"  Veilcap.exe -HELP\r\n"
+    u"      zeigt diesen Text.\r\n"
+    u"Exitcode 2: unbekannte oder unvollst\u00e4ndige Befehlszeile.";
+constexpr const char16_t kCliHelpEn[] =
+    u"Veilcap for administrators and scripts:\r\n"
+    u"  Veilcap.exe -STATUS [CAM|MIC|ALL] [-JSON]\r\n"
+    u"      shows every watched device of the kind with its state (with -JSON as a JSON document).\r\n"
+    u"      Exit code: 0 all off, 1 at least one on, 3 no watched device.\r\n"
+    u"  Veilcap.exe -BLOCK CAM|MIC|ALL\r\n"
+    u"      switches the watched devices of the kind off, as a click on the picture does.\r\n"
+    u"  Veilcap.exe -UNBLOCK CAM|MIC|ALL\r\n"
+    u"      switches the disabled devices of the kind on again.\r\n"
+    u"  Veilcap.exe -RESTORE\r\n"
+    u"      switches on again every device Veilcap disabled.\r\n"
+    u"      Exit code: 0 done, 1 a device did not follow (it is named).\r\n"
+    u"  Veilcap.exe -HELP\r\n"
+    u"      shows this text.\r\n"
+    u"Exit code 2: unknown or incomplete command line.";
+constexpr const char16_t kCliBadUsageDe[] =
+    u"Unbekannte oder unvollst\u00e4ndige Befehlszeile. \"Veilcap.exe -HELP\" zeigt die Befehle.";
+constexpr const char16_t kCliBadUsageEn[] = u"Unknown or incomplete command line. \"Veilcap.exe -HELP\" lists the commands.";
+constexpr const char16_t kCliStillOnDe[] = u"Noch eingeschaltet: %1";
+constexpr const char16_t kCliStillOnEn[] = u"Still on: %1";
+constexpr const char16_t kCliStillOffDe[] = u"Noch ausgeschaltet: %1";
+constexpr const char16_t kCliStillOffEn[] = u"Still off: %1";
+constexpr const char16_t kCliBusyDe[] =
+    u"Ein anderer Schaltvorgang ist nicht rechtzeitig fertig geworden; nichts wurde ge\u00e4ndert.";
+constexpr const char16_t kCliBusyEn[] = u"Another switching run did not end in time; nothing was changed.";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -129,6 +170,11 @@ u16 MESSAGE_NOTICE_CAMS_BLOCKED = kCamsBlocked;
 u16 MESSAGE_NOTICE_CAMS_ON = kCamsOn;
 u16 MESSAGE_NOTICE_MICS_BLOCKED = kMicsBlocked;
 u16 MESSAGE_NOTICE_MICS_ON = kMicsOn;
+u16 MESSAGE_CLI_HELP = kCliHelpDe;
+u16 MESSAGE_CLI_BAD_USAGE = kCliBadUsageDe;
+u16 MESSAGE_CLI_STILL_ON = kCliStillOnDe;
+u16 MESSAGE_CLI_STILL_OFF = kCliStillOffDe;
+u16 MESSAGE_CLI_BUSY = kCliBusyDe;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -177,6 +223,11 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_NOTICE_CAMS_ON", &MESSAGE_NOTICE_CAMS_ON, kCamsOn, kCamsOnEn},
       {u"MESSAGE_NOTICE_MICS_BLOCKED", &MESSAGE_NOTICE_MICS_BLOCKED, kMicsBlocked, kMicsBlockedEn},
       {u"MESSAGE_NOTICE_MICS_ON", &MESSAGE_NOTICE_MICS_ON, kMicsOn, kMicsOnEn},
+      {u"MESSAGE_CLI_HELP", &MESSAGE_CLI_HELP, kCliHelpDe, kCliHelpEn},
+      {u"MESSAGE_CLI_BAD_USAGE", &MESSAGE_CLI_BAD_USAGE, kCliBadUsageDe, kCliBadUsageEn},
+      {u"MESSAGE_CLI_STILL_ON", &MESSAGE_CLI_STILL_ON, kCliStillOnDe, kCliStillOnEn},
+      {u"MESSAGE_CLI_STILL_OFF", &MESSAGE_CLI_STILL_OFF, kCliStillOffDe, kCliStillOffEn},
+      {u"MESSAGE_CLI_BUSY", &MESSAGE_CLI_BUSY, kCliBusyDe, kCliBusyEn},
   };
   return table;
 }

@@ -55,6 +55,12 @@ extern u16 MESSAGE_NOTICE_CAMS_BLOCKED;
 extern u16 MESSAGE_NOTICE_CAMS_ON;
 extern u16 MESSAGE_NOTICE_MICS_BLOCKED;
 extern u16 MESSAGE_NOTICE_MICS_ON;
+// The command line's texts.
+extern u16 MESSAGE_CLI_HELP;
+extern u16 MESSAGE_CLI_BAD_USAGE;
+extern u16 MESSAGE_CLI_STILL_ON;   // "%1": the device's name
+extern u16 MESSAGE_CLI_STILL_OFF;  // "%1": the device's name
+extern u16 MESSAGE_CLI_BUSY;
 
 struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name

@@ -328,13 +328,8 @@ void TForm_Veilcap::LOAD_OPTIONS() {
   const std::pair<TMenuItem*, const char16_t*> privacy[] = {{Tray_Option_Privacy_Cam, kBlockPrivacyCamValue},
                                                            {Tray_Option_Privacy_Mic, kBlockPrivacyMicValue}};
   for (const auto& [item, value] : privacy) {
-    if (Win10_or_later) {
-      if (Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, value))
-        item->Checked = Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, value) == 1;
-    } else {
-      item->Checked = false;
-      item->Enabled = false;
-    }
+    item->Checked = Load_PrivacyOption(value);
+    if (!Win10_or_later) item->Enabled = false;
   }
   // Keep-blocked and the hotkeys do not depend on the Windows version.
   Tray_Option_KeepBlocked->Checked = Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue) == 1;
@@ -390,6 +385,8 @@ void TForm_Veilcap::Tray_ShowClick() {
 }
 
 void TForm_Veilcap::Handle_ShowRunningInstance() { Tray_Show->Click(); }
+// What the tray menu's quit does, asked for from outside (the setup program before it replaces files).
+void TForm_Veilcap::Handle_QuitRequest() { Tray_Quit->Click(); }
 
 void TForm_Veilcap::SearchAndShow() {
   Veilcap->Search();

@@ -105,6 +105,7 @@ class TForm_Veilcap : public TComponent {
   void Button_RefreshClick();
   void Show_OnlineButtons();
   void Handle_ShowRunningInstance();  // window message 1053
+  void Handle_QuitRequest();          // the registered quit request (kQuitRequestMessageName)
 
   void TarvoThreadTimer_TrayIconTimer();
   void TarvoThreadTimer_VI3Timer();

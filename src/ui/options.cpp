@@ -1,6 +1,8 @@
 #include "ui/options.h"
 
 #include "platform/autostart.h"
+#include "platform/environment.h"
+#include "platform/registry.h"
 
 namespace {
 class TaskSchedulerAutostart final : public AutostartControl {
@@ -17,4 +19,10 @@ void SetAutostartControl(AutostartControl* control) { g_autostart = control; }
 AutostartControl& Autostart() {
   static TaskSchedulerAutostart scheduler;
   return g_autostart ? *g_autostart : scheduler;
+}
+
+bool Load_PrivacyOption(const char16_t* valueName) {
+  if (!Win10_or_later) return false;
+  if (!Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, valueName)) return true;
+  return Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, valueName) == 1;
 }

@@ -15,6 +15,10 @@ inline constexpr char16_t kHotkeysValue[] = u"Hotkeys";
 inline constexpr char16_t kHotkeyCamValue[] = u"Hotkey_Cam";
 inline constexpr char16_t kHotkeyMicValue[] = u"Hotkey_Mic";
 
+// A privacy option as the tray menu loads it: off before Windows 10, else the stored value (1: on),
+// on when nothing is stored.
+bool Load_PrivacyOption(const char16_t* valueName);
+
 // The autostart task as the options see it. The default uses the task scheduler routines;
 // tests install a fake. Create raises OsError when the task template cannot be read or written.
 class AutostartControl {

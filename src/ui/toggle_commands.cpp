@@ -1,6 +1,7 @@
 #include "ui/toggle_commands.h"
 
 #include <exception>
+#include <functional>
 #include <vector>
 
 #include "core/debug.h"
@@ -22,23 +23,51 @@ class RunningFlag {
  private:
   bool& flag_;
 };
+
+SwitchingLock* g_switchingLock = nullptr;
+
+// Holds the switching lock for one command; waits for another process's pass to end, letting
+// pending messages run meanwhile.
+class LockHold {
+ public:
+  LockHold(SwitchingLock* lock, ToggleHost& host) : lock_(lock) {
+    if (!lock_) return;
+    while (!lock_->TryAcquire()) {
+      host.ProcessMessages();
+      host.SleepMs(ToggleCommands::kLockRetryMs);
+    }
+  }
+  ~LockHold() {
+    if (lock_) lock_->Release();
+  }
+  LockHold(const LockHold&) = delete;
+  LockHold& operator=(const LockHold&) = delete;
+
+ private:
+  SwitchingLock* lock_;
+};
 }  // namespace
 
-void ToggleCommands::WebCamClick() { RunGuarded(&ToggleCommands::WebCam); }
-void ToggleCommands::MicClick() { RunGuarded(&ToggleCommands::Mic); }
+void SetSwitchingLock(SwitchingLock* lock) { g_switchingLock = lock; }
+SwitchingLock* InstalledSwitchingLock() { return g_switchingLock; }
+
+void ToggleCommands::WebCamClick() { RunGuarded([this] { WebCam(); }); }
+void ToggleCommands::MicClick() { RunGuarded([this] { Mic(); }); }
 
 // The commands let pending messages run between devices, and the status texts stay clickable
 // meanwhile: a click that arrives then is dropped, since a nested run would delete the temporary
 // script files under the running one. A switch that raises (a failed elevated start) ends the
 // command: the error is shown and a refresh repaints the status, so the picture buttons are never
-// left disabled.
-void ToggleCommands::RunGuarded(void (ToggleCommands::*command)()) {
-  if (running_) return;
+// left disabled. The switching lock is held for the command, so another process never switches at
+// the same time.
+bool ToggleCommands::RunGuarded(const std::function<void()>& command) {
+  if (running_) return false;
   RunningFlag flag(running_);
   u16 error;
   try {
-    (this->*command)();
-    return;
+    LockHold lock(g_switchingLock, host_);
+    command();
+    return true;
   } catch (const OsError& e) {
     error = e.Message();
   } catch (const std::exception& e) {
@@ -46,6 +75,42 @@ void ToggleCommands::RunGuarded(void (ToggleCommands::*command)()) {
   }
   host_.ShowError(error);
   host_.Refresh();
+  return false;
+}
+
+bool ToggleCommands::Block(Side side) {
+  return RunGuarded([this, side] {
+    const int32_t state = side == Side::Cam ? host_.WebCamState() : host_.MicState();
+    if (state == 1) {
+      SwitchSide(side, true);
+    } else if (state == 2) {
+      // Everything is off already: only the record and the consent follow.
+      Record(side, true);
+      if (side == Side::Cam && host_.PrivacyCamChecked()) switches_.PrivacyCam(true);
+      if (side == Side::Mic && host_.PrivacyMicChecked()) switches_.PrivacyMic(true);
+    }
+  });
+}
+
+bool ToggleCommands::Unblock(Side side) {
+  return RunGuarded([this, side] { SwitchSide(side, false); });
+}
+
+bool ToggleCommands::EnableListed(const std::vector<u16>& instanceIds) {
+  return RunGuarded([this, &instanceIds] {
+    for (const auto& id : instanceIds) switches_.Enable(id);
+    Settle();
+  });
+}
+
+void ToggleCommands::SwitchSide(Side side, bool block) {
+  if (v_.Devices.empty()) return;
+  // The user's last command per kind is recorded before the first device is switched.
+  Record(side, block);
+  if (side == Side::Cam)
+    block ? BlockCam() : UnblockCam();
+  else
+    block ? BlockMic() : UnblockMic();
 }
 
 void ToggleCommands::SwitchOne(Side side, bool disable, const u16& instanceId) {
@@ -101,36 +166,40 @@ void ToggleCommands::WebCam() {
   const int32_t state = host_.WebCamState();
   if (state != 1 && state != 2) return;
   if (v_.Devices.empty()) return;
-  if (state == 1) {
-    Record(Side::Cam, true);
-    BlockPass(Side::Cam);
-    if (host_.PrivacyCamChecked()) switches_.PrivacyCam(true);
-    Settle();
-    if (v_.reboot_required_cams > 0) host_.ShowDevicesNeedReboot();
-  } else {
-    Record(Side::Cam, false);
-    UnblockPass(Side::Cam);
-    if (host_.PrivacyCamChecked()) switches_.PrivacyCam(false);
-    Settle();
-  }
+  SwitchSide(Side::Cam, state == 1);
+}
+
+void ToggleCommands::BlockCam() {
+  BlockPass(Side::Cam);
+  if (host_.PrivacyCamChecked()) switches_.PrivacyCam(true);
+  Settle();
+  if (v_.reboot_required_cams > 0) host_.ShowDevicesNeedReboot();
+}
+
+void ToggleCommands::UnblockCam() {
+  UnblockPass(Side::Cam);
+  if (host_.PrivacyCamChecked()) switches_.PrivacyCam(false);
+  Settle();
 }
 
 // Blocking microphones is tried up to three times while a watched microphone still works or a
 // restart is pending. A retry only ever repeats the blocking pass (also when every watched
 // microphone is already off and only the restart is pending) and then finishes as blocking does.
 void ToggleCommands::Mic() {
-  int attempts = kMicAttempts;
   const int32_t state = host_.MicState();
   if (state != 1 && state != 2) return;
   if (v_.Devices.empty()) return;
-  if (state == 2) {
-    Record(Side::Mic, false);
-    UnblockPass(Side::Mic);
-    if (host_.PrivacyMicChecked()) switches_.PrivacyMic(false);
-    Settle();
-    return;
-  }
-  Record(Side::Mic, true);
+  SwitchSide(Side::Mic, state == 1);
+}
+
+void ToggleCommands::UnblockMic() {
+  UnblockPass(Side::Mic);
+  if (host_.PrivacyMicChecked()) switches_.PrivacyMic(false);
+  Settle();
+}
+
+void ToggleCommands::BlockMic() {
+  int attempts = kMicAttempts;
   for (;;) {
     BlockPass(Side::Mic);
     Settle();

@@ -4,6 +4,8 @@
 // ToggleHost; the device switching goes through ToggleSwitches so it can be replaced in tests.
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "core/text.h"
 #include "devices/veilcap.h"
@@ -62,10 +64,26 @@ class VeilcapSwitches final : public ToggleSwitches {
   TVeilcap& v_;
 };
 
+// One lock shared by every process that switches devices (the tray program's commands and a
+// command-line run), so two switching passes never overlap. TryAcquire answers at once; a true
+// answer must be matched by one Release on the same thread.
+class SwitchingLock {
+ public:
+  virtual ~SwitchingLock() = default;
+  virtual bool TryAcquire() = 0;
+  virtual void Release() = 0;
+};
+// Installs the lock the commands take (not owned); nullptr: no lock (tests, a single process).
+void SetSwitchingLock(SwitchingLock* lock);
+SwitchingLock* InstalledSwitchingLock();
+
 class ToggleCommands {
  public:
   // Blocking passes of the microphone command before it gives up.
   static constexpr int kMicAttempts = 3;
+  // Pause between two tries of a lock that another process holds.
+  static constexpr uint32_t kLockRetryMs = 50;
+  enum class Side { Cam, Mic };
 
   ToggleCommands(TVeilcap& v, ToggleHost& host, ToggleSwitches& switches)
       : v_(v), host_(host), switches_(switches) {}
@@ -77,11 +95,25 @@ class ToggleCommands {
   // True while a command runs (a click in that time is ignored).
   bool Running() const { return running_; }
 
+  // What a click does when the side is on (Block) or off (Unblock), whatever the picture shows.
+  // Blocking a side without watched devices does nothing; blocking a side that is already off
+  // only sets the consent. False when a switch raised (the error went to ShowError) or another
+  // command was running.
+  bool Block(Side side);
+  bool Unblock(Side side);
+  // Switches on exactly these devices, one by one, then refreshes. False as for Block.
+  bool EnableListed(const std::vector<u16>& instanceIds);
+
  private:
-  enum class Side { Cam, Mic };
-  void RunGuarded(void (ToggleCommands::*command)());
+  bool RunGuarded(const std::function<void()>& command);
   void WebCam();
   void Mic();
+  // Every block and unblock of a kind passes here, from a click or from the command line.
+  void SwitchSide(Side side, bool block);
+  void BlockCam();
+  void UnblockCam();
+  void BlockMic();
+  void UnblockMic();
   // One pass over the list: every record of the side that the filter picks, one by one.
   void BlockPass(Side side);
   void UnblockPass(Side side);

@@ -70,6 +70,57 @@ RECT TrayRect() {
   return r;
 }
 
+constexpr wchar_t kOthersCamId[] = L"USB\\VID_04F2&PID_B604&MI_00\\9&E2E&0&0000";
+
+struct CliRun {
+  long exitCode = -1;
+  std::string out;  // UTF-8, as the program writes to a redirected output
+};
+
+// Runs Veilcap.exe with the arguments and its standard output redirected to a file, as a script
+// would, and waits for its end.
+CliRun RunCli(const std::wstring& args, DWORD ms = 60000) {
+  CliRun r;
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring file = std::wstring(temp) + L"veilcap_cli_out.txt";
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return r;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = out;
+  si.hStdError = out;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION pi{};
+  std::wstring cmd = L"\"" + VeilcapExe() + L"\" " + args;
+  if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    DWORD code = DWORD(-1);
+    if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0 && GetExitCodeProcess(pi.hProcess, &code)) r.exitCode = long(code);
+    else TerminateProcess(pi.hProcess, 99);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  CloseHandle(out);
+  HANDLE in = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (in != INVALID_HANDLE_VALUE) {
+    char buf[4096];
+    DWORD n = 0;
+    while (ReadFile(in, buf, sizeof buf, &n, nullptr) && n > 0) r.out.append(buf, n);
+    CloseHandle(in);
+  }
+  DeleteFileW(file.c_str());
+  return r;
+}
+
+std::string Utf8(const std::wstring& w) {
+  std::string s(WideCharToMultiByte(CP_UTF8, 0, w.c_str(), int(w.size()), nullptr, 0, nullptr, nullptr), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), int(w.size()), s.data(), int(s.size()), nullptr, nullptr);
+  return s;
+}
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 class DevicesE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -91,9 +142,10 @@ class DevicesE2E : public ::testing::Test {
     return std::wstring(L"add ") + cls + L" \"" + id + L"\" \"" + name + L"\"";
   }
   static void Cleanup() {
-    for (const wchar_t* id : {kCamId, kVideoId, kMicId, kNewCamId}) {
+    for (const wchar_t* id : {kCamId, kVideoId, kMicId, kNewCamId, kOthersCamId}) {
       RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
       DeleteValue(HKEY_CURRENT_USER, kDevicesKey, id);
+      DeleteValue(HKEY_LOCAL_MACHINE, kLedgerKey, id);
     }
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam");
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Mic");
@@ -331,4 +383,86 @@ TEST_F(DevicesE2E, TheWebcamHotkeyTogglesTheCamerasUnlessTheOptionIsOff) {
   EXPECT_EQ(ProblemCode(kCamId), 0u);
 }
 
+// The command line while the tray program runs: status, block and unblock from a script, and the
+// program's pictures and tray icon follow at once.
+TEST_F(DevicesE2E, CommandLineBlocksAndUnblocksWhileTheTrayProgramRuns) {
+  Start();
+  RECT tray{};
+  ASSERT_TRUE(WaitFor([&] { tray = TrayRect(); return tray.right > tray.left; }, 5000)) << "no notification-area window";
+  const std::string cam = Utf8(kCamId), video = Utf8(kVideoId);
+
+  CliRun r = RunCli(L"-STATUS cam");
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_TRUE(Has(r.out, "CAM\ton\tIntegrated Camera\t" + cam + "\r\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "CAM\ton\tUSB Video Device\t" + video + "\r\n")) << r.out;
+  EXPECT_TRUE(Has(r.out, "CAM: 2/2 Webcams bereit\r\n")) << r.out;
+  EXPECT_FALSE(Has(r.out, "MIC")) << r.out;
+  r = RunCli(L"-STATUS ALL -JSON");
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_EQ(r.out.rfind("{\"exitCode\":1,\"devices\":[", 0), 0u) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"instanceId\":\"USB\\\\VID_5986&PID_2113&MI_00\\\\6&2C11A3F&0&0000\"")) << r.out;
+  EXPECT_TRUE(Has(r.out, "{\"kind\":\"MIC\",\"watched\":1,\"working\":1,")) << r.out;
+
+  r = RunCli(L"-BLOCK CAM");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_EQ(ProblemCode(kCamId), 22u);
+  EXPECT_EQ(ProblemCode(kVideoId), 22u);
+  EXPECT_EQ(ProblemCode(kMicId), 0u);
+  DWORD recorded = 0;
+  EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, kCamId, &recorded) && recorded == 1);
+  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kWebcamConsent, L"Value"), L"Deny");
+  // The running program was told: its status line and tray icon follow without a click.
+  EXPECT_TRUE(WaitForCamText(L"0/2 Webcams bereit", 2500)) << Cam();
+  EXPECT_TRUE(WaitFor([&] { return PixelsNear(tray, kGreen, 30) == 0; }, 2500)) << "the tray icon stays green";
+  EXPECT_FALSE(SaveScreenshot(L"cli_blocked_tray.png", tray).empty());
+  r = RunCli(L"-Status CAM");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_TRUE(Has(r.out, "CAM\toff\tIntegrated Camera\t")) << r.out;
+
+  r = RunCli(L"-UNBLOCK cam");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_EQ(ProblemCode(kCamId), 0u);
+  EXPECT_EQ(ProblemCode(kVideoId), 0u);
+  EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, kCamId, &recorded));
+  EXPECT_TRUE(WaitForCamText(L"2/2 Webcams bereit", 2500)) << Cam();
+  EXPECT_TRUE(WaitFor([&] { return PixelsNear(tray, kGreen, 30) > 5; }, 2500)) << "the tray icon is green again";
+
+  // Bad usage: text and exit code 2, nothing switched, the tray program still there.
+  for (const wchar_t* bad : {L"-BLOCK", L"-STATUS WEBCAM", L"-UNBLOCK CAM MIC", L"-RESTORE ALL"}) {
+    r = RunCli(bad);
+    EXPECT_EQ(r.exitCode, 2) << Utf8(bad);
+    EXPECT_TRUE(Has(r.out, "Befehlszeile")) << r.out;
+  }
+  EXPECT_TRUE(program.Running());
+  r = RunCli(L"/?");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_TRUE(Has(r.out, "Veilcap.exe -RESTORE")) << r.out;
+}
+
+// Restoring switches on what Veilcap switched off and nothing else: a camera someone else disabled
+// stays off.
+TEST_F(DevicesE2E, RestoreLeavesADeviceDisabledElsewhereAlone) {
+  ASSERT_EQ(RunTool(L"fakedev.exe", Add(kCameraClass, kOthersCamId, L"Disabled Elsewhere") + L" --problem 22"), 0);
+  WriteDword(HKEY_CURRENT_USER, kDevicesKey, kOthersCamId, 0);
+  CliRun r = RunCli(L"-BLOCK CAM");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  ASSERT_EQ(ProblemCode(kCamId), 22u);
+  ASSERT_EQ(ProblemCode(kVideoId), 22u);
+  DWORD recorded = 0;
+  EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, kOthersCamId, &recorded));
+
+  r = RunCli(L"-RESTORE");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_EQ(ProblemCode(kCamId), 0u);
+  EXPECT_EQ(ProblemCode(kVideoId), 0u);
+  EXPECT_EQ(ProblemCode(kOthersCamId), 22u);
+  EXPECT_TRUE(Has(r.out, "CAM\ton\tIntegrated Camera\t" + Utf8(kCamId) + "\r\n")) << r.out;
+  for (const wchar_t* id : {kCamId, kVideoId}) EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, id, &recorded));
+  // Nothing left to restore.
+  r = RunCli(L"-restore");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_EQ(ProblemCode(kOthersCamId), 22u);
+}
+
 }  // namespace
+

@@ -105,6 +105,9 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_NOTICE_HOTKEY_TAKEN",      "MESSAGE_NOTICE_CAMS_BLOCKED",
     "MESSAGE_NOTICE_CAMS_ON",           "MESSAGE_NOTICE_MICS_BLOCKED",
     "MESSAGE_NOTICE_MICS_ON",
+    "MESSAGE_CLI_HELP",                 "MESSAGE_CLI_BAD_USAGE",
+    "MESSAGE_CLI_STILL_ON",             "MESSAGE_CLI_STILL_OFF",
+    "MESSAGE_CLI_BUSY",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

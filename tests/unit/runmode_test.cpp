@@ -28,3 +28,60 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{{u"-SAVE "}, RunMode::Normal, false}, ModeCase{{u""}, RunMode::Normal, false}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
 }  // namespace
+
+#include "platform/admin_args.h"
+
+namespace {
+struct AdminCase {
+  std::vector<u16> args;
+  bool admin;  // an administrator switch at all
+  AdminVerb verb;
+  DeviceKinds kinds;
+  bool json;
+  bool bad;
+};
+
+class AdminArguments : public ::testing::TestWithParam<AdminCase> {};
+
+TEST_P(AdminArguments, SwitchesAndKindsInAnyCaseAndStrictUsage) {
+  const AdminCase& c = GetParam();
+  const auto parsed = ParseAdminCommand(c.args);
+  ASSERT_EQ(parsed.has_value(), c.admin);
+  if (!c.admin) return;
+  EXPECT_EQ(parsed->badUsage, c.bad);
+  EXPECT_EQ(parsed->verb, c.verb);
+  if (c.bad) return;
+  EXPECT_EQ(parsed->kinds, c.kinds);
+  EXPECT_EQ(parsed->json, c.json);
+}
+
+using V = AdminVerb;
+using K = DeviceKinds;
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, AdminArguments,
+    ::testing::Values(
+        AdminCase{{}, false, V::Help, K::All, false, false},
+        AdminCase{{u"-TRAY"}, false, V::Help, K::All, false, false},
+        AdminCase{{u"STATUS"}, false, V::Help, K::All, false, false},
+        AdminCase{{u"-SAVE", u"-STATUS"}, false, V::Help, K::All, false, false},
+        AdminCase{{u"-STATUS"}, true, V::Status, K::All, false, false},
+        AdminCase{{u"-status", u"cam"}, true, V::Status, K::Cam, false, false},
+        AdminCase{{u"-Status", u"-json", u"Mic"}, true, V::Status, K::Mic, true, false},
+        AdminCase{{u"-STATUS", u"ALL", u"-JSON"}, true, V::Status, K::All, true, false},
+        AdminCase{{u"-STATUS", u"CAM", u"MIC"}, true, V::Status, K::All, false, true},
+        AdminCase{{u"-STATUS", u"-JSON", u"-JSON"}, true, V::Status, K::All, false, true},
+        AdminCase{{u"-STATUS", u"WEBCAM"}, true, V::Status, K::All, false, true},
+        AdminCase{{u"-block", u"cam"}, true, V::Block, K::Cam, false, false},
+        AdminCase{{u"-BLOCK", u"all"}, true, V::Block, K::All, false, false},
+        AdminCase{{u"-BLOCK"}, true, V::Block, K::All, false, true},
+        AdminCase{{u"-BLOCK", u"CAM", u"-JSON"}, true, V::Block, K::All, false, true},
+        AdminCase{{u"-BLOCK", u"CAM "}, true, V::Block, K::All, false, true},
+        AdminCase{{u"-UnBlock", u"MIC"}, true, V::Unblock, K::Mic, false, false},
+        AdminCase{{u"-UNBLOCK", u""}, true, V::Unblock, K::All, false, true},
+        AdminCase{{u"-restore"}, true, V::Restore, K::All, false, false},
+        AdminCase{{u"-RESTORE", u"CAM"}, true, V::Restore, K::All, false, true},
+        AdminCase{{u"-HELP"}, true, V::Help, K::All, false, false},
+        AdminCase{{u"-?", u"whatever"}, true, V::Help, K::All, false, false},
+        AdminCase{{u"/?"}, true, V::Help, K::All, false, false}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+}  // namespace

@@ -9,7 +9,10 @@
 #include "fakes/cp1252.h"
 #include "fakes/memory_registry.h"
 #include "lang/messages.h"
+#include "platform/registry.h"
 #include "ui/toggle_commands.h"
+#include "ui/admin_report.h"
+#include "ui/admin_runs.h"
 
 namespace {
 
@@ -20,7 +23,7 @@ struct SimDevice {
   std::string id;
   bool watch = true;
   uint32_t problem = 0;
-  bool refuses = false;         // Disable-PnpDevice has no effect
+  bool refuses = false;         // Disable-PnpDevice and Enable-PnpDevice have no effect
   bool restartOnDisable = false;  // in use: Windows leaves it working and asks for a restart
   bool reboot = false;
 };
@@ -73,7 +76,7 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   }
   void Enable(const u16& id) override {
     log.push_back("enable " + ToUtf8(id));
-    if (SimDevice* d = Find(id)) d->problem = 0;
+    if (SimDevice* d = Find(id); d && !d->refuses) d->problem = 0;
   }
   void PrivacyCam(bool block) override { log.push_back(block ? "consent cam Deny" : "consent cam Allow"); }
   void PrivacyMic(bool block) override { log.push_back(block ? "consent mic Deny" : "consent mic Allow"); }
@@ -356,4 +359,186 @@ TEST_F(ToggleTest, BlockAndUnblockRecordTheLastCommandPerKindFirst) {
   EXPECT_TRUE(host.commanded.empty());
   EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Mic));
 }
+// Another process holds the switching lock: the click waits for it, pumping meanwhile, and lets
+// it go once the pass is over (also when the pass raised).
+struct FakeLock final : SwitchingLock {
+  bool TryAcquire() override {
+    if (busyTries > 0) {
+      --busyTries;
+      return false;
+    }
+    ++held;
+    return true;
+  }
+  void Release() override { --held; }
+  int busyTries = 0, held = 0;
+};
+
+TEST_F(ToggleTest, AClickWaitsForTheSwitchingLockAndReleasesIt) {
+  FakeLock lock;
+  SetSwitchingLock(&lock);
+  for (bool fail : {false, true}) {
+    Start({{kCam, "CAM1"}});
+    lock.busyTries = 2;
+    host.failSwitch = fail;
+    host.onPump = [&] {
+      if (host.Count("disable ") > 0) {
+        EXPECT_EQ(lock.held, 1);
+      }
+    };
+    cmds.WebCamClick();
+    EXPECT_EQ(host.Count("sleep 50"), fail ? 2 : 3);  // two waits, and the settle of a finished pass
+    EXPECT_EQ(Switched(host), std::vector<std::string>{"disable CAM1"});
+    EXPECT_EQ(lock.held, 0);
+  }
+  host.failSwitch = false;
+  SetSwitchingLock(nullptr);
+}
+
+// The command line's runs, on the simulated machine, with the ledger in an in-memory registry.
+class AdminRunTest : public ToggleTest {
+ protected:
+  void SetUp() override {
+    ToggleTest::SetUp();
+    SetRegistryBackend(&reg, false);
+    env.search = [this] { host.Read(); };
+    env.sleep = [this](uint32_t ms) { host.SleepMs(ms); };
+  }
+  void TearDown() override { SetRegistryBackend(nullptr, false); }
+  AdminResult Run(std::vector<u16> args) {
+    host.log.clear();
+    return RunAdminCommand(*ParseAdminCommand(args), v, host, env);
+  }
+  MemoryRegistry reg;
+  AdminEnvironment env;
+};
+
+struct AdminRunCase {
+  const char* name;
+  std::vector<SimDevice> devices;
+  std::vector<u16> args;
+  int exitCode;
+  std::vector<std::string> switched;
+  std::vector<std::string> textHas;
+};
+
+TEST_F(AdminRunTest, ExitCodesFollowTheDevicesAfterTheRun) {
+  const std::string stillOn = "Noch eingeschaltet: ", stillOff = "Noch ausgeschaltet: ";
+  const std::vector<AdminRunCase> cases = {
+      {"status: one webcam works", {{kCam, "CAM1"}, {kCam, "CAM2", true, 22}, {kMic, "MIC1", true, 22}},
+       {u"-STATUS", u"CAM"}, 1, {}, {"CAM\ton\tDevice CAM1\tCAM1\r\n", "CAM\toff\tDevice CAM2\tCAM2\r\n", "CAM: 1/2 Webcams bereit\r\n"}},
+      {"status: all microphones off", {{kCam, "CAM1"}, {kMic, "MIC1", true, 22}},
+       {u"-STATUS", u"mic"}, 0, {}, {"MIC\toff\tDevice MIC1\tMIC1\r\n", "MIC: 0/1 Mikrofone bereit\r\n"}},
+      {"status: no watched device of the kind", {{kCam, "CAM1", false}, {kMic, "MIC1"}},
+       {u"-STATUS", u"CAM"}, 3, {}, {"CAM: Keine Webcam angeschlossen\r\n"}},
+      {"status: a pending restart is shown as such", {{kCam, "CAM1"}, {kMic, "MIC1", true, 22, false, false, true}},
+       {u"-STATUS"}, 1, {}, {"MIC\trestart pending\tDevice MIC1\tMIC1\r\n"}},
+      {"block cam: done", {{kCam, "CAM1"}, {kImg, "CAM2"}, {kMic, "MIC1"}},
+       {u"-BLOCK", u"CAM"}, 0, {"disable CAM1", "disable CAM2"}, {"CAM: 0/2 Webcams bereit\r\n"}},
+      {"block cam: one refuses and is named", {{kCam, "CAM1"}, {kCam, "CAM2", true, 0, true}},
+       {u"-BLOCK", u"CAM"}, 1, {"disable CAM1", "disable CAM2"}, {stillOn + "Device CAM2\r\n"}},
+      {"block all: both kinds", {{kCam, "CAM1"}, {kMic, "MIC1"}},
+       {u"-BLOCK", u"ALL"}, 0, {"disable CAM1", "disable MIC1"}, {"CAM: 0/1", "MIC: 0/1"}},
+      {"block cam while already off: nothing switched", {{kCam, "CAM1", true, 22}},
+       {u"-BLOCK", u"CAM"}, 0, {}, {}},
+      {"unblock cam: every disabled camera, watched or not", {{kCam, "CAM1", true, 22}, {kImg, "OTHER", false, 22}, {kMic, "MIC1", true, 22}},
+       {u"-UNBLOCK", u"CAM"}, 0, {"enable CAM1", "enable OTHER"}, {"CAM: 1/1 Webcams bereit\r\n"}},
+      {"unblock mic with a watched microphone on: the disabled one follows", {{kMic, "MIC1"}, {kMic, "MIC2", true, 22}},
+       {u"-UNBLOCK", u"MIC"}, 0, {"enable MIC2"}, {"MIC: 2/2"}},
+      {"unblock: a device with another problem stays off and is named", {{kCam, "CAM1", true, 10}},
+       {u"-UNBLOCK", u"CAM"}, 1, {}, {stillOff + "Device CAM1\r\n"}},
+      {"bad usage", {{kCam, "CAM1"}}, {u"-BLOCK"}, 2, {}, {"Unbekannte oder unvollst\xC3\xA4ndige Befehlszeile"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start(c.devices);
+    const AdminResult r = Run(c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_EQ(Switched(host), c.switched);
+    const std::string text = ToUtf8(r.text);
+    for (const auto& part : c.textHas) EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+    if (c.exitCode == 0 && c.args[0] != u"-STATUS") {
+      EXPECT_EQ(text.find("Noch "), std::string::npos) << text;
+    }
+  }
+}
+
+TEST_F(AdminRunTest, AFailedSwitchIsTextAndExitCodeOne) {
+  Start({{kCam, "CAM1"}});
+  host.failSwitch = true;
+  const AdminResult r = Run({u"-BLOCK", u"CAM"});
+  host.failSwitch = false;
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(ToUtf8(r.text).rfind("Zugriff verweigert\r\n", 0), 0u) << ToUtf8(r.text);
+}
+
+TEST_F(AdminRunTest, RestoreEnablesExactlyTheLedgerAndForgetsWhatWorksAgain) {
+  Start({{kCam, "MINE"}, {kCam, "OTHERS", true, 22}, {kMic, "STUCK"}, {kMic, "MIC2", true, 22}});
+  host.machine[0].problem = 22;  // what Veilcap switched off
+  host.machine[2].problem = 22;
+  host.machine[2].refuses = true;
+  ASSERT_TRUE(Ledger_Add(u"MINE\\0"));  // ids without a backslash are no ledger entries
+  host.machine[0].id = "MINE\\0";
+  host.machine[2].id = "STUCK\\1";
+  ASSERT_TRUE(Ledger_Add(u"STUCK\\1"));
+  ASSERT_TRUE(Ledger_Add(u"GONE\\2"));
+  const AdminResult r = Run({u"-RESTORE"});
+  EXPECT_EQ(Switched(host), (std::vector<std::string>{"enable MINE\\0", "enable STUCK\\1", "enable GONE\\2"}));
+  EXPECT_EQ(host.machine[1].problem, 22u) << "switched off by someone else: left alone";
+  EXPECT_EQ(host.machine[3].problem, 22u);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(Ledger_Ids(), (std::vector<u16>{u"STUCK\\1", u"GONE\\2"}));
+  const std::string text = ToUtf8(r.text);
+  EXPECT_NE(text.find("CAM\ton\tDevice MINE\\0\tMINE\\0\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("-\tabsent\t\tGONE\\2\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Noch ausgeschaltet: Device STUCK\\1\r\n"), std::string::npos) << text;
+
+  // An empty ledger: nothing to do, success.
+  for (const auto& id : Ledger_Ids()) Ledger_Remove(id);
+  const AdminResult again = Run({u"-RESTORE"});
+  EXPECT_EQ(again.exitCode, 0);
+  EXPECT_TRUE(Switched(host).empty());
+}
+
+TEST(AdminReport, TextAndJsonKeepNamesExactAndSafe) {
+  Init_Messages();
+  ScopedCp1252 cp;
+  std::vector<TTreeData_Device> list(3);
+  list[0].SetClassGUID(kClassCamera);
+  list[0].SetFriendlyName(u"Cam \"Pro\" \\ K\u00fchl\u20ac");
+  list[0].SetInstanceID(u"USB\\VID_1&PID_2\\A");
+  list[0].Watch = true;
+  list[1].SetClassGUID(kClassAudioEndpoint);
+  list[1].SetFriendlyName(u"Mic\x1b[31m\tx");
+  list[1].SetInstanceID(u"SWD\\MMDEVAPI\\{0.0.1}");
+  list[1].Watch = true;
+  list[1].ProblemCode = 22;
+  list[2].SetClassGUID(kClassImage);
+  list[2].SetFriendlyName(u"Unwatched");
+  const auto rows = WatchedRows(list, DeviceKinds::All);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(StatusExitCode(rows), 1);
+  EXPECT_EQ(StatusExitCode(WatchedRows(list, DeviceKinds::Mic)), 0);
+  EXPECT_EQ(StatusExitCode({}), 3);
+
+  EXPECT_EQ(ToUtf8(ReportText(rows, DeviceKinds::All)),
+            "CAM\ton\tCam \"Pro\" \\ K\xC3\xBChl\xE2\x82\xAC\tUSB\\VID_1&PID_2\\A\r\n"
+            "MIC\toff\tMic?[31m?x\tSWD\\MMDEVAPI\\{0.0.1}\r\n"
+            "CAM: 1/1 Webcams bereit\r\nMIC: 0/1 Mikrofone bereit\r\n");
+  EXPECT_EQ(ToUtf8(ReportJson(WatchedRows(list, DeviceKinds::Cam), DeviceKinds::Cam, 1)),
+            "{\"exitCode\":1,\"devices\":[{\"kind\":\"CAM\",\"state\":\"on\","
+            "\"name\":\"Cam \\\"Pro\\\" \\\\ K\xC3\xBChl\xE2\x82\xAC\",\"instanceId\":\"USB\\\\VID_1&PID_2\\\\A\"}],"
+            "\"summary\":[{\"kind\":\"CAM\",\"watched\":1,\"working\":1,\"text\":\"1/1 Webcams bereit\"}]}\r\n");
+
+  const std::vector<std::pair<u16, std::string>> strings = {
+      {u"", "\"\""},
+      {u"a\"b\\c/", "\"a\\\"b\\\\c/\""},
+      {u"\r\n\t\x01\x1f", "\"\\r\\n\\t\\u0001\\u001f\""},
+      {u"\u65e5\u672c \U0001F3A5", "\"\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xA5\""},
+      {u16(u"x") + char16_t(0xD800) + u"y" + char16_t(0xDC00), "\"x\\ud800y\\udc00\""},
+  };
+  for (const auto& [in, out] : strings) EXPECT_EQ(ToUtf8(JsonString(in)), out);
+}
+
 }  // namespace
+

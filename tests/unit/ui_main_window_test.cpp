@@ -444,18 +444,27 @@ TEST_F(MainWindowTest, FailedTaskStillSavesTheRegistryOptionsAndReportsIt) {
 }
 
 TEST_F(MainWindowTest, QuitStopsTheMonitorAndTimerSavesAndClosesEvenWhenTheTaskFails) {
-  std::vector<std::string> calls;
-  hooks.SetMonitorActive = [&](bool on) { calls.push_back(on ? "monitor on" : "monitor off"); };
-  autostart.exists = true;
-  autostart.createFails = true;
-  TForm_Veilcap& f = Form();
-  host.log.clear();
-  f.Tray_Quit->Click();
-  EXPECT_EQ(calls, (std::vector<std::string>{"monitor off"}));
-  EXPECT_FALSE(f.TarvoThreadTimer_TrayIcon->Enabled());
-  EXPECT_EQ(autostart.calls, (std::vector<std::string>{"create"}));
-  EXPECT_NE(reg.Get(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyCamValue), nullptr);
-  EXPECT_EQ(host.log, (std::vector<std::string>{"error TASK.xml not found", "close"}));
+  // The menu item and the quit request the setup program sends do the same.
+  for (bool fromMenu : {true, false}) {
+    form.reset();
+    std::vector<std::string> calls;
+    hooks.SetMonitorActive = [&](bool on) { calls.push_back(on ? "monitor on" : "monitor off"); };
+    autostart.exists = true;
+    autostart.createFails = true;
+    autostart.calls.clear();
+    TForm_Veilcap& f = Form();
+    reg.PutDword(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyCamValue, 7);  // the save writes it back
+    host.log.clear();
+    if (fromMenu)
+      f.Tray_Quit->Click();
+    else
+      f.Handle_QuitRequest();
+    EXPECT_EQ(calls, (std::vector<std::string>{"monitor off"})) << fromMenu;
+    EXPECT_FALSE(f.TarvoThreadTimer_TrayIcon->Enabled());
+    EXPECT_EQ(autostart.calls, (std::vector<std::string>{"create"}));
+    EXPECT_EQ(reg.Get(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyCamValue)->data, (std::vector<uint8_t>{1, 0, 0, 0}));
+    EXPECT_EQ(host.log, (std::vector<std::string>{"error TASK.xml not found", "close"}));
+  }
 }
 
 TEST_F(MainWindowTest, ShellItemsOpenTheirTargetsWithTheWindowAsOwner) {

@@ -46,3 +46,20 @@ HANDLE CreateGuardedMutex(const wchar_t* name, bool initialOwner, bool* alreadyE
   if (alreadyExisted) *alreadyExisted = h && GetLastError() == ERROR_ALREADY_EXISTS;
   return h;
 }
+
+GuardedLock::GuardedLock(const wchar_t* name) : handle_(CreateGuardedMutex(name, false, nullptr)) {}
+
+GuardedLock::~GuardedLock() {
+  if (handle_) CloseHandle(handle_);
+}
+
+bool GuardedLock::Acquire(DWORD ms) {
+  // Without a handle there is nothing to share: the pass runs unserialised rather than never.
+  if (!handle_) return true;
+  const DWORD r = WaitForSingleObject(handle_, ms);
+  return r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+}
+
+void GuardedLock::Release() {
+  if (handle_) ReleaseMutex(handle_);
+}

@@ -12,3 +12,24 @@
 HANDLE CreateGuardedMutex(const wchar_t* name, bool initialOwner, bool* alreadyExisted);
 // True when the objects live in the private namespace (false: plain names).
 bool GuardedNamespaceInUse();
+
+// The lock every switching pass holds, shared across processes: the tray program's clicks and
+// the command line's runs never switch devices at the same time.
+inline constexpr wchar_t kSwitchingLockName[] = L"VeilcapSwitching";
+
+// The switching lock of this process (created on first use, without an owner, kept open until the
+// process ends). Acquire waits up to ms milliseconds and answers whether this thread holds it now;
+// a lock left by a process that ended while holding it counts as acquired. Each true answer is
+// matched by one Release on the same thread.
+class GuardedLock {
+ public:
+  explicit GuardedLock(const wchar_t* name);
+  ~GuardedLock();
+  GuardedLock(const GuardedLock&) = delete;
+  GuardedLock& operator=(const GuardedLock&) = delete;
+  bool Acquire(DWORD ms);
+  void Release();
+
+ private:
+  HANDLE handle_;
+};

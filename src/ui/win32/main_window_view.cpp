@@ -114,6 +114,8 @@ bool MainWindowView::Create() {
   ReadColours();
 
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  quitRequest_ = RegisterWindowMessageW(W(kQuitRequestMessageName));
+  refreshRequest_ = RegisterWindowMessageW(W(u16(kRefreshRequestMessage)));
   // Centred on the primary screen, at its scale, until it is shown at the lower right.
   const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
   scale_ = DisplayScale(DpiAtPoint(POINT{sw / 2, sh / 2}));
@@ -561,6 +563,15 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     // Explorer restarted: the icon is gone with the old notification area.
     trayAdded_ = false;
     if (form_->TRAYICON_DONE) AddTrayIcon(form_->CurrentTrayIcon, form_->TrayTooltipText());
+    return 0;
+  }
+  if (msg == quitRequest_ && quitRequest_ != 0) {
+    form_->Handle_QuitRequest();
+    return 0;
+  }
+  if (msg == refreshRequest_ && refreshRequest_ != 0) {
+    // A command-line run switched devices: show the new state at once.
+    form_->Button_RefreshClick();
     return 0;
   }
   switch (msg) {

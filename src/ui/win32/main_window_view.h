@@ -123,6 +123,8 @@ class MainWindowView final : public MainWindowHost {
   bool tracking_ = false;
   bool trayAdded_ = false;
   UINT taskbarCreated_ = 0;
+  UINT quitRequest_ = 0;
+  UINT refreshRequest_ = 0;
 };
 
 // Whether Windows' high-contrast mode is on: the windows then draw texts and their backgrounds in

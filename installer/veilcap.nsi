@@ -1,0 +1,294 @@
+﻿; Setup program of Vostrel Veilcap. One script makes both setups; the build passes
+;   ARCH     x64 (amd64 stub, 64-bit program, 64-bit Program Files) or x86 (x86 stub, 32-bit program)
+;   VERSION  the program's version, PAYLOAD the staged program folder, README the read-me text,
+;   ICON     the program's icon, OUTFILE the setup program to write.
+; Silent use: Setup.exe /S [/AUTOSTART] [/D=folder]   (/D= must come last, without quotes)
+;             uninstall.exe /S
+!if "${ARCH}" == "x64"
+  Target amd64-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES64"
+!else if "${ARCH}" == "x86"
+  Target x86-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES"
+!else
+  !error "ARCH must be x64 or x86"
+!endif
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include Sections.nsh
+!include FileFunc.nsh
+!include WinMessages.nsh
+!include x64.nsh
+
+!define APP_NAME "Vostrel Veilcap"
+!define PUBLISHER "Vostrel Software"
+!define MAIN_WINDOW_CLASS "TForm_Veilcap"
+; The registered window message the program's main window answers by quitting as its tray menu's
+; quit does (options saved); see kQuitRequestMessageName in the program.
+!define QUIT_REQUEST "VostrelVeilcapQuitRequest"
+!define TASK_FILE "$SYSDIR\Tasks\Vostrel Veilcap"
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vostrel Veilcap"
+!define LEDGER_KEY "SOFTWARE\Vostrel\Vostrel Veilcap\Blocked"
+
+Name "${APP_NAME}"
+OutFile "${OUTFILE}"
+InstallDir "${PROGRAM_FILES}\Veilcap"
+; An earlier installation is updated where it is (a /D= on the command line still wins).
+InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
+RequestExecutionLevel admin
+ManifestDPIAware true
+SetCompressor /SOLID lzma
+BrandingText "${PUBLISHER}"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey /LANG=0 "ProductName" "${APP_NAME}"
+VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=0 "FileDescription" "${APP_NAME} ${VERSION} Setup"
+VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_NODESC
+!define MUI_FINISHPAGE_RUN "$INSTDIR\Veilcap.exe"
+!define MUI_FINISHPAGE_RUN_TEXT "$(TextStartNow)"
+
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+
+; The wizard speaks the user's language where it has it, English otherwise.
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "German"
+
+LangString TextProgram ${LANG_ENGLISH} "Veilcap (program files)"
+LangString TextProgram ${LANG_GERMAN} "Veilcap (Programmdateien)"
+LangString TextAutostart ${LANG_ENGLISH} "Start with Windows"
+LangString TextAutostart ${LANG_GERMAN} "Mit Windows starten"
+LangString TextStartNow ${LANG_ENGLISH} "Start Veilcap now"
+LangString TextStartNow ${LANG_GERMAN} "Veilcap jetzt starten"
+LangString TextQuitting ${LANG_ENGLISH} "Asking the running Veilcap to quit..."
+LangString TextQuitting ${LANG_GERMAN} "Das laufende Veilcap wird beendet..."
+LangString TextStillRunning ${LANG_ENGLISH} "Veilcap is still running and does not quit.$\r$\nQuit it from its tray menu, then choose Retry."
+LangString TextStillRunning ${LANG_GERMAN} "Veilcap läuft noch und beendet sich nicht.$\r$\nBeenden Sie es über sein Menü im Infobereich und wählen Sie dann Wiederholen."
+LangString TextRestoring ${LANG_ENGLISH} "Switching on the devices Veilcap switched off..."
+LangString TextRestoring ${LANG_GERMAN} "Die von Veilcap abgeschalteten Geräte werden wieder eingeschaltet..."
+LangString TextRestoreFailed ${LANG_ENGLISH} "Some devices Veilcap switched off could not be switched on again (code $0).$\r$\nSwitch them on in the Device Manager."
+LangString TextRestoreFailed ${LANG_GERMAN} "Einige von Veilcap abgeschaltete Geräte ließen sich nicht wieder einschalten (Code $0).$\r$\nSchalten Sie sie im Geräte-Manager ein."
+
+Var TaskExisted
+
+; Asks every running Veilcap to quit the way its tray menu's quit does and waits until it has ended.
+; A Veilcap that does not know the request (an older one) is sent WM_CLOSE. One that still does not
+; end is never killed: the user is asked to quit it (silent: the setup gives up with exit code 2).
+!macro QUIT_VEILCAP UN
+Function ${UN}QuitVeilcap
+  System::Call 'user32::RegisterWindowMessageW(w "${QUIT_REQUEST}") i .r1'
+  StrCpy $5 0  ; windows asked so far: a bound against a window that keeps coming back
+  again:
+  FindWindow $0 "${MAIN_WINDOW_CLASS}"
+  ${If} $0 = 0
+    Return
+  ${EndIf}
+  IntOp $5 $5 + 1
+  ${If} $5 > 5
+    Goto stuck
+  ${EndIf}
+  DetailPrint "$(TextQuitting)"
+  System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r2)'
+  System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r2) p .r3'  ; SYNCHRONIZE
+  SendMessage $0 $1 0 0 /TIMEOUT=30000
+  Push 200  ; tenths of a second for the request
+  Call ${UN}WaitForEnd
+  Pop $4
+  ${If} $4 <> 0
+    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=10000
+    Push 100
+    Call ${UN}WaitForEnd
+    Pop $4
+  ${EndIf}
+  ${If} $3 P<> 0
+    System::Call 'kernel32::CloseHandle(p r3)'
+  ${EndIf}
+  ${If} $4 = 0
+    Goto again
+  ${EndIf}
+  stuck:
+  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(TextStillRunning)" /SD IDCANCEL IDRETRY retry
+  SetErrorLevel 2
+  Quit
+  retry:
+  StrCpy $5 0
+  Goto again
+FunctionEnd
+
+; In: tenths of a second on the stack; the window in $0, the process handle (or 0) in $3.
+; Out: 0 on the stack when the process has ended (or, without a handle, the window is gone), else 1.
+Function ${UN}WaitForEnd
+  Exch $6
+  Push $7
+  ${Do}
+    ${If} $3 P<> 0
+      System::Call 'kernel32::WaitForSingleObject(p r3, i 100) i .r7'
+      ${If} $7 = 0
+        StrCpy $6 0
+        ${Break}
+      ${EndIf}
+    ${Else}
+      System::Call 'user32::IsWindow(p r0) i .r7'
+      ${If} $7 = 0
+        StrCpy $6 0
+        ${Break}
+      ${EndIf}
+      Sleep 100
+    ${EndIf}
+    IntOp $6 $6 - 1
+    ${If} $6 <= 0
+      StrCpy $6 1
+      ${Break}
+    ${EndIf}
+  ${Loop}
+  Pop $7
+  Exch $6
+FunctionEnd
+!macroend
+!insertmacro QUIT_VEILCAP ""
+!insertmacro QUIT_VEILCAP "un."
+
+Section "$(TextProgram)" SecProgram
+  SectionIn RO
+  Call QuitVeilcap
+  SetOutPath "$INSTDIR"
+  File "${PAYLOAD}\Veilcap.exe"
+  File "${PAYLOAD}\TASK.xml"
+  File /oname=README.txt "${README}"
+  File /r "${PAYLOAD}\skins"
+  File /r "${PAYLOAD}\Flags"
+  File /r "${PAYLOAD}\translation"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  SetShellVarContext all
+  CreateShortcut "$SMPROGRAMS\Veilcap.lnk" "$INSTDIR\Veilcap.exe" "" "$INSTDIR\Veilcap.exe" 0
+
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayName" "${APP_NAME}"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\Veilcap.exe,0"
+  WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  IntFmt $0 "0x%08X" $0
+  WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
+SectionEnd
+
+; Off unless chosen, passed as /AUTOSTART, or the task existed before.
+Section /o "$(TextAutostart)" SecAutostart
+  ExecWait '"$INSTDIR\Veilcap.exe" -CREATETASK'
+SectionEnd
+
+Section "-Autostart off"
+  ${IfNot} ${SectionIsSelected} ${SecAutostart}
+  ${AndIf} $TaskExisted = 1
+    ExecWait '"$INSTDIR\Veilcap.exe" -DELETETASK'
+  ${EndIf}
+SectionEnd
+
+Function .onInit
+  !if "${ARCH}" == "x64"
+    SetRegView 64
+  !endif
+  ; Whether Veilcap starts with Windows today, read before a running Veilcap quits (its quit may
+  ; write or delete the task): the task is registered again from the new files.
+  ${DisableX64FSRedirection}
+  StrCpy $TaskExisted 0
+  IfFileExists "${TASK_FILE}" 0 +2
+    StrCpy $TaskExisted 1
+  ${EnableX64FSRedirection}
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/AUTOSTART" $R1
+  StrCpy $R2 $TaskExisted
+  ${IfNot} ${Errors}
+    StrCpy $R2 1
+  ${EndIf}
+  ${If} $R2 = 1
+    !insertmacro SelectSection ${SecAutostart}
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  !if "${ARCH}" == "x64"
+    SetRegView 64
+  !endif
+FunctionEnd
+
+Section "Uninstall"
+  Call un.QuitVeilcap
+  ; Programs started from here (and the consoles and scripts they start in turn) work in the system
+  ; folder: one still ending with the install folder as its working folder would keep it from going.
+  SetOutPath "$SYSDIR"
+  StrCpy $0 1
+  IfFileExists "$INSTDIR\Veilcap.exe" 0 no_program
+    DetailPrint "$(TextRestoring)"
+    ExecWait '"$INSTDIR\Veilcap.exe" -RESTORE' $0
+    ${If} $0 != 0
+      MessageBox MB_OK|MB_ICONEXCLAMATION "$(TextRestoreFailed)" /SD IDOK
+      SetErrorLevel 1  ; a script waiting for the uninstall (uninstall.exe /S _?=folder) learns of it
+    ${EndIf}
+    ExecWait '"$INSTDIR\Veilcap.exe" -DELETETASK'
+  no_program:
+
+  ; Only what the setup put here (and the program's own scratch file), never the whole folder: it
+  ; may be a folder the user chose that holds other files.
+  Delete "$INSTDIR\Veilcap.exe"
+  Delete "$INSTDIR\TASK.xml"
+  Delete "$INSTDIR\TASKdummy.xml"
+  Delete "$INSTDIR\README.txt"
+  RMDir /r "$INSTDIR\skins"
+  RMDir /r "$INSTDIR\Flags"
+  RMDir /r "$INSTDIR\translation"
+  Delete "$INSTDIR\uninstall.exe"
+  ; A console the program's helpers ran in may still hold the folder for a moment after they ended.
+  StrCpy $1 0
+  ${Do}
+    ClearErrors
+    RMDir "$INSTDIR"
+    ${IfNot} ${Errors}
+    ${OrIfNot} ${FileExists} "$INSTDIR\*.*"
+      ${Break}
+    ${EndIf}
+    IntOp $1 $1 + 1
+    ${If} $1 >= 50
+      ${Break}
+    ${EndIf}
+    Sleep 100
+  ${Loop}
+
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\Veilcap.lnk"
+  DeleteRegKey HKLM "${UNINST_KEY}"
+  ; The list of devices Veilcap switched off lives in the 64-bit view on 64-bit Windows. It goes only
+  ; when every one of them works again; otherwise it keeps naming the devices still off.
+  ${If} $0 == 0
+    !if "${ARCH}" == "x86"
+      ${If} ${RunningX64}
+        SetRegView 64
+      ${EndIf}
+    !endif
+    DeleteRegKey HKLM "${LEDGER_KEY}"
+  ${EndIf}
+  ; The user's own settings under HKEY_CURRENT_USER stay, as the read-me says.
+SectionEnd
