@@ -26,10 +26,10 @@ void ToggleCommands::WebCamClick() { RunGuarded(&ToggleCommands::WebCam); }
 void ToggleCommands::MicClick() { RunGuarded(&ToggleCommands::Mic); }
 
 // The commands let pending messages run between devices, and the status texts stay clickable
-// meanwhile: a click that arrives then is dropped, since a nested run would delete the temporary
-// script files under the running one. A switch that raises (a failed elevated start) ends the
-// command: the error is shown and a refresh repaints the status, so the picture buttons are never
-// left disabled.
+// meanwhile: a click that arrives then is dropped, since a nested run would start a second
+// PowerShell on the same devices under the running one. A switch that raises (PowerShell cannot be
+// started) ends the command: the error is shown and a refresh repaints the status, so the picture
+// buttons are never left disabled.
 void ToggleCommands::RunGuarded(void (ToggleCommands::*command)()) {
   if (running_) return;
   RunningFlag flag(running_);
