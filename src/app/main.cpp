@@ -9,8 +9,16 @@
 #include "platform/environment.h"
 #include "platform/runmode.h"
 #include "platform/win32/named_objects.h"
+#include "platform/win32/system_libraries.h"
 
 namespace {
+// Restricts the library search before any other static initializer of the program runs, so no
+// library is ever looked for in a folder an unelevated program can write to.
+struct DllSearchFirst {
+  DllSearchFirst() { RestrictDllSearchToSystem32(); }
+};
+DllSearchFirst g_dllSearchFirst __attribute__((init_priority(101)));
+
 constexpr wchar_t kMutexName[] = L"VVeilcap";
 
 // Owns the single-instance mutex until the process ends. It lives in the private namespace where

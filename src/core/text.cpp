@@ -231,6 +231,29 @@ u16 FromAscii(std::string_view s) {
   return r;
 }
 
+u16 Base64Utf16Le(u16v s) {
+  static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::vector<uint8_t> bytes;
+  bytes.reserve(s.size() * 2);
+  for (char16_t c : s) {
+    bytes.push_back(uint8_t(c & 0xFF));
+    bytes.push_back(uint8_t(c >> 8));
+  }
+  u16 out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t n = std::min<size_t>(3, bytes.size() - i);
+    uint32_t v = uint32_t(bytes[i]) << 16;
+    if (n > 1) v |= uint32_t(bytes[i + 1]) << 8;
+    if (n > 2) v |= bytes[i + 2];
+    out += char16_t(kAlphabet[(v >> 18) & 63]);
+    out += char16_t(kAlphabet[(v >> 12) & 63]);
+    out += n > 1 ? char16_t(kAlphabet[(v >> 6) & 63]) : u'=';
+    out += n > 2 ? char16_t(kAlphabet[v & 63]) : u'=';
+  }
+  return out;
+}
+
 std::vector<u16> SplitLines(u16v text) {
   std::vector<u16> lines;
   size_t start = 0, i = 0;

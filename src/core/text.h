@@ -49,5 +49,9 @@ u16 FromUtf8(std::string_view s);
 // Little helper for ASCII literals written as plain strings.
 u16 FromAscii(std::string_view s);
 
+// Base64 (RFC 4648 alphabet, '=' padding, no line breaks) of the text's UTF-16LE bytes, the form
+// PowerShell's -EncodedCommand takes.
+u16 Base64Utf16Le(u16v s);
+
 // Splits text into lines at CR LF, lone CR and lone LF. A final line break does not start an empty line.
 std::vector<u16> SplitLines(u16v text);

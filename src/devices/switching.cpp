@@ -1,14 +1,9 @@
 #include "devices/switching.h"
 
 #include "core/debug.h"
-#include "core/fs.h"
-#include "core/textfile.h"
 #include "devices/ledger.h"
 #include "platform/environment.h"
 #include "platform/process.h"
-
-const u16 kPowerShellBatchName = u"\\temp_powershell_VLCP.bat";
-const u16 kPowerShellScriptName = u"\\temp_powershell_VLCP.ps1";
 
 namespace {
 // PowerShell ends a single-quoted string at any of these; each is escaped by doubling it.
@@ -16,27 +11,7 @@ bool IsPowerShellSingleQuote(char16_t c) {
   return c == u'\'' || c == u'\u2018' || c == u'\u2019' || c == u'\u201A' || c == u'\u201B';
 }
 
-void DeleteIfPresent(const u16& path) {
-  if (Fs().FileExists(path)) Delete_File(path);
-}
-
-// Keeps the calling thread's file-system redirection switched off while it lives (only for a
-// 32-bit program on 64-bit Windows), so the batch file reaches the 64-bit PowerShell.
-class RedirectionOff {
- public:
-  RedirectionOff() {
-    if (IsWow64) disabled_ = Disable_FsRedirection(&old_);
-  }
-  ~RedirectionOff() {
-    if (disabled_) Revert_FsRedirection(old_);
-  }
-  RedirectionOff(const RedirectionOff&) = delete;
-  RedirectionOff& operator=(const RedirectionOff&) = delete;
-
- private:
-  void* old_ = nullptr;
-  bool disabled_ = false;
-};
+const char16_t kPowerShellBelowSystem[] = u"\\WindowsPowerShell\\v1.0\\powershell.exe";
 }  // namespace
 
 u16 PowerShellLiteral(u16v text) {
@@ -52,46 +27,55 @@ u16 PowerShellLiteral(u16v text) {
 }
 
 u16 PnpDeviceCommand(bool disable, const u16& instanceId) {
-  return (disable ? u"Disable-PnpDevice -InstanceId " : u"Enable-PnpDevice -InstanceId ") +
+  return (disable ? u"PnpDevice\\Disable-PnpDevice -InstanceId " : u"PnpDevice\\Enable-PnpDevice -InstanceId ") +
          PowerShellLiteral(instanceId) + u" -Confirm:$false";
 }
 
-u16 PowerShellBatchLine(const u16& scriptPath) {
-  // Inside the batch file a percent sign must be doubled or CMD takes it for a variable.
-  u16 path = ReplaceAll(PowerShellLiteral(scriptPath), u"%", u"%%");
-  return u"PowerShell.exe -NoProfile -ExecutionPolicy Bypass -Command \"& " + path + u"\"";
+u16 SystemWindowsFolder() {
+  const size_t cut = SystemFolder.rfind(u'\\');
+  return cut == u16::npos ? u16() : SystemFolder.substr(0, cut);
 }
 
-void Run_PowerShell(const std::vector<u16>& commands) {
-  const u16 batch = UserTempFolder + kPowerShellBatchName;
-  const u16 script = UserTempFolder + kPowerShellScriptName;
-  DeleteIfPresent(batch);
-  DeleteIfPresent(script);
+u16 PowerShellPath() {
+  return SystemWindowsFolder() + (IsWow64 ? u"\\Sysnative" : u"\\System32") + kPowerShellBelowSystem;
+}
 
-  WriteTextLines(batch, {PowerShellBatchLine(script)}, TextEncoding::Ansi);
-  Processes().Sleep(50);
-  WriteTextLines(script, commands, TextEncoding::Ansi);
-  Processes().Sleep(50);
+u16 PnpDeviceModulePath() {
+  return SystemWindowsFolder() + u"\\System32\\WindowsPowerShell\\v1.0\\Modules\\PnpDevice\\PnpDevice.psd1";
+}
 
-  {
-    RedirectionOff redirection;
-    Run_Elevated_And_Wait(Processes().DesktopWindow(), batch, u16(), kSwHide);
-  }
+u16 PnpSwitchCommandText(bool disable, const u16& instanceId) {
+  // The module path is written out rather than taken from $env:SystemRoot: the environment of an
+  // elevated program still carries variables the unelevated user may set.
+  return u"$ErrorActionPreference='Stop'; Import-Module -Name " + PowerShellLiteral(PnpDeviceModulePath()) +
+         u"; " + PnpDeviceCommand(disable, instanceId);
+}
 
-  DeleteIfPresent(batch);
-  DeleteIfPresent(script);
+u16 PowerShellCommandLine(const u16& commandText) {
+  return u"\"" + PowerShellPath() + u"\" -NoProfile -NonInteractive -ExecutionPolicy Bypass -EncodedCommand " +
+         Base64Utf16Le(commandText);
+}
+
+std::optional<int32_t> Run_PowerShell(const u16& commandText) {
+  std::optional<int32_t> exitCode =
+      Run_Hidden_And_Wait(PowerShellPath(), PowerShellCommandLine(commandText), SystemFolder, kPowerShellTimeoutMs);
+  if (exitCode)
+    DebugOut(u"VLCP: PowerShell ExitCode=" + ToDec(*exitCode));
+  else
+    DebugOut(u"VLCP: PowerShell did not end within " + ToDecU(kPowerShellTimeoutMs / 1000) + u" s and was ended");
+  return exitCode;
 }
 
 bool Pnp_DisableDevice(const u16& instanceId) {
   DebugOut(u"VLCP: DisableDevice-PnpID=" + instanceId);
-  Run_PowerShell({PnpDeviceCommand(true, instanceId)});
-  // Recorded so that a restore can switch on exactly what Veilcap switched off.
-  Ledger_Add(instanceId);
+  const std::optional<int32_t> exitCode = Run_PowerShell(PnpSwitchCommandText(true, instanceId));
+  // A PowerShell that had to be ended may well have disabled the device: keep it in view.
+  if (!exitCode || *exitCode == 0) Ledger_Add(instanceId);
   return false;
 }
 
 bool Pnp_EnableDevice(const u16& instanceId) {
-  Run_PowerShell({PnpDeviceCommand(false, instanceId)});
-  Ledger_Remove(instanceId);
+  const std::optional<int32_t> exitCode = Run_PowerShell(PnpSwitchCommandText(false, instanceId));
+  if (exitCode && *exitCode == 0) Ledger_Remove(instanceId);
   return false;
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/textfile.h"
+#include "devices/ledger.h"
 #include "platform/registry.h"
 
 namespace {
@@ -198,6 +199,9 @@ void TVeilcap::Determine_WatchDevice_or_not() {
       if (Contains(name, u"USB") && Contains(name, u"VIDEO")) d.Watch = true;
     }
     const u16 id = d.InstanceID();
+    // Windows stops listing a disabled audio endpoint (and some cameras) in DirectShow; a device
+    // Veilcap switched off stays in view, so it can be switched on again.
+    if (d.ProblemCode == 22 && Ledger_Contains(id)) d.Watch = true;
     if (Reg_ValueExists(RegRoot::CurrentUser, kDeviceStoreKey, id)) {
       const int32_t v = Reg_ReadInteger(RegRoot::CurrentUser, kDeviceStoreKey, id);
       if (v == 1) d.Watch = true;

@@ -38,9 +38,9 @@ class TVeilcap {
   // Recomputes the counters and first names from the watched records.
   void Count_Cams_and_Mics();
 
-  // Switch one device node off or on through an elevated, hidden PowerShell run; the result shows
-  // at the next Search. Always false. Raise OsError when the temporary files cannot be written or
-  // the elevated start fails (a declined elevation prompt is silent).
+  // Switch one device node off or on through a hidden PowerShell run and keep the ledger of the
+  // devices Veilcap disabled; the result shows at the next Search. Always false. Raise OsError when
+  // PowerShell cannot be started.
   bool DisablePnpDevice(const u16& Instance) { return Pnp_DisableDevice(Instance); }
   bool EnablePnpDevice(const u16& Instance) { return Pnp_EnableDevice(Instance); }
   // Windows' privacy consent for all cameras / microphones: "Deny" when Block, else "Allow".
@@ -51,7 +51,8 @@ class TVeilcap {
   void Match_DirectShow_Cams();
   void Match_DirectShow_Mics();
   void Remove_Incomplete_Devices();
-  // Sets Watch of every record: DirectShow presence, the camera name rules, then the store.
+  // Sets Watch of every record: DirectShow presence, the camera name rules, a device Veilcap
+  // disabled that is still disabled, then the store.
   void Determine_WatchDevice_or_not();
 
  private:

@@ -51,6 +51,14 @@ void Run_Console_Captured(const u16& command, std::vector<u16>& lines) {
   }
 }
 
+std::optional<int32_t> Run_Hidden_And_Wait(const u16& program, const u16& commandLine, const u16& workingFolder,
+                                           uint32_t timeoutMs) {
+  const LimitedRun run = Processes().RunHiddenLimited(program, commandLine, workingFolder, timeoutMs);
+  if (run.startError != 0) RaiseOsError(run.startError);
+  if (run.timedOut) return std::nullopt;
+  return run.exitCode;
+}
+
 void Run_Elevated_And_Wait(OwnerWindow owner, const u16& file, const u16& parameters, int show) {
   ShellExecuteOrRaise(owner, kSeeMaskNoCloseProcess, u"runas", file, parameters, show);
 }

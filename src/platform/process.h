@@ -29,6 +29,13 @@ struct SessionProcessList {
   std::vector<SessionProcess> processes;  // in the order WTSEnumerateProcessesW gives them
 };
 
+// How a hidden run with a time limit ended.
+struct LimitedRun {
+  uint32_t startError = 0;  // 0 when the process started, else the Windows error code
+  bool timedOut = false;    // still running at the limit, so it was ended
+  int32_t exitCode = 0;     // when it ended by itself
+};
+
 // The Windows calls behind the routines. Every call answers what Windows answered, unchanged.
 class ProcessShell {
  public:
@@ -37,6 +44,11 @@ class ProcessShell {
   // STARTF_USESHOWWINDOW with show) and an unlimited wait: the exit code, nullopt when it did not start.
   virtual std::optional<int32_t> CreateAndWait(const u16& commandLine, const u16& workingFolder,
                                                uint16_t show) = 0;
+  // CreateProcessW with program as the application name (no search path is consulted), the command
+  // line, no handle inheritance, no console window and SW_HIDE, in workingFolder; waits at most
+  // timeoutMs and ends the process when it is still running then.
+  virtual LimitedRun RunHiddenLimited(const u16& program, const u16& commandLine, const u16& workingFolder,
+                                      uint32_t timeoutMs) = 0;
   // ShellExecuteExW with the given mask, verb, file, parameters and show command. With
   // SEE_MASK_NOCLOSEPROCESS in mask the started process is awaited without limit and its handle
   // closed. Answers 0 on success, otherwise the last error code.
@@ -81,6 +93,11 @@ int32_t Run_And_Wait(const u16& commandLine, const u16& workingFolder, uint16_t 
 // the user's temporary folder (else the Windows one, else the program's) and replaces the content of
 // lines with the output when the file was produced. A leftover output file is removed first.
 void Run_Console_Captured(const u16& command, std::vector<u16>& lines);
+// Starts program (a full path) hidden with the command line and waits at most timeoutMs; a program
+// still running then is ended. Answers the exit code, nullopt when it had to be ended. Raises
+// OsError when the program cannot be started.
+std::optional<int32_t> Run_Hidden_And_Wait(const u16& program, const u16& commandLine, const u16& workingFolder,
+                                           uint32_t timeoutMs);
 // Starts file elevated ("runas") and waits for it. Raises OsError on every failure except a
 // declined elevation prompt.
 void Run_Elevated_And_Wait(OwnerWindow owner, const u16& file, const u16& parameters, int show);

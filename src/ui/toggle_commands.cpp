@@ -55,11 +55,11 @@ void ToggleCommands::WebCamClick() { RunGuarded([this] { WebCam(); }); }
 void ToggleCommands::MicClick() { RunGuarded([this] { Mic(); }); }
 
 // The commands let pending messages run between devices, and the status texts stay clickable
-// meanwhile: a click that arrives then is dropped, since a nested run would delete the temporary
-// script files under the running one. A switch that raises (a failed elevated start) ends the
-// command: the error is shown and a refresh repaints the status, so the picture buttons are never
-// left disabled. The switching lock is held for the command, so another process never switches at
-// the same time.
+// meanwhile: a click that arrives then is dropped, since a nested run would start a second
+// PowerShell on the same devices under the running one. A switch that raises (PowerShell cannot be
+// started) ends the command: the error is shown and a refresh repaints the status, so the picture
+// buttons are never left disabled. The switching lock is held for the command, so another process
+// never switches at the same time.
 bool ToggleCommands::RunGuarded(const std::function<void()>& command) {
   if (running_) return false;
   RunningFlag flag(running_);

@@ -23,6 +23,11 @@ constexpr wchar_t kCamId[] = L"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000";
 constexpr wchar_t kVideoId[] = L"USB\\VID_046D&PID_0825&MI_00\\7&1B2C3D4E&0&0000";
 constexpr wchar_t kMicId[] = L"SWD\\MMDEVAPI\\{0.0.1.00000000}.{E2E00000-0000-0000-0000-0000000000D8}";
 constexpr wchar_t kNewCamId[] = L"USB\\VID_0C45&PID_6366&MI_00\\8&E2E&0&0000";
+constexpr wchar_t kLedgerKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";  // HKLM
+// The microphone as DirectShow lists it (HKCR); the fake PowerShell hides it here while disabled.
+constexpr wchar_t kMicDirectShow[] =
+    L"CLSID\\{33D9A762-90C8-11D0-BD43-00A0C911CE86}\\Instance\\{E2E00000-0000-0000-0000-0000000000D8}";
+constexpr wchar_t kHiddenDirectShow[] = L"SOFTWARE\\VeilcapFake\\HiddenDirectShow";  // HKLM
 // The big webcam picture in the main window's client area (200 x 205 at 36, 94), and the status
 // text under it (192 x 36 at 40, 201), which does the same on a click.
 constexpr int kWebcamX = 136, kWebcamY = 170;
@@ -147,6 +152,8 @@ class DevicesE2E : public ::testing::Test {
       DeleteValue(HKEY_CURRENT_USER, kDevicesKey, id);
       DeleteValue(HKEY_LOCAL_MACHINE, kLedgerKey, id);
     }
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kMicDirectShow);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kHiddenDirectShow);
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam");
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Mic");
     for (const wchar_t* name : {L"Keep_Blocked", L"Hotkeys", L"Hotkey_Cam", L"Hotkey_Mic"})
@@ -168,6 +175,11 @@ class DevicesE2E : public ::testing::Test {
   }
   RECT WebcamPictureOnScreen() {
     POINT p{36, 94};
+    ClientToScreen(main, &p);
+    return RECT{p.x, p.y, p.x + 200, p.y + 205};
+  }
+  RECT MicPictureOnScreen() {
+    POINT p{260, 94};
     ClientToScreen(main, &p);
     return RECT{p.x, p.y, p.x + 200, p.y + 205};
   }
@@ -462,6 +474,48 @@ TEST_F(DevicesE2E, RestoreLeavesADeviceDisabledElsewhereAlone) {
   r = RunCli(L"-restore");
   EXPECT_EQ(r.exitCode, 0) << r.out;
   EXPECT_EQ(ProblemCode(kOthersCamId), 22u);
+// Windows stops listing a disabled microphone in DirectShow. One that is watched only because
+// DirectShow lists it must still show as off, and a second click must switch it on again.
+TEST_F(DevicesE2E, AMicrophoneListedOnlyByDirectShowCanBeBlockedAndUnblocked) {
+  DeleteValue(HKEY_CURRENT_USER, kDevicesKey, kMicId);
+  HKEY entry = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, kMicDirectShow, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &entry, nullptr),
+            ERROR_SUCCESS);
+  auto setText = [&](const wchar_t* name, const std::wstring& text) {
+    RegSetValueExW(entry, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   DWORD((text.size() + 1) * sizeof(wchar_t)));
+  };
+  setText(L"FriendlyName", L"Mikrofon (E2E)");
+  setText(L"VeilcapFakeInstanceId", kMicId);
+  RegCloseKey(entry);
+  auto listed = [] {
+    HKEY k = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kMicDirectShow, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+  };
+  DWORD ledger = 0;
+
+  Start();
+  ASSERT_TRUE(WaitFor([&] { return Mic() == L"Mikrofon (E2E)"; }, 10000)) << "not watched through DirectShow";
+  ClickClient(main, 360, kWebcamY);
+  ASSERT_TRUE(WaitFor([&] { return ProblemCode(kMicId) == 22; }, 30000));
+  EXPECT_FALSE(listed()) << "the stand-in did not take it out of DirectShow";
+  ASSERT_TRUE(WaitFor([&] { return Mic() == L"Mikrofon (E2E)"; }, 10000)) << Mic();
+  Sleep(800);
+  EXPECT_EQ(Mic(), L"Mikrofon (E2E)") << "must not turn to no microphone";
+  EXPECT_GT(PixelsNear(MicPictureOnScreen(), kRed), 50) << "the picture shows off";
+  EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, kMicId, &ledger));
+  EXPECT_EQ(ledger, 1u);
+  EXPECT_FALSE(SaveScreenshot(L"microphone_blocked_directshow_only.png", WindowShotRect()).empty());
+
+  ClickClient(main, 360, kWebcamY);
+  ASSERT_TRUE(WaitFor([&] { return ProblemCode(kMicId) == 0; }, 30000));
+  EXPECT_TRUE(listed());
+  EXPECT_TRUE(WaitFor([&] { return !ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, kMicId, &ledger); }, 5000));
+  Sleep(800);
+  EXPECT_EQ(Mic(), L"Mikrofon (E2E)");
+  EXPECT_GT(PixelsNear(MicPictureOnScreen(), kGreen), 50);
 }
 
 }  // namespace

@@ -8,6 +8,14 @@ std::optional<int32_t> FakeProcessShell::CreateAndWait(const u16& commandLine, c
   return onStart ? onStart(s) : std::optional<int32_t>(0);
 }
 
+LimitedRun FakeProcessShell::RunHiddenLimited(const u16& program, const u16& commandLine,
+                                              const u16& workingFolder, uint32_t timeoutMs) {
+  HiddenRun r{program, commandLine, workingFolder, timeoutMs};
+  hiddenRuns.push_back(r);
+  log.push_back("hidden " + ToUtf8(program));
+  return onHidden ? onHidden(r) : LimitedRun{};
+}
+
 uint32_t FakeProcessShell::StartShell(OwnerWindow owner, uint32_t mask, const u16& verb,
                                           const u16& file, const u16& parameters, int show) {
   ShellCall c{owner, mask, verb, file, parameters, show};

@@ -25,6 +25,12 @@ class FakeProcessShell final : public ProcessShell {
 
   std::optional<int32_t> CreateAndWait(const u16& commandLine, const u16& workingFolder,
                                        uint16_t show) override;
+  struct HiddenRun {
+    u16 program, commandLine, workingFolder;
+    uint32_t timeoutMs = 0;
+  };
+  LimitedRun RunHiddenLimited(const u16& program, const u16& commandLine, const u16& workingFolder,
+                              uint32_t timeoutMs) override;
   uint32_t StartShell(OwnerWindow owner, uint32_t mask, const u16& verb, const u16& file,
                           const u16& parameters, int show) override;
   void OpenAddress(const u16& verb, const u16& file, int show) override;
@@ -45,6 +51,8 @@ class FakeProcessShell final : public ProcessShell {
   // (nullopt: the program cannot be started); onShell runs for ShellExecuteEx and gives the error.
   std::function<std::optional<int32_t>(const Started&)> onStart;
   std::function<uint32_t(const ShellCall&)> onShell;
+  // Runs for a hidden limited start; by default the program starts and ends with exit code 0.
+  std::function<LimitedRun(const HiddenRun&)> onHidden;
   u16 lastErrorText;
   std::optional<u16> userName, computerName;
   u16 executablePath = u"C:\\Program Files\\Veilcap\\Veilcap.exe";
@@ -57,7 +65,8 @@ class FakeProcessShell final : public ProcessShell {
 
   std::vector<Started> started;
   std::vector<ShellCall> shellCalls;
+  std::vector<HiddenRun> hiddenRuns;
   std::vector<std::pair<u16, u16>> simpleShell;  // verb, file
-  // Everything in order: "start", "shell runas", "disable-redirection", "revert-redirection <v>", ...
+  // Everything in order: "start", "hidden <program>", "shell runas", "disable-redirection", "revert-redirection <v>", ...
   std::vector<std::string> log;
 };

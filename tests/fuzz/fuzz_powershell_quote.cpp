@@ -1,11 +1,12 @@
-// The switching command line and batch line over arbitrary instance ids and folders: PowerShell's
-// single-quote rules must give back exactly the id (followed only by the confirmation switch), and
-// the batch line, once CMD has turned %% into %, exactly the script path.
+// The switching command text over arbitrary instance ids and system folders: PowerShell's
+// single-quote rules must give back exactly the module path (followed only by the cmdlet) and the
+// id (followed only by the confirmation switch).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 #include "devices/switching.h"
+#include "platform/environment.h"
 
 namespace {
 bool IsQuote(char16_t c) { return c == u'\'' || (c >= u'\u2018' && c <= u'\u201B'); }
@@ -27,20 +28,6 @@ std::pair<u16, u16> ReadLiteral(u16v s) {
   std::abort();
 }
 
-// What CMD leaves of a batch line without variables: every %% becomes %; a lone % must not occur.
-u16 CmdPercents(u16v s) {
-  u16 out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != u'%') {
-      out += s[i];
-      continue;
-    }
-    if (i + 1 >= s.size() || s[i + 1] != u'%') std::abort();
-    out += u'%';
-    ++i;
-  }
-  return out;
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -54,21 +41,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (cut != u16::npos) folder = text.substr(cut + 1);
   }
 
-  for (bool disable : {true, false}) {
-    const u16 line = PnpDeviceCommand(disable, id);
-    const u16 head = disable ? u"Disable-PnpDevice -InstanceId " : u"Enable-PnpDevice -InstanceId ";
-    if (line.compare(0, head.size(), head) != 0) std::abort();
-    auto [value, rest] = ReadLiteral(u16v(line).substr(head.size()));
-    if (value != id || rest != u" -Confirm:$false") std::abort();
-  }
-
   // Windows paths hold no double quote; anything else may occur.
   if (folder.find(u'"') != u16::npos) return 0;
-  const u16 script = folder + kPowerShellScriptName;
-  const u16 batch = CmdPercents(PowerShellBatchLine(script));
-  const u16 head = u"PowerShell.exe -NoProfile -ExecutionPolicy Bypass -Command \"& ";
-  if (batch.compare(0, head.size(), head) != 0 || batch.back() != u'"') std::abort();
-  auto [path, rest] = ReadLiteral(u16v(batch).substr(head.size(), batch.size() - head.size() - 1));
-  if (path != script || !rest.empty()) std::abort();
+  SystemFolder = folder + u"\\System32";
+  for (bool disable : {true, false}) {
+    const u16 command = PnpSwitchCommandText(disable, id);
+    const u16 head = u"$ErrorActionPreference='Stop'; Import-Module -Name ";
+    if (command.compare(0, head.size(), head) != 0) std::abort();
+    auto [module, afterModule] = ReadLiteral(u16v(command).substr(head.size()));
+    if (module != PnpDeviceModulePath() || module.compare(0, folder.size(), folder) != 0) std::abort();
+    const u16 cmdlet = disable ? u"; PnpDevice\\Disable-PnpDevice -InstanceId " : u"; PnpDevice\\Enable-PnpDevice -InstanceId ";
+    if (afterModule.compare(0, cmdlet.size(), cmdlet) != 0) std::abort();
+    auto [value, rest] = ReadLiteral(u16v(afterModule).substr(cmdlet.size()));
+    if (value != id || rest != u" -Confirm:$false") std::abort();
+  }
   return 0;
 }

@@ -1,6 +1,9 @@
 // Which records are watched, how they are counted, and the clean-up before it.
 #include "devices_test_support.h"
 
+#include "devices/ledger.h"
+#include "fakes/fake_process_shell.h"
+
 namespace {
 using WatchTest = DevicesFixture;
 
@@ -13,22 +16,32 @@ TEST_F(WatchTest, DirectShowNameRulesAndStoreDecideTheWatchFlag) {
     bool inDirectShow;
     Stored stored;
     bool watch;
+    bool inLedger;     // Veilcap disabled it
+    uint32_t problem;  // 22: disabled
   } cases[] = {
-      {kClassCamera, u"Integrated Camera", false, Stored::None, true},
-      {kClassCamera, u"HD WebCam", false, Stored::None, true},
-      {kClassCamera, u"usb video device", false, Stored::None, true},
-      {kClassCamera, u"USB Device", false, Stored::None, false},
-      {kClassCamera, u"Video Grabber", false, Stored::None, false},
-      {kClassCamera, u"Video Grabber", true, Stored::None, true},
-      {kClassImage, u"Flatbed Scanner", false, Stored::None, false},
-      {kClassAudioEndpoint, u"Camera Microphone", false, Stored::None, false},  // no name rule for microphones
-      {kClassAudioEndpoint, u"Microphone", true, Stored::None, true},
-      {kClassAudioEndpoint, u"Speakers", false, Stored::One, true},
-      {kClassCamera, u"Integrated Camera", true, Stored::Zero, false},
-      {kClassImage, u"Flatbed Scanner", false, Stored::One, true},
-      {kClassCamera, u"Integrated Camera", false, Stored::Two, true},
-      {kClassImage, u"Flatbed Scanner", false, Stored::Two, false},
-      {kClassCamera, u"Integrated Camera", false, Stored::Text, false},  // non-numeric text reads as 0
+      {kClassCamera, u"Integrated Camera", false, Stored::None, true, false, 0},
+      {kClassCamera, u"HD WebCam", false, Stored::None, true, false, 0},
+      {kClassCamera, u"usb video device", false, Stored::None, true, false, 0},
+      {kClassCamera, u"USB Device", false, Stored::None, false, false, 0},
+      {kClassCamera, u"Video Grabber", false, Stored::None, false, false, 0},
+      {kClassCamera, u"Video Grabber", true, Stored::None, true, false, 0},
+      {kClassImage, u"Flatbed Scanner", false, Stored::None, false, false, 0},
+      {kClassAudioEndpoint, u"Camera Microphone", false, Stored::None, false, false, 0},  // no name rule for microphones
+      {kClassAudioEndpoint, u"Microphone", true, Stored::None, true, false, 0},
+      {kClassAudioEndpoint, u"Speakers", false, Stored::One, true, false, 0},
+      {kClassCamera, u"Integrated Camera", true, Stored::Zero, false, false, 0},
+      {kClassImage, u"Flatbed Scanner", false, Stored::One, true, false, 0},
+      {kClassCamera, u"Integrated Camera", false, Stored::Two, true, false, 0},
+      {kClassImage, u"Flatbed Scanner", false, Stored::Two, false, false, 0},
+      {kClassCamera, u"Integrated Camera", false, Stored::Text, false, false, 0},  // non-numeric text reads as 0
+      // A device Veilcap disabled stays watched while it is disabled, even when DirectShow no
+      // longer lists it, unless the user unwatched it.
+      {kClassAudioEndpoint, u"Microphone", false, Stored::None, true, true, 22},
+      {kClassAudioEndpoint, u"Microphone", false, Stored::Zero, false, true, 22},
+      {kClassAudioEndpoint, u"Speakers", false, Stored::Two, true, true, 22},
+      {kClassCamera, u"Video Grabber", false, Stored::None, true, true, 22},
+      {kClassAudioEndpoint, u"Microphone", false, Stored::None, false, true, 0},   // switched on elsewhere
+      {kClassAudioEndpoint, u"Microphone", false, Stored::None, false, false, 22},  // disabled by someone else
   };
   int n = 0;
   for (const auto& c : cases) {
@@ -43,6 +56,8 @@ TEST_F(WatchTest, DirectShowNameRulesAndStoreDecideTheWatchFlag) {
       case Stored::Two: Store(storedName, 2); break;
       case Stored::Text: reg.PutString(RegRoot::CurrentUser, kDeviceStoreKey, storedName, u"yes"); break;
     }
+    if (c.inLedger) reg.PutDword(RegRoot::LocalMachine, kLedgerKey, AsciiLower(id), 1);
+    if (c.problem) present.devices.back().Dword(kDevKey_ProblemCode, c.problem);
     if (c.inDirectShow) capture.video.entries.push_back(PathEntry(u"\\\\?\\" + ReplaceAll(id, u"\\", u"#") + u"#{x}"));
   }
   v.Search();
@@ -50,6 +65,31 @@ TEST_F(WatchTest, DirectShowNameRulesAndStoreDecideTheWatchFlag) {
   for (size_t i = 0; i < std::size(cases); ++i)
     EXPECT_EQ(v.Devices[i].Watch, cases[i].watch) << "case " << i << " " << ToUtf8(cases[i].name);
   EXPECT_EQ(reg.OpenHandles(), 0);
+}
+
+TEST_F(WatchTest, AMicrophoneListedOnlyByDirectShowStaysInViewWhileVeilcapHasItOff) {
+  FakeProcessShell shell;
+  const u16 id = u"SWD\\MMDEVAPI\\{0.0.1.00000000}.{A1}";
+  FakePnpDevice& mic = Add(kClassAudioEndpoint, u"Mikrofon (USB)", id);
+  capture.audio.entries.push_back(NamedEntry(u"Mikrofon (USB)"));
+  v.Search();
+  ASSERT_EQ(v.current_mics, 1);
+
+  // Blocked: Windows no longer lists it in DirectShow.
+  v.DisablePnpDevice(id);
+  mic.Dword(kDevKey_ProblemCode, 22);
+  capture.audio.entries.clear();
+  v.Search();
+  EXPECT_EQ(v.current_mics, 1);
+  EXPECT_EQ(v.active_mics, 0);  // all watched microphones off
+
+  v.EnablePnpDevice(id);
+  mic.Dword(kDevKey_ProblemCode, 0);
+  capture.audio.entries.push_back(NamedEntry(u"Mikrofon (USB)"));
+  v.Search();
+  EXPECT_EQ(v.active_mics, 1);
+  EXPECT_FALSE(Ledger_Contains(id));
+  EXPECT_EQ(shell.hiddenRuns.size(), 2u);
 }
 
 TEST_F(WatchTest, CountsOnlyWatchedRecordsAndTakesTheFirstNames) {

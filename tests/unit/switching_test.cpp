@@ -1,20 +1,22 @@
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
+#include "devices/ledger.h"
 #include "devices/switching.h"
 #include "fakes/cp1252.h"
 #include "fakes/fake_process_shell.h"
 #include "fakes/memory_fs.h"
+#include "fakes/memory_registry.h"
 #include "fakes/recording_sink.h"
 #include "platform/environment.h"
+#include "platform/registry.h"
 
 namespace {
 
-const u16 kTemp = u"C:\\Users\\Test\\AppData\\Local\\Temp";
-const u16 kBat = kTemp + u"\\temp_powershell_VLCP.bat";
-const u16 kPs1 = kTemp + u"\\temp_powershell_VLCP.ps1";
-
-std::string AsString(const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); }
+const u16 kSystem = u"C:\\Windows\\system32";
+const u16 kPowerShell = u"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\powershell.exe";
+const u16 kModule = u"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\Modules\\PnpDevice\\PnpDevice.psd1";
+const u16 kArguments = u" -NoProfile -NonInteractive -ExecutionPolicy Bypass -EncodedCommand ";
 
 bool IsQuote(char16_t c) { return c == u'\'' || (c >= u'\u2018' && c <= u'\u201B'); }
 
@@ -36,62 +38,131 @@ std::optional<std::pair<u16, u16>> ReadLiteral(u16v s) {
   return std::nullopt;
 }
 
-// Sets the user's temporary folder and the WOW64 flag for one test.
+// What PowerShell makes of -EncodedCommand: Base64 to bytes, bytes as UTF-16LE. nullopt on any
+// character outside the alphabet, bad padding or an odd byte count.
+std::optional<u16> DecodeCommand(u16v b64) {
+  auto value = [](char16_t c) -> int {
+    if (c >= u'A' && c <= u'Z') return c - u'A';
+    if (c >= u'a' && c <= u'z') return c - u'a' + 26;
+    if (c >= u'0' && c <= u'9') return c - u'0' + 52;
+    if (c == u'+') return 62;
+    if (c == u'/') return 63;
+    return -1;
+  };
+  if (b64.size() % 4 != 0) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i < b64.size(); i += 4) {
+    int pad = 0;
+    uint32_t v = 0;
+    for (size_t k = 0; k < 4; ++k) {
+      const char16_t c = b64[i + k];
+      if (c == u'=' && i + 4 == b64.size() && k >= 2) {
+        ++pad;
+        v <<= 6;
+        continue;
+      }
+      const int d = value(c);
+      if (d < 0 || pad) return std::nullopt;
+      v = (v << 6) | uint32_t(d);
+    }
+    bytes.push_back(uint8_t(v >> 16));
+    if (pad < 2) bytes.push_back(uint8_t(v >> 8));
+    if (pad < 1) bytes.push_back(uint8_t(v));
+  }
+  if (bytes.size() % 2) return std::nullopt;
+  u16 text;
+  for (size_t i = 0; i < bytes.size(); i += 2) text += char16_t(bytes[i] | (bytes[i + 1] << 8));
+  return text;
+}
+
+TEST(SwitchingBase64, EncodesUtf16LittleEndianWithPadding) {
+  const std::pair<u16, u16> cases[] = {
+      {u"", u""},
+      {u"a", u"YQA="},
+      {u"ab", u"YQBiAA=="},
+      {u"abc", u"YQBiAGMA"},
+      // PowerShell's own documented example of -EncodedCommand.
+      {u"dir \"c:\\program files\" ", u"ZABpAHIAIAAiAGMAOgBcAHAAcgBvAGcAcgBhAG0AIABmAGkAbABlAHMAIgAgAA=="},
+      // Outside every ANSI code page, and a surrogate pair.
+      {u"J\u00FCrgen \U0001F4F7", u"SgD8AHIAZwBlAG4AIAA92Pfc"},
+  };
+  for (const auto& [text, b64] : cases) {
+    EXPECT_EQ(ToUtf8(Base64Utf16Le(text)), ToUtf8(b64)) << ToUtf8(text);
+    EXPECT_EQ(DecodeCommand(b64), text) << ToUtf8(b64);
+  }
+}
+
+// The system folder, the WOW64 flag, an in-memory registry for the ledger and a recording shell.
 class SwitchingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    savedTemp_ = UserTempFolder;
+    savedSystem_ = SystemFolder;
     savedWow64_ = IsWow64;
-    UserTempFolder = kTemp;
+    SystemFolder = kSystem;
     IsWow64 = false;
-    // Keep what PowerShell would have been given.
-    shell.onShell = [this](const FakeProcessShell::ShellCall& call) {
-      const u16 bat = call.file, ps1 = UserTempFolder + u"\\temp_powershell_VLCP.ps1";
-      batchSeen = mem.fs.FileExists(bat) ? AsString(mem.fs.Bytes(bat)) : "<missing>";
-      scriptSeen = mem.fs.FileExists(ps1) ? AsString(mem.fs.Bytes(ps1)) : "<missing>";
-      return shellError;
-    };
+    SetRegistryBackend(&reg, false);
+    shell.onHidden = [this](const FakeProcessShell::HiddenRun&) { return outcome; };
   }
   void TearDown() override {
-    UserTempFolder = savedTemp_;
+    SystemFolder = savedSystem_;
     IsWow64 = savedWow64_;
+    SetRegistryBackend(nullptr, false);
+  }
+
+  // The command text PowerShell receives in the one run so far.
+  u16 CommandText() {
+    if (shell.hiddenRuns.size() != 1) {
+      ADD_FAILURE() << shell.hiddenRuns.size() << " runs";
+      return {};
+    }
+    const auto& run = shell.hiddenRuns[0];
+    const u16 head = u"\"" + run.program + u"\"" + kArguments;
+    if (!StartsWith(run.commandLine, head)) {
+      ADD_FAILURE() << ToUtf8(run.commandLine);
+      return {};
+    }
+    auto text = DecodeCommand(u16v(run.commandLine).substr(head.size()));
+    if (!text) ADD_FAILURE() << "not Base64: " << ToUtf8(run.commandLine);
+    return text.value_or(u16());
   }
 
   ScopedCp1252 cp;
   ScopedMemoryFs mem;
+  MemoryRegistry reg;
   FakeProcessShell shell;
-  std::string batchSeen, scriptSeen;
-  uint32_t shellError = 0;
+  LimitedRun outcome;
 
  private:
-  u16 savedTemp_;
+  u16 savedSystem_;
   bool savedWow64_ = false;
 };
 
 struct ScriptCase {
   const char* what;
   u16 instanceId;
-  std::string scriptLine;  // Windows-1252 bytes of the disable line, without CR LF
+  u16 literal;  // the id as it stands in the command text
 };
 
 class SwitchingScript : public SwitchingTest, public ::testing::WithParamInterface<ScriptCase> {};
 
-TEST_P(SwitchingScript, WritesTheIdAsOneLiteralThatReadsBackUnchanged) {
+TEST_P(SwitchingScript, PassesTheIdAsOneLiteralThatReadsBackUnchanged) {
   const auto& c = GetParam();
   Pnp_DisableDevice(c.instanceId);
-  EXPECT_EQ(scriptSeen, c.scriptLine + "\r\n");
-  EXPECT_EQ(batchSeen,
-            "PowerShell.exe -NoProfile -ExecutionPolicy Bypass -Command \"& "
-            "'C:\\Users\\Test\\AppData\\Local\\Temp\\temp_powershell_VLCP.ps1'\"\r\n");
+  ASSERT_EQ(shell.hiddenRuns.size(), 1u);
+  EXPECT_EQ(shell.hiddenRuns[0].program, kPowerShell);
+  EXPECT_EQ(ToUtf8(CommandText()),
+            ToUtf8(u"$ErrorActionPreference='Stop'; Import-Module -Name '" + kModule +
+                   u"'; PnpDevice\\Disable-PnpDevice -InstanceId " + c.literal + u" -Confirm:$false"));
 
   // Whatever the id holds, PowerShell sees one literal with the id in it and nothing after it
   // but the confirmation switch.
   for (bool disable : {true, false}) {
-    u16 line = PnpDeviceCommand(disable, c.instanceId);
-    u16 head = disable ? u"Disable-PnpDevice -InstanceId " : u"Enable-PnpDevice -InstanceId ";
-    ASSERT_TRUE(StartsWith(line, head)) << ToUtf8(line);
-    auto literal = ReadLiteral(u16v(line).substr(head.size()));
-    ASSERT_TRUE(literal.has_value()) << ToUtf8(line);
+    u16 text = PnpSwitchCommandText(disable, c.instanceId);
+    u16 head = disable ? u"PnpDevice\\Disable-PnpDevice -InstanceId " : u"PnpDevice\\Enable-PnpDevice -InstanceId ";
+    const size_t at = text.find(head);
+    ASSERT_NE(at, u16::npos) << ToUtf8(text);
+    auto literal = ReadLiteral(u16v(text).substr(at + head.size()));
+    ASSERT_TRUE(literal.has_value()) << ToUtf8(text);
     EXPECT_EQ(ToUtf8(literal->first), ToUtf8(c.instanceId));
     EXPECT_EQ(literal->second, u" -Confirm:$false");
   }
@@ -100,134 +171,134 @@ TEST_P(SwitchingScript, WritesTheIdAsOneLiteralThatReadsBackUnchanged) {
 INSTANTIATE_TEST_SUITE_P(
     InstanceIds, SwitchingScript,
     ::testing::Values(
-        ScriptCase{"plain", u"ROOT\\IMAGE\\0000", "Disable-PnpDevice -InstanceId 'ROOT\\IMAGE\\0000' -Confirm:$false"},
+        ScriptCase{"plain", u"ROOT\\IMAGE\\0000", u"'ROOT\\IMAGE\\0000'"},
         ScriptCase{"ampersands", u"USB\\VID_ABCD&PID_EF01&MI_00\\6&1A2B3C4D&0&0000",
-                   "Disable-PnpDevice -InstanceId 'USB\\VID_ABCD&PID_EF01&MI_00\\6&1A2B3C4D&0&0000' -Confirm:$false"},
-        ScriptCase{"braces", u"SWD\\MMDEVAPI\\{0.0.1.00000000}.{4A5B-11}",
-                   "Disable-PnpDevice -InstanceId 'SWD\\MMDEVAPI\\{0.0.1.00000000}.{4A5B-11}' -Confirm:$false"},
-        ScriptCase{"apostrophe", u"USB\\VID_1&PID_2\\O'NEIL",
-                   "Disable-PnpDevice -InstanceId 'USB\\VID_1&PID_2\\O''NEIL' -Confirm:$false"},
+                   u"'USB\\VID_ABCD&PID_EF01&MI_00\\6&1A2B3C4D&0&0000'"},
+        ScriptCase{"braces", u"SWD\\MMDEVAPI\\{0.0.1.00000000}.{4A5B-11}", u"'SWD\\MMDEVAPI\\{0.0.1.00000000}.{4A5B-11}'"},
+        ScriptCase{"apostrophe", u"USB\\VID_1&PID_2\\O'NEIL", u"'USB\\VID_1&PID_2\\O''NEIL'"},
         ScriptCase{"breaking out", u"USB\\X\\a' ; Remove-Item C:\\ -Recurse ; '",
-                   "Disable-PnpDevice -InstanceId 'USB\\X\\a'' ; Remove-Item C:\\ -Recurse ; ''' -Confirm:$false"},
-        ScriptCase{"metacharacters", u"USB\\X\\$(calc);`n$env:x|(1)",
-                   "Disable-PnpDevice -InstanceId 'USB\\X\\$(calc);`n$env:x|(1)' -Confirm:$false"},
-        ScriptCase{"typographic quote", u"USB\\X\\A\u2019B",
-                   "Disable-PnpDevice -InstanceId 'USB\\X\\A\x92\x92" "B' -Confirm:$false"},
-        ScriptCase{"only quotes", u"''", "Disable-PnpDevice -InstanceId '''''' -Confirm:$false"}));
+                   u"'USB\\X\\a'' ; Remove-Item C:\\ -Recurse ; '''"},
+        ScriptCase{"metacharacters", u"USB\\X\\$(calc);`n$env:x|(1)", u"'USB\\X\\$(calc);`n$env:x|(1)'"},
+        ScriptCase{"typographic quote", u"USB\\X\\A\u2019B", u"'USB\\X\\A\u2019\u2019B'"},
+        ScriptCase{"only quotes", u"''", u"''''''"},
+        ScriptCase{"outside the ANSI code page", u"USB\\VID_1\\J\u00FCrgen\u6444\u50CF\U0001F4F7",
+                   u"'USB\\VID_1\\J\u00FCrgen\u6444\u50CF\U0001F4F7'"},
+        ScriptCase{"line breaks and quotes of other kinds", u"USB\\X\\a\r\nb\"c\u201Cd",
+                   u"'USB\\X\\a\r\nb\"c\u201Cd'"}));
 
-TEST_F(SwitchingTest, EnableWritesItsOwnLineAndNoDebugLine) {
+TEST_F(SwitchingTest, EnableRunsItsOwnCmdletAndOnlyDisableWritesTheDeviceLine) {
   RecordingSink sink;
   Pnp_EnableDevice(u"USB\\VID_1&PID_2\\3");
-  EXPECT_EQ(scriptSeen, "Enable-PnpDevice -InstanceId 'USB\\VID_1&PID_2\\3' -Confirm:$false\r\n");
-  EXPECT_TRUE(sink.lines.empty());
+  EXPECT_EQ(ToUtf8(CommandText()),
+            ToUtf8(u"$ErrorActionPreference='Stop'; Import-Module -Name '" + kModule +
+                   u"'; PnpDevice\\Enable-PnpDevice -InstanceId 'USB\\VID_1&PID_2\\3' -Confirm:$false"));
+  EXPECT_EQ(sink.Utf8(), std::vector<std::string>{"VLCP: PowerShell ExitCode=0"});
   Pnp_DisableDevice(u"USB\\VID_1&PID_2\\3");
-  EXPECT_EQ(sink.Utf8(), std::vector<std::string>{"VLCP: DisableDevice-PnpID=USB\\VID_1&PID_2\\3"});
+  EXPECT_EQ(sink.Utf8(), (std::vector<std::string>{"VLCP: PowerShell ExitCode=0",
+                                                   "VLCP: DisableDevice-PnpID=USB\\VID_1&PID_2\\3",
+                                                   "VLCP: PowerShell ExitCode=0"}));
 }
 
-struct BatchPathCase {
+struct FolderCase {
   const char* what;
-  u16 folder;
-  std::string line;
-};
-
-class SwitchingBatchPath : public SwitchingTest, public ::testing::WithParamInterface<BatchPathCase> {};
-
-TEST_P(SwitchingBatchPath, ScriptPathSurvivesCmdAndPowerShell) {
-  UserTempFolder = GetParam().folder;
-  Run_PowerShell({u"Get-Date"});
-  EXPECT_EQ(batchSeen, GetParam().line + "\r\n");
-  ASSERT_EQ(shell.shellCalls.size(), 1u);
-  EXPECT_EQ(shell.shellCalls[0].file, GetParam().folder + u"\\temp_powershell_VLCP.bat");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Folders, SwitchingBatchPath,
-    ::testing::Values(
-        BatchPathCase{"apostrophe in the user name", u"C:\\Users\\O'Brien\\AppData\\Local\\Temp",
-                      "PowerShell.exe -NoProfile -ExecutionPolicy Bypass -Command \"& "
-                      "'C:\\Users\\O''Brien\\AppData\\Local\\Temp\\temp_powershell_VLCP.ps1'\""},
-        BatchPathCase{"percent signs", u"C:\\Users\\100%sure%\\Temp",
-                      "PowerShell.exe -NoProfile -ExecutionPolicy Bypass -Command \"& "
-                      "'C:\\Users\\100%%sure%%\\Temp\\temp_powershell_VLCP.ps1'\""},
-        BatchPathCase{"no temporary folder: root of the drive", u"",
-                      "PowerShell.exe -NoProfile -ExecutionPolicy Bypass -Command \"& "
-                      "'\\temp_powershell_VLCP.ps1'\""}));
-
-TEST_F(SwitchingTest, RunsInOrderAndLeavesNothingBehind) {
-  mem.fs.AddFileText(kBat, "stale batch");
-  mem.fs.AddFile(kPs1, {'o', 'l', 'd'}, kFileAttributeReadOnly);
-  Run_PowerShell({u"First-Line", u"Second-Line"});
-
-  EXPECT_EQ(scriptSeen, "First-Line\r\nSecond-Line\r\n");
-  EXPECT_EQ(mem.fs.deletes, (std::vector<u16>{kBat, kPs1, kBat, kPs1}));
-  EXPECT_EQ(mem.fs.writes, (std::vector<u16>{kBat, kPs1}));
-  EXPECT_TRUE(mem.fs.AllFiles().empty());
-  EXPECT_EQ(shell.log, (std::vector<std::string>{
-                           "sleep 50", "sleep 50",
-                           "shell runas C:\\Users\\Test\\AppData\\Local\\Temp\\temp_powershell_VLCP.bat"}));
-  ASSERT_EQ(shell.shellCalls.size(), 1u);
-  EXPECT_EQ(shell.shellCalls[0].owner, shell.desktop);
-  EXPECT_EQ(shell.shellCalls[0].show, 0);
-  EXPECT_EQ(shell.shellCalls[0].mask, 0x40u);
-  EXPECT_EQ(shell.shellCalls[0].parameters, u"");
-}
-
-struct RedirectionCase {
-  const char* what;
+  u16 systemFolder;
   bool wow64;
-  bool functionsExist;
-  uintptr_t oldValue;
-  uint32_t shellError;
-  std::vector<std::string> log;
+  u16 program;  // the PowerShell started
+  u16 module;   // the module imported, read back from the command text
 };
 
-class SwitchingRedirection : public SwitchingTest, public ::testing::WithParamInterface<RedirectionCase> {};
+class SwitchingFolders : public SwitchingTest, public ::testing::WithParamInterface<FolderCase> {};
 
-TEST_P(SwitchingRedirection, IsSwitchedOffAroundTheStartAndAlwaysBackOn) {
+TEST_P(SwitchingFolders, StartsPowerShellFromTheSystemFolderAndWritesNoFile) {
   const auto& c = GetParam();
+  SystemFolder = c.systemFolder;
   IsWow64 = c.wow64;
-  shell.redirectionFunctionsExist = c.functionsExist;
-  shell.redirectionOldValue = reinterpret_cast<void*>(c.oldValue);
-  shellError = c.shellError;
-  if (c.shellError != 0 && c.shellError != 1223) {
-    EXPECT_THROW(Run_PowerShell({u"x"}), OsError);
-    // The files stay for the next call to remove.
-    EXPECT_TRUE(mem.fs.FileExists(kBat));
-    EXPECT_TRUE(mem.fs.FileExists(kPs1));
-  } else {
-    Run_PowerShell({u"x"});
-  }
-  std::vector<std::string> log;
-  for (const auto& l : shell.log)
-    if (l.rfind("sleep", 0) != 0) log.push_back(l);
-  EXPECT_EQ(log, c.log);
-}
+  Pnp_DisableDevice(u"USB\\VID_1\\2");
+  ASSERT_EQ(shell.hiddenRuns.size(), 1u);
+  const auto& run = shell.hiddenRuns[0];
+  EXPECT_EQ(ToUtf8(run.program), ToUtf8(c.program));
+  EXPECT_EQ(run.workingFolder, c.systemFolder);
+  EXPECT_EQ(run.timeoutMs, 120000u);
+  const u16 text = CommandText();
+  const u16 head = u"$ErrorActionPreference='Stop'; Import-Module -Name ";
+  ASSERT_TRUE(StartsWith(text, head)) << ToUtf8(text);
+  auto module = ReadLiteral(u16v(text).substr(head.size()));
+  ASSERT_TRUE(module.has_value());
+  EXPECT_EQ(ToUtf8(module->first), ToUtf8(c.module));
+  EXPECT_TRUE(StartsWith(module->second, u"; PnpDevice\\Disable-PnpDevice ")) << ToUtf8(module->second);
 
-const std::string kRunas = "shell runas C:\\Users\\Test\\AppData\\Local\\Temp\\temp_powershell_VLCP.bat";
+  // Nothing on disk, nothing through the shell or CMD, no redirection switched off.
+  EXPECT_TRUE(mem.fs.writes.empty());
+  EXPECT_TRUE(mem.fs.AllFiles().empty());
+  EXPECT_EQ(shell.log, std::vector<std::string>{"hidden " + ToUtf8(c.program)});
+}
 
 INSTANTIATE_TEST_SUITE_P(
-    Wow64, SwitchingRedirection,
+    Folders, SwitchingFolders,
     ::testing::Values(
-        RedirectionCase{"64-bit Windows, native program", false, true, 0, 0, {kRunas}},
-        RedirectionCase{"state 0 is still reverted", true, true, 0, 0,
-                        {"disable-redirection", kRunas, "revert-redirection 0"}},
-        RedirectionCase{"other state", true, true, 77, 0,
-                        {"disable-redirection", kRunas, "revert-redirection 77"}},
-        RedirectionCase{"functions missing", true, false, 0, 0, {"disable-redirection", kRunas}},
-        RedirectionCase{"failed start still reverts", true, true, 0, 2,
-                        {"disable-redirection", kRunas, "revert-redirection 0"}},
-        RedirectionCase{"declined prompt", true, true, 5, 1223,
-                        {"disable-redirection", kRunas, "revert-redirection 5"}}));
+        FolderCase{"64-bit program", u"C:\\Windows\\system32", false, kPowerShell, kModule},
+        FolderCase{"32-bit program on 64-bit Windows", u"C:\\Windows\\system32", true,
+                   u"C:\\Windows\\Sysnative\\WindowsPowerShell\\v1.0\\powershell.exe", kModule},
+        FolderCase{"apostrophe and percent", u"D:\\O'Win 100%\\System32", false,
+                   u"D:\\O'Win 100%\\System32\\WindowsPowerShell\\v1.0\\powershell.exe",
+                   u"D:\\O'Win 100%\\System32\\WindowsPowerShell\\v1.0\\Modules\\PnpDevice\\PnpDevice.psd1"},
+        FolderCase{"outside the ANSI code page", u"E:\\J\u00FCrgen\u7CFB\u7EDF\\System32", true,
+                   u"E:\\J\u00FCrgen\u7CFB\u7EDF\\Sysnative\\WindowsPowerShell\\v1.0\\powershell.exe",
+                   u"E:\\J\u00FCrgen\u7CFB\u7EDF\\System32\\WindowsPowerShell\\v1.0\\Modules\\PnpDevice\\PnpDevice.psd1"}));
 
-TEST_F(SwitchingTest, WriteFailureRaisesBeforeAnythingStarts) {
-  mem.fs.FailWritesUnder(kTemp, 5);
-  try {
-    Pnp_DisableDevice(u"USB\\X");
-    ADD_FAILURE() << "no error raised";
-  } catch (const OsError& e) {
-    EXPECT_EQ(e.Code(), 5u);
+struct OutcomeCase {
+  const char* what;
+  bool disable;
+  bool inLedgerBefore;
+  LimitedRun run;
+  bool raises;
+  bool inLedgerAfter;
+  std::string lastDebugLine;
+};
+
+class SwitchingOutcome : public SwitchingTest, public ::testing::WithParamInterface<OutcomeCase> {};
+
+TEST_P(SwitchingOutcome, ExitCodeDecidesTheLedgerAndShowsInTheDebugOutput) {
+  const auto& c = GetParam();
+  const u16 id = u"SWD\\MMDEVAPI\\{0.0.1.00000000}.{E2E}";
+  if (c.inLedgerBefore) Ledger_Add(id);
+  outcome = c.run;
+  RecordingSink sink;
+  if (c.raises) {
+    try {
+      c.disable ? Pnp_DisableDevice(id) : Pnp_EnableDevice(id);
+      ADD_FAILURE() << "no error raised";
+    } catch (const OsError& e) {
+      EXPECT_EQ(e.Code(), c.run.startError);
+    }
+  } else {
+    EXPECT_FALSE(c.disable ? Pnp_DisableDevice(id) : Pnp_EnableDevice(id));
   }
-  EXPECT_TRUE(shell.shellCalls.empty());
+  EXPECT_EQ(Ledger_Contains(id), c.inLedgerAfter);
+  if (c.lastDebugLine.empty()) {
+    EXPECT_TRUE(sink.lines.empty());
+  } else {
+    ASSERT_FALSE(sink.lines.empty());
+    EXPECT_EQ(sink.Utf8().back(), c.lastDebugLine);
+  }
 }
+
+const std::string kTimedOut = "VLCP: PowerShell did not end within 120 s and was ended";
+const std::string kDisableLine = "VLCP: DisableDevice-PnpID=SWD\\MMDEVAPI\\{0.0.1.00000000}.{E2E}";
+
+INSTANTIATE_TEST_SUITE_P(
+    ExitCodes, SwitchingOutcome,
+    ::testing::Values(
+        OutcomeCase{"disabled", true, false, {0, false, 0}, false, true, "VLCP: PowerShell ExitCode=0"},
+        OutcomeCase{"disable failed", true, false, {0, false, 1}, false, false, "VLCP: PowerShell ExitCode=1"},
+        OutcomeCase{"failed again, still ours", true, true, {0, false, 1}, false, true, "VLCP: PowerShell ExitCode=1"},
+        // It may have switched the device off before it hung: keep the device in view.
+        OutcomeCase{"disable timed out", true, false, {0, true, 0}, false, true, kTimedOut},
+        OutcomeCase{"PowerShell missing", true, false, {2, false, 0}, true, false, kDisableLine},
+        OutcomeCase{"enabled", false, true, {0, false, 0}, false, false, "VLCP: PowerShell ExitCode=0"},
+        OutcomeCase{"enable failed", false, true, {0, false, -196608}, false, true,
+                    "VLCP: PowerShell ExitCode=-196608"},
+        OutcomeCase{"enable timed out", false, true, {0, true, 0}, false, true, kTimedOut},
+        OutcomeCase{"enable cannot start", false, true, {5, false, 0}, true, true, ""}));
 
 }  // namespace

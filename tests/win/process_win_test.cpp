@@ -10,6 +10,7 @@
 #include "core/win32/fs_win.h"
 #include "platform/process.h"
 #include "platform/win32/named_objects.h"
+#include "platform/win32/system_libraries.h"
 #include "win_scratch.h"
 
 using namespace wintest;
@@ -192,3 +193,39 @@ TEST(NamedObjectsWin, SecondCreatorSeesTheFirstOnesMutex) {
   CloseHandle(first);
   RecordProperty("private_namespace", GuardedNamespaceInUse() ? "yes" : "no");
 }
+
+namespace {
+// A library planted beside the program under a name only the search could find: found while the
+// search is the default one, never once it is restricted to the system folder.
+TEST(SystemLibrariesWin, OnceRestrictedOnlyTheSystemFolderIsSearched) {
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring folder(exe);
+  folder.resize(folder.rfind(L'\\'));
+  const std::wstring planted = folder + L"\\veilcap_search_probe.dll";
+  if (!CopyFileW((folder + L"\\vos_inet2.dll").c_str(), planted.c_str(), FALSE))
+    GTEST_SKIP() << "no test library beside the test program to plant";
+  HMODULE before = LoadLibraryW(L"veilcap_search_probe.dll");
+  EXPECT_NE(before, nullptr) << "the default search takes the program's folder";
+  if (before) FreeLibrary(before);
+
+  EXPECT_TRUE(RestrictDllSearchToSystem32());
+  HMODULE after = LoadLibraryW(L"veilcap_search_probe.dll");
+  EXPECT_EQ(after, nullptr);
+  if (after) FreeLibrary(after);
+
+  HMODULE wts = LoadSystemLibrary(L"wtsapi32.dll");
+  ASSERT_NE(wts, nullptr);
+  wchar_t loaded[MAX_PATH] = {};
+  GetModuleFileNameW(wts, loaded, MAX_PATH);
+  EXPECT_EQ(AsciiLower(U16(loaded)), AsciiLower(WindowsSystemFolder() + u"\\wtsapi32.dll"));
+  FreeLibrary(wts);
+
+  // The rest of this test program keeps the usual search (without the current folder).
+  using SetDefault = BOOL(WINAPI*)(DWORD);
+  auto setDefault = reinterpret_cast<SetDefault>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  if (setDefault) setDefault(0x00001000);  // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
+  DeleteFileW(planted.c_str());
+}
+}  // namespace

@@ -1,12 +1,16 @@
-// Switching a fake camera off and on under Wine, end to end: the batch file and script are written,
-// started elevated and awaited; the fake PowerShell of the test prefix applies the command to the
-// fake device, and the next search reads the new problem code.
+// Switching a fake camera off and on under Wine, end to end: PowerShell is started from the system
+// folder with the encoded command and awaited; the fake PowerShell of the test prefix decodes it,
+// applies the cmdlet to the fake device, and the next search reads the new problem code.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "core/errors.h"
+#include "devices/ledger.h"
+#include "devices/switching.h"
 #include "devices/veilcap.h"
 #include "devices/win32/providers.h"
 #include "e2e/tools/fake_devices.h"
+#include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/win32/registry_win.h"
 #include "win_scratch.h"
@@ -27,6 +31,7 @@ class SwitchingOnWindows : public ::testing::Test {
                       "powershell.exe=n";
     InstallProviders();
     SetRegistryBackend(&registry_, false);
+    SystemFolder = WindowsSystemFolder();
     temp_ = scratch_.wpath() + L"\\Temp";
     CreateDirectoryW(temp_.c_str(), nullptr);
     UserTempFolder = U16(temp_);
@@ -34,7 +39,10 @@ class SwitchingOnWindows : public ::testing::Test {
     SetEnvironmentVariableW(L"VEILCAP_FAKE_PS_LOG", log_.c_str());
   }
   void TearDown() override {
-    for (const auto& id : added_) fakedev::RemoveFakeDevice(id);
+    for (const auto& id : added_) {
+      fakedev::RemoveFakeDevice(id);
+      Ledger_Remove(U16(id));
+    }
     SetEnvironmentVariableW(L"VEILCAP_FAKE_PS_LOG", nullptr);
     SetRegistryBackend(nullptr, false);
   }
@@ -80,6 +88,29 @@ class SwitchingOnWindows : public ::testing::Test {
     return !Exists(temp_ + L"\\temp_powershell_VLCP.bat") && !Exists(temp_ + L"\\temp_powershell_VLCP.ps1");
   }
 
+  // What every run must show: the PowerShell of the system folder, the module of the system
+  // folder, no temporary script at any time, nothing left unrecognised.
+  void ExpectSystemPowerShellOnly(const std::vector<std::string>& log) {
+    const std::wstring system = Wide(WindowsSystemFolder());
+    const std::string image = "IMAGE " + ToUtf8(U16(system + L"\\WindowsPowerShell\\v1.0\\powershell.exe"));
+    const std::string module =
+        "MODULE " + ToUtf8(U16(system + L"\\WindowsPowerShell\\v1.0\\Modules\\PnpDevice\\PnpDevice.psd1"));
+    int images = 0;
+    for (const auto& l : log) {
+      if (l.rfind("IMAGE ", 0) == 0) {
+        ++images;
+        EXPECT_EQ(ToUtf8(AsciiLower(FromUtf8(l))), ToUtf8(AsciiLower(FromUtf8(image))));
+      }
+      if (l.rfind("MODULE ", 0) == 0) {
+        EXPECT_EQ(ToUtf8(AsciiLower(FromUtf8(l))), ToUtf8(AsciiLower(FromUtf8(module))));
+      }
+      EXPECT_NE(l.rfind("IGNORED", 0), 0u) << l;
+      EXPECT_NE(l.rfind("TEMPFILE", 0), 0u) << l;
+    }
+    EXPECT_GT(images, 0) << "PowerShell was not started";
+    EXPECT_TRUE(TempFilesGone());
+  }
+
   SavedFolders saved_;
   ScratchFolder scratch_{L"switching"};
   WindowsRegistry registry_;
@@ -95,57 +126,63 @@ TEST_F(SwitchingOnWindows, DisablingAndEnablingAFakeCameraShowsAtTheNextSearch) 
   TVeilcap list(WindowsDeviceSources());
   list.DisablePnpDevice(U16(id));
   EXPECT_EQ(ProblemCodeAtNextSearch(id), 22);
-  EXPECT_TRUE(TempFilesGone());
+  EXPECT_TRUE(Ledger_Contains(U16(id)));
 
   list.EnablePnpDevice(U16(id));
   EXPECT_EQ(ProblemCodeAtNextSearch(id), 0);
-  EXPECT_TRUE(TempFilesGone());
+  EXPECT_FALSE(Ledger_Contains(U16(id)));
 
   std::vector<std::string> log = LogLines();
+  ExpectSystemPowerShellOnly(log);
   const std::string narrow(id.begin(), id.end());
   auto has = [&](const std::string& l) { return std::find(log.begin(), log.end(), l) != log.end(); };
   EXPECT_TRUE(has("DISABLE " + narrow));
   EXPECT_TRUE(has("ENABLE " + narrow));
-  EXPECT_TRUE(has("LINE Disable-PnpDevice -InstanceId '" + narrow + "' -Confirm:$false"));
   EXPECT_EQ(std::count(log.begin(), log.end(), std::string("APPLIED")), 2);
-  for (const auto& l : log) EXPECT_NE(l.rfind("IGNORED", 0), 0u) << l;
 }
 
-TEST_F(SwitchingOnWindows, HostileInstanceIdReachesPowerShellUnchanged) {
-  // Characters a USB serial number may carry, arranged to break out of a quoted argument.
-  const std::wstring id = L"USB\\VID_1234&PID_5678\\X';New-Item;'$(calc)`{1}&\"x\"";
-  const bool created = AddCamera(id, L"Hostile Cam");
-  TVeilcap list(WindowsDeviceSources());
-  list.DisablePnpDevice(U16(id));
-  EXPECT_TRUE(TempFilesGone());
+TEST_F(SwitchingOnWindows, HostileAndNonAnsiInstanceIdsReachPowerShellUnchanged) {
+  // Characters a USB serial number may carry, arranged to break out of a quoted argument, and a
+  // name no ANSI code page holds.
+  for (const std::wstring& id : {std::wstring(L"USB\\VID_1234&PID_5678\\X';New-Item;'$(calc)`{1}&\"x\""),
+                                std::wstring(L"USB\\VID_1234&PID_5678\\J\u00FCrgen\u6444\u50CF\u2019")}) {
+    DeleteFileW(log_.c_str());
+    const bool created = AddCamera(id, L"Hostile Cam");
+    TVeilcap list(WindowsDeviceSources());
+    list.DisablePnpDevice(U16(id));
 
-  std::vector<std::string> log = LogLines();
-  const std::string narrow(id.begin(), id.end());
-  ASSERT_FALSE(log.empty()) << "PowerShell was not started";
-  auto disable = std::find(log.begin(), log.end(), "DISABLE " + narrow);
-  ASSERT_NE(disable, log.end()) << "the id did not arrive as one literal";
-  ASSERT_NE(disable + 1, log.end());
-  EXPECT_EQ(disable[1], created ? "APPLIED" : "NO DEVICE");
-  for (const auto& l : log) EXPECT_NE(l.rfind("IGNORED", 0), 0u) << l;
-  if (created) {
-    EXPECT_EQ(ProblemCodeAtNextSearch(id), 22);
+    std::vector<std::string> log = LogLines();
+    ExpectSystemPowerShellOnly(log);
+    const std::string utf8 = ToUtf8(U16(id));
+    auto disable = std::find(log.begin(), log.end(), "DISABLE " + utf8);
+    ASSERT_NE(disable, log.end()) << "the id did not arrive as one literal: " << utf8;
+    ASSERT_NE(disable + 1, log.end());
+    EXPECT_EQ(disable[1], created ? "APPLIED" : "NO DEVICE");
+    // A disable PowerShell reports failed leaves no ledger entry.
+    EXPECT_EQ(Ledger_Contains(U16(id)), created);
+    // Read from the device itself: the device list keeps ids in the ANSI code page, which real
+    // instance ids (ASCII) never leave.
+    uint32_t problem = 0;
+    if (created) {
+      EXPECT_TRUE(fakedev::ReadUint32(id, fakedev::KeyProblemCode(), &problem));
+      EXPECT_EQ(problem, 22u);
+    }
+    std::printf("id %s %s as a fake device\n", utf8.c_str(), created ? "registered" : "could not be registered");
   }
-  std::printf("hostile id %s as a fake device\n", created ? "registered" : "could not be registered");
 }
 
-TEST_F(SwitchingOnWindows, ScriptPathWithApostropheAndPercentWorks) {
-  const std::wstring temp = scratch_.wpath() + L"\\O'Brien 100%";
-  ASSERT_TRUE(CreateDirectoryW(temp.c_str(), nullptr));
-  UserTempFolder = U16(temp);
-  const std::wstring id = L"USB\\VID_0C45&PID_64AB&MI_00\\7&2F1D3A&0&0001";
-  ASSERT_TRUE(AddCamera(id, L"Second Webcam"));
-  TVeilcap list(WindowsDeviceSources());
-  list.DisablePnpDevice(U16(id));
-  std::vector<std::string> log = LogLines();
-  const std::string script = "SCRIPT " + std::string(temp.begin(), temp.end()) + "\\temp_powershell_VLCP.ps1";
-  EXPECT_NE(std::find(log.begin(), log.end(), script), log.end()) << "the script path was changed on its way";
-  EXPECT_EQ(ProblemCodeAtNextSearch(id), 22);
-  EXPECT_FALSE(Exists(temp + L"\\temp_powershell_VLCP.bat"));
+TEST_F(SwitchingOnWindows, APowerShellThatDoesNotEndIsEndedAtTheLimit) {
+  const u16 program = SystemFolder + u"\\WindowsPowerShell\\v1.0\\powershell.exe";
+  const DWORD start = GetTickCount();
+  EXPECT_FALSE(Run_Hidden_And_Wait(program, u"\"" + program + u"\" -VeilcapFakeHang", SystemFolder, 1500).has_value());
+  EXPECT_LT(GetTickCount() - start, 15000u);
+  // A program that is not there raises the system's error.
+  try {
+    Run_Hidden_And_Wait(SystemFolder + u"\\no-such-program.exe", u"x", SystemFolder, 1500);
+    ADD_FAILURE() << "no error raised";
+  } catch (const OsError& e) {
+    EXPECT_EQ(e.Code(), 2u);
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "guard/win32/hotkeys_win.h"
 #include "ui/thread_timer.h"
 #include "ui/win32/gdiplus_images.h"
+#include "ui/win32/message_filter.h"
 #include "ui/win32/providers.h"
 #include "win/win_scratch.h"
 
@@ -188,5 +189,55 @@ TEST(UiHotkeysWin, ATakenHotkeyIsRefusedUntilItsHolderGivesItUp) {
   Hotkey_Unregister(second, 2);
   DestroyWindow(first);
   DestroyWindow(second);
+}
+}  // namespace
+
+namespace {
+// The filter functions as tests stand them in: each records its call and answers what is set.
+struct FilterRecord {
+  std::vector<std::string> calls;
+  BOOL windowAnswer = TRUE, processAnswer = TRUE;
+} g_filter;
+
+BOOL WINAPI RecordForWindow(HWND w, UINT message, DWORD action, void* extra) {
+  g_filter.calls.push_back("window " + std::to_string(reinterpret_cast<uintptr_t>(w)) + " " + std::to_string(message) +
+                           " " + std::to_string(action) + (extra ? " extra" : ""));
+  return g_filter.windowAnswer;
+}
+BOOL WINAPI RecordForProcess(UINT message, DWORD action) {
+  g_filter.calls.push_back("process " + std::to_string(message) + " " + std::to_string(action));
+  return g_filter.processAnswer;
+}
+
+TEST(MessageFilterWin, AllowsTheMessageForTheWindowElseForTheProcess) {
+  const HWND window = reinterpret_cast<HWND>(uintptr_t(0x1234));
+  struct {
+    const char* what;
+    bool hasWindowCall, hasProcessCall;
+    BOOL windowAnswer;
+    bool allowed;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {"Windows 7 and later", true, true, TRUE, true, {"window 4660 49300 1"}},
+      {"window call fails", true, true, FALSE, true, {"window 4660 49300 1", "process 49300 1"}},
+      {"Vista", false, true, TRUE, true, {"process 49300 1"}},
+      {"before Vista: no filter", false, false, TRUE, false, {}},
+  };
+  for (const auto& c : cases) {
+    g_filter = FilterRecord{};
+    g_filter.windowAnswer = c.windowAnswer;
+    MessageFilterCalls calls;
+    if (c.hasWindowCall) calls.changeForWindow = RecordForWindow;
+    if (c.hasProcessCall) calls.changeForProcess = RecordForProcess;
+    EXPECT_EQ(AllowMessageFromLowerIntegrity(window, 49300, calls), c.allowed) << c.what;
+    EXPECT_EQ(g_filter.calls, c.calls) << c.what;
+  }
+  // The real look-up finds the window call (Wine has it, without a filter behind it).
+  const MessageFilterCalls system = SystemMessageFilterCalls();
+  EXPECT_NE(system.changeForWindow, nullptr);
+  HWND real = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(real, nullptr);
+  EXPECT_TRUE(AllowMessageFromLowerIntegrity(real, RegisterWindowMessageW(L"TaskbarCreated"), system));
+  DestroyWindow(real);
 }
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "platform/win32/system_libraries.h"
+
 namespace {
 using RegisterFn = HDEVNOTIFY(WINAPI*)(HANDLE, LPVOID, DWORD);
 using UnregisterFn = BOOL(WINAPI*)(HDEVNOTIFY);
@@ -16,7 +18,7 @@ struct User32Notifications {
   UnregisterFn unregister = nullptr;
   User32Notifications() {
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (!user32) user32 = LoadLibraryW(L"user32.dll");
+    if (!user32) user32 = LoadSystemLibrary(L"user32.dll");
     if (!user32) return;
     registerA = reinterpret_cast<RegisterFn>(reinterpret_cast<void*>(GetProcAddress(user32, "RegisterDeviceNotificationA")));
     unregister = reinterpret_cast<UnregisterFn>(reinterpret_cast<void*>(GetProcAddress(user32, "UnregisterDeviceNotification")));

@@ -5,6 +5,7 @@
 #include <setupapi.h>
 
 #include "devices/win32/setupapi_source.h"
+#include "platform/win32/system_libraries.h"
 
 namespace {
 using GetDevicePropertyFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, const DEVPROPKEY*, DEVPROPTYPE*, PBYTE,
@@ -12,7 +13,7 @@ using GetDevicePropertyFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, const DEVP
 
 GetDevicePropertyFn LookUpPropertyReader() {
   HMODULE module = GetModuleHandleW(L"SetupApi.dll");
-  if (!module) module = LoadLibraryW(L"SetupApi.dll");
+  if (!module) module = LoadSystemLibrary(L"SetupApi.dll");
   if (!module) return nullptr;
   return reinterpret_cast<GetDevicePropertyFn>(
       reinterpret_cast<void*>(GetProcAddress(module, "SetupDiGetDevicePropertyW")));

@@ -9,12 +9,13 @@
 
 #include "core/win32/errortext_win.h"
 #include "core/win32/windows_seams.h"
+#include "platform/win32/system_libraries.h"
 
 namespace {
-// Releases a loaded library on every path.
+// A system library, loaded from the system folder and released on every path.
 class Library {
  public:
-  explicit Library(const wchar_t* name) : h_(LoadLibraryW(name)) {}
+  explicit Library(const wchar_t* name) : h_(LoadSystemLibrary(name)) {}
   ~Library() {
     if (h_) FreeLibrary(h_);
   }
@@ -59,6 +60,36 @@ class Win32ProcessShell final : public ProcessShell {
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return int32_t(code);
+  }
+
+  LimitedRun RunHiddenLimited(const u16& program, const u16& commandLine, const u16& workingFolder,
+                              uint32_t timeoutMs) override {
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi{};
+    LimitedRun run;
+    if (!CreateProcessW(W(program), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS,
+                        nullptr, workingFolder.empty() ? nullptr : W(workingFolder), &si, &pi)) {
+      const DWORD error = GetLastError();
+      run.startError = error ? error : ERROR_GEN_FAILURE;
+      return run;
+    }
+    CloseHandle(pi.hThread);
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) {
+      run.timedOut = true;
+      TerminateProcess(pi.hProcess, ERROR_TIMEOUT);
+      WaitForSingleObject(pi.hProcess, 5000);
+    } else {
+      DWORD code = 0;
+      GetExitCodeProcess(pi.hProcess, &code);
+      run.exitCode = int32_t(code);
+    }
+    CloseHandle(pi.hProcess);
+    return run;
   }
 
   uint32_t StartShell(OwnerWindow owner, uint32_t mask, const u16& verb, const u16& file,

@@ -13,6 +13,7 @@
 #include "ui/win32/gdiplus_images.h"
 #include "ui/win32/guard.h"
 #include "ui/win32/menu_images.h"
+#include "ui/win32/message_filter.h"
 
 namespace {
 COLORREF ToColorRef(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
@@ -123,6 +124,8 @@ bool MainWindowView::Create() {
   hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMainWindowClassName, W(AppTitle), WS_POPUP | WS_CLIPCHILDREN,
                           (sw - w) / 2, (sh - h) / 2, w, h, nullptr, nullptr, instance_, this);
   if (!hwnd_) return false;
+  // Explorer runs unelevated: without this its "TaskbarCreated" never arrives after it restarts.
+  AllowMessageFromLowerIntegrity(hwnd_, taskbarCreated_, SystemMessageFilterCalls());
 
   const std::pair<TLabel*, int> labels[] = {{form_->Label_Status_Cam, kIdLabelStatusCam},
                                             {form_->Label_Status_Mic, kIdLabelStatusMic},

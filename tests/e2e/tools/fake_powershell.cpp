@@ -2,19 +2,29 @@
 // C:\windows\system32\WindowsPowerShell\v1.0\powershell.exe and C:\windows\system32\powershell.exe,
 // run with the DLL override powershell.exe=n).
 //
-// It records its command line and the script it was given, one entry per line, appended as UTF-8 to
-// the file named by VEILCAP_FAKE_PS_LOG (default C:\fake_powershell.log):
+// It takes exactly "-NoProfile -NonInteractive -ExecutionPolicy Bypass -EncodedCommand <Base64>",
+// decodes the UTF-16LE command text and records, one entry per line, appended as UTF-8 to the file
+// named by VEILCAP_FAKE_PS_LOG (default C:\fake_powershell.log):
+//   IMAGE <path>                     its own image path
 //   CMDLINE <whole command line>
-//   SCRIPT <path>                    the file named by -Command "& '<path>'"
-//   LINE <script line>               every line of the script, as read in the ANSI code page
-//   DISABLE <id> / ENABLE <id>       a recognised Disable-PnpDevice / Enable-PnpDevice line
+//   TEMPFILE <path>                  a temp_powershell_VLCP.* file in the temporary folders
+//   COMMAND <decoded text>
+//   MODULE <path>                    the module manifest imported
+//   DISABLE <id> / ENABLE <id>       a recognised PnpDevice\Disable-PnpDevice / Enable-PnpDevice
 //   APPLIED / NO DEVICE              whether the fake device's problem code was set (22 / 0)
-//   IGNORED <line>                   anything else: never evaluated
-// The instance id is read with PowerShell's single-quote rules ('' is one '); a line is recognised
-// only when the literal is followed by exactly " -Confirm:$false". Nothing is ever evaluated.
-// "-VeilcapFakeProbe" answers exit code 4242 at once, so tests can tell the fake is in place.
+//   IGNORED <text>                   anything else: never evaluated
+// The command text must be "$ErrorActionPreference='Stop'; Import-Module -Name '<module>'; " and
+// the cmdlet with the id as a single-quoted literal ('' is one ') followed by " -Confirm:$false".
+// Like Windows, disabling a device also takes it out of the DirectShow audio and video categories:
+// every HKCR\CLSID\{category}\Instance\{...} entry whose "VeilcapFakeInstanceId" names the device
+// moves to HKLM\SOFTWARE\VeilcapFake\HiddenDirectShow\{category}, and enabling moves it back.
+// Exit code 0 when applied, 1 otherwise (as PowerShell with a terminating error).
+// "-VeilcapFakeProbe" answers exit code 4242 at once; "-VeilcapFakeHang" sleeps for a minute.
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
 
 #include <optional>
 #include <string>
@@ -68,87 +78,154 @@ class Log {
   HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
-std::vector<std::wstring> ReadAnsiLines(const std::wstring& path, bool* ok) {
-  std::vector<std::wstring> lines;
+std::wstring DecodeBase64Utf16(const std::wstring& b64, bool* ok) {
   *ok = false;
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return lines;
+  auto value = [](wchar_t c) -> int {
+    if (c >= L'A' && c <= L'Z') return c - L'A';
+    if (c >= L'a' && c <= L'z') return c - L'a' + 26;
+    if (c >= L'0' && c <= L'9') return c - L'0' + 52;
+    if (c == L'+') return 62;
+    if (c == L'/') return 63;
+    return -1;
+  };
+  if (b64.size() % 4 != 0) return {};
   std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-  CloseHandle(h);
-  *ok = true;
-  std::wstring text;
-  if (!bytes.empty()) {
-    int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), nullptr, 0);
-    text.resize(size_t(n));
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), text.data(), n);
-  }
-  std::wstring line;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\r' || text[i] == L'\n') {
-      lines.push_back(line);
-      line.clear();
-      if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
-    } else {
-      line += text[i];
+  for (size_t i = 0; i < b64.size(); i += 4) {
+    int pad = 0;
+    unsigned v = 0;
+    for (size_t k = 0; k < 4; ++k) {
+      if (b64[i + k] == L'=' && i + 4 == b64.size() && k >= 2) {
+        ++pad;
+        v <<= 6;
+        continue;
+      }
+      int d = value(b64[i + k]);
+      if (d < 0 || pad) return {};
+      v = (v << 6) | unsigned(d);
     }
+    bytes += char(v >> 16);
+    if (pad < 2) bytes += char(v >> 8);
+    if (pad < 1) bytes += char(v);
   }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
+  if (bytes.size() % 2) return {};
+  std::wstring text;
+  for (size_t i = 0; i < bytes.size(); i += 2)
+    text += wchar_t(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+  *ok = true;
+  return text;
 }
 
-void Apply(Log& log, const std::wstring& line) {
-  static const std::wstring kDisable = L"Disable-PnpDevice -InstanceId ", kEnable = L"Enable-PnpDevice -InstanceId ";
-  bool disable = line.rfind(kDisable, 0) == 0;
-  bool enable = line.rfind(kEnable, 0) == 0;
-  if (disable || enable) {
-    auto literal = ReadLiteral(line.substr((disable ? kDisable : kEnable).size()));
-    if (literal && literal->second == L" -Confirm:$false") {
-      log.Line(disable ? L"DISABLE" : L"ENABLE", literal->first);
-      log.Line(SetFakeDeviceProblem(literal->first, disable ? 22 : 0) ? L"APPLIED" : L"NO DEVICE", L"");
-      return;
+const wchar_t* const kCategories[] = {L"{33D9A762-90C8-11D0-BD43-00A0C911CE86}",
+                                      L"{860BB310-5D01-11D0-BD3B-00A0C911CE86}"};
+constexpr wchar_t kHidden[] = L"SOFTWARE\\VeilcapFake\\HiddenDirectShow\\";
+
+// Moves every entry below from (HKCR category instances or the hidden store) whose
+// VeilcapFakeInstanceId is id to the other place.
+void MoveDirectShowEntries(const std::wstring& id, bool hide) {
+  for (const wchar_t* category : kCategories) {
+    const std::wstring listed = std::wstring(L"CLSID\\") + category + L"\\Instance";
+    const std::wstring hidden = kHidden + std::wstring(category);
+    HKEY fromRoot = hide ? HKEY_CLASSES_ROOT : HKEY_LOCAL_MACHINE, toRoot = hide ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT;
+    const std::wstring from = hide ? listed : hidden, to = hide ? hidden : listed;
+    HKEY list = nullptr;
+    if (RegOpenKeyExW(fromRoot, from.c_str(), 0, KEY_READ, &list) != ERROR_SUCCESS) continue;
+    std::vector<std::wstring> moving;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD n = 256;
+      if (RegEnumKeyExW(list, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      wchar_t value[512] = {};
+      DWORD size = sizeof value;
+      if (RegGetValueW(list, name, L"VeilcapFakeInstanceId", RRF_RT_REG_SZ, nullptr, value, &size) == ERROR_SUCCESS &&
+          lstrcmpiW(value, id.c_str()) == 0)
+        moving.push_back(name);
+    }
+    for (const auto& entry : moving) {
+      HKEY target = nullptr;
+      if (RegCreateKeyExW(toRoot, (to + L"\\" + entry).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                          nullptr) != ERROR_SUCCESS)
+        continue;
+      if (RegCopyTreeW(list, entry.c_str(), target) == ERROR_SUCCESS) RegDeleteTreeW(list, entry.c_str());
+      RegCloseKey(target);
+    }
+    RegCloseKey(list);
+  }
+}
+
+// Logs every temp_powershell_VLCP.* in the temporary folders the program could have used.
+void LogTempFiles(Log& log) {
+  std::vector<std::wstring> folders;
+  wchar_t buffer[MAX_PATH + 1] = {};
+  if (DWORD n = GetTempPathW(MAX_PATH, buffer); n > 0 && n <= MAX_PATH) folders.push_back(std::wstring(buffer, n));
+  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, buffer)))
+    folders.push_back(std::wstring(buffer) + L"\\Temp\\");
+  for (const auto& folder : folders) {
+    WIN32_FIND_DATAW found{};
+    HANDLE h = FindFirstFileW((folder + L"temp_powershell_VLCP.*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) continue;
+    do log.Line(L"TEMPFILE", folder + found.cFileName);
+    while (FindNextFileW(h, &found));
+    FindClose(h);
+  }
+}
+
+// The command text: module import, then one cmdlet. Answers the exit code.
+int Apply(Log& log, const std::wstring& text) {
+  static const std::wstring kHead = L"$ErrorActionPreference='Stop'; Import-Module -Name ";
+  static const std::wstring kDisable = L"; PnpDevice\\Disable-PnpDevice -InstanceId ",
+                            kEnable = L"; PnpDevice\\Enable-PnpDevice -InstanceId ";
+  if (text.rfind(kHead, 0) == 0) {
+    auto module = ReadLiteral(text.substr(kHead.size()));
+    if (module) {
+      const std::wstring& rest = module->second;
+      const bool disable = rest.rfind(kDisable, 0) == 0, enable = rest.rfind(kEnable, 0) == 0;
+      auto literal = (disable || enable) ? ReadLiteral(rest.substr((disable ? kDisable : kEnable).size())) : std::nullopt;
+      if (literal && literal->second == L" -Confirm:$false") {
+        log.Line(L"MODULE", module->first);
+        log.Line(disable ? L"DISABLE" : L"ENABLE", literal->first);
+        const bool applied = SetFakeDeviceProblem(literal->first, disable ? 22 : 0);
+        if (applied) MoveDirectShowEntries(literal->first, disable);
+        log.Line(applied ? L"APPLIED" : L"NO DEVICE", L"");
+        return applied ? 0 : 1;
+      }
     }
   }
-  log.Line(L"IGNORED", line);
+  log.Line(L"IGNORED", text);
+  return 1;
 }
 }  // namespace
 
 int wmain(int, wchar_t**) {
   const std::wstring commandLine = GetCommandLineW();
   if (commandLine.find(L"-VeilcapFakeProbe") != std::wstring::npos) return 4242;
+  if (commandLine.find(L"-VeilcapFakeHang") != std::wstring::npos) {
+    Sleep(60000);
+    return 0;
+  }
   Log log;
+  wchar_t image[MAX_PATH + 1] = {};
+  GetModuleFileNameW(nullptr, image, MAX_PATH);
+  log.Line(L"IMAGE", image);
   log.Line(L"CMDLINE", commandLine);
+  LogTempFiles(log);
 
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(commandLine.c_str(), &argc);
-  std::wstring command;
-  for (int i = 1; argv && i + 1 < argc; ++i) {
-    if (lstrcmpiW(argv[i], L"-Command") == 0) {
-      for (int j = i + 1; j < argc; ++j) command += (j > i + 1 ? L" " : L"") + std::wstring(argv[j]);
-      break;
-    }
-  }
+  std::vector<std::wstring> args;
+  for (int i = 1; argv && i < argc; ++i) args.push_back(argv[i]);
   if (argv) LocalFree(argv);
-
-  if (command.rfind(L"& ", 0) != 0) {
-    log.Line(L"IGNORED", command);
+  const std::vector<std::wstring> expected = {L"-NoProfile", L"-NonInteractive", L"-ExecutionPolicy", L"Bypass",
+                                              L"-EncodedCommand"};
+  if (args.size() != expected.size() + 1 || !std::equal(expected.begin(), expected.end(), args.begin())) {
+    log.Line(L"IGNORED", commandLine);
     return 1;
   }
-  auto path = ReadLiteral(command.substr(2));
-  if (!path || !path->second.empty()) {
-    log.Line(L"IGNORED", command);
-    return 1;
-  }
-  log.Line(L"SCRIPT", path->first);
   bool ok = false;
-  std::vector<std::wstring> lines = ReadAnsiLines(path->first, &ok);
+  const std::wstring text = DecodeBase64Utf16(args.back(), &ok);
   if (!ok) {
-    log.Line(L"NO SCRIPT", L"");
+    log.Line(L"IGNORED", args.back());
     return 1;
   }
-  for (const auto& l : lines) log.Line(L"LINE", l);
-  for (const auto& l : lines) Apply(log, l);
-  return 0;
+  log.Line(L"COMMAND", text);
+  return Apply(log, text);
 }
