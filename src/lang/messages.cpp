@@ -20,6 +20,18 @@ constexpr const char16_t kMicDeactivateFailed[] =
     u"Ein oder mehrere Mikrofone konnten nicht deaktiviert werden. Dies kann z.B. der Fall sein wenn "
     u"das Mikrofon Teil eines Headsets ist und nicht seperat deaktiviert werden kann, ohne den "
     u"Kopfh\u00f6rer ebenfalls zu deaktivieren.";
+constexpr const char16_t kTaskCreateFailed[] =
+    u"Die Aufgabe f\u00fcr den Start mit Windows konnte nicht angelegt werden: die Aufgabenplanung von "
+    u"Windows hat sie abgelehnt.";
+constexpr const char16_t kTaskCreateFailedEn[] =
+    u"The task that starts Veilcap with Windows could not be created: the Windows Task Scheduler refused it.";
+constexpr const char16_t kTaskRefusedFolder[] =
+    u"Veilcap wird nicht mit Windows gestartet: Veilcap.exe oder sein Ordner kann von Benutzern ohne "
+    u"Administratorrechte ge\u00e4ndert werden. Installieren Sie das Programm unter \u201eProgramme\u201c "
+    u"(Program Files) und versuchen Sie es erneut.";
+constexpr const char16_t kTaskRefusedFolderEn[] =
+    u"Veilcap will not start with Windows: Veilcap.exe or its folder can be changed by users without "
+    u"administrator rights. Install the program under Program Files and try again.";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -35,6 +47,8 @@ u16 MESSAGE_STATUS_CAM_MULTIPLE = kCamMultiple;
 u16 MESSAGE_STATUS_MIC_MULTIPLE = kMicMultiple;
 u16 MESSAGE_STATUS_NEED_RESTART = kNeedRestart;
 u16 MESSAGE_STATUS_MIC_DEACTIVATE_FAILED = kMicDeactivateFailed;
+u16 MESSAGE_TASK_CREATE_FAILED = kTaskCreateFailed;
+u16 MESSAGE_TASK_REFUSED_FOLDER = kTaskRefusedFolder;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -52,6 +66,8 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_STATUS_NEED_RESTART", &MESSAGE_STATUS_NEED_RESTART, kNeedRestart},
       {u"MESSAGE_STATUS_MIC_DEACTIVATE_FAILED", &MESSAGE_STATUS_MIC_DEACTIVATE_FAILED, kMicDeactivateFailed},
       // Texts added after 1.0.30 carry their English default as a fourth field.
+      {u"MESSAGE_TASK_CREATE_FAILED", &MESSAGE_TASK_CREATE_FAILED, kTaskCreateFailed, kTaskCreateFailedEn},
+      {u"MESSAGE_TASK_REFUSED_FOLDER", &MESSAGE_TASK_REFUSED_FOLDER, kTaskRefusedFolder, kTaskRefusedFolderEn},
   };
   return table;
 }

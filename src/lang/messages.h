@@ -20,6 +20,8 @@ extern u16 MESSAGE_STATUS_CAM_MULTIPLE;  // "%1" and "%2" are filled by the read
 extern u16 MESSAGE_STATUS_MIC_MULTIPLE;
 extern u16 MESSAGE_STATUS_NEED_RESTART;
 extern u16 MESSAGE_STATUS_MIC_DEACTIVATE_FAILED;
+extern u16 MESSAGE_TASK_CREATE_FAILED;   // the task scheduler did not accept the autostart task
+extern u16 MESSAGE_TASK_REFUSED_FOLDER;  // no autostart task from a folder non-administrators can change
 
 struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name

@@ -62,6 +62,7 @@ struct MainWindowHooks {
 };
 
 class MainWindowToggles;
+class AutostartQuery;
 
 class TForm_Veilcap : public TComponent {
  public:
@@ -75,9 +76,17 @@ class TForm_Veilcap : public TComponent {
 
   void Repaint_Status();
   void Show_DevicesNeedReboot();
+  // Sets the check marks; the "start with Windows" mark comes later, from a worker that asks the
+  // task scheduler (its item stays disabled until the answer is there).
   void LOAD_OPTIONS();
-  // Writes all four options back. Raises OsError when the autostart task cannot be created; the
-  // registry options are written in any case.
+  // Waits up to limitMs for the task scheduler's answer; true once the check mark shows it.
+  bool Await_StartWithWindows(uint32_t limitMs);
+  // How long menus, saving and quitting wait for that answer.
+  uint32_t StartWithWindowsWaitMs = 15000;
+  // Writes all four options back. Raises OsError when the autostart task is not created (the
+  // template cannot be read or written, the program folder is not safe, the scheduler refuses
+  // it; the check mark then shows what the scheduler holds); the registry options are written in
+  // any case. While the task scheduler's answer is unknown the task is left alone.
   void SAVE_OPTIONS();
 
   void Tray_ShowClick();
@@ -111,6 +120,8 @@ class TForm_Veilcap : public TComponent {
   void Tray_Option_Privacy_MicClick();
   void Tray_Flag_StartWithWindowsClick();
   void Tray_QuitClick();
+  // Opens the tray menu at the screen point once the check marks are known.
+  void Tray_PopupAt(int x, int y);
 
   // Top-left corner of a title-bar menu: the button's lower-left corner on the screen.
   TPoint TitleMenuPosition(const TControl& button);
@@ -185,6 +196,7 @@ class TForm_Veilcap : public TComponent {
   std::unique_ptr<MainWindowToggles> toggles_;
   MainWindowToggles& Toggles();
   bool searched_ = false;
+  std::unique_ptr<AutostartQuery> startWithWindows_;
 };
 
 SideCounters CamCounters(const TVeilcap& v);

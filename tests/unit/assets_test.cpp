@@ -85,7 +85,8 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_STATUS_CAM_NOTFOUND",      "MESSAGE_STATUS_MIC_NOTFOUND",
     "MESSAGE_STATUS_PLEASEWAIT",        "MESSAGE_STATUS_CAM_MULTIPLE",
     "MESSAGE_STATUS_MIC_MULTIPLE",      "MESSAGE_STATUS_NEED_RESTART",
-    "MESSAGE_STATUS_MIC_DEACTIVATE_FAILED",
+    "MESSAGE_STATUS_MIC_DEACTIVATE_FAILED", "MESSAGE_TASK_CREATE_FAILED",
+    "MESSAGE_TASK_REFUSED_FOLDER",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

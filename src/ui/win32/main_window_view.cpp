@@ -382,7 +382,7 @@ void MainWindowView::TrayEvent(WPARAM wp, LPARAM lp) {
       form_->Tray_Show->Click();
       break;
     case WM_CONTEXTMENU:  // with NOTIFYICON_VERSION_4 the right click arrives only as this
-      PopupMenu(*form_->AdvPopupMenu_Tray, GET_X_LPARAM(wp), GET_Y_LPARAM(wp));
+      form_->Tray_PopupAt(GET_X_LPARAM(wp), GET_Y_LPARAM(wp));
       break;
     default:
       break;
