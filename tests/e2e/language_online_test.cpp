@@ -402,7 +402,9 @@ TEST_F(LanguageOnlineE2E, TaskModesShowNoWindowAndAMissingTemplateIsReportedNotS
 
   // Wine reports every folder as the user's own: the task is refused before anything is read.
   for (bool withTemplate : {true, false}) {
-    if (!withTemplate) ASSERT_TRUE(DeleteFileW((dir + L"\\TASK.xml").c_str()));
+    if (!withTemplate) {
+      ASSERT_TRUE(DeleteFileW((dir + L"\\TASK.xml").c_str()));
+    }
     UseLibraryLog(dir + L"\\create.log");
     Program run;
     ASSERT_TRUE(run.Start(dir + L"\\Veilcap.exe", L"-createtask"));
