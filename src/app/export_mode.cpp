@@ -11,6 +11,7 @@
 #include "platform/autostart.h"
 #include "platform/environment.h"
 #include "ui/devices_window.h"
+#include "ui/options.h"
 #include "ui/thread_timer.h"
 #include "ui/win32/guard.h"
 #include "ui/win32/main_window_view.h"
@@ -75,7 +76,7 @@ int RunOneShot(HINSTANCE instance, RunMode mode, const std::vector<u16>& args) {
     case RunMode::DeleteTask:
       try {
         if (mode == RunMode::CreateTask)
-          Create_AutostartTask();
+          RaiseUnlessCreated(Create_AutostartTask());  // a refused or failed task is shown, exit code 1
         else
           Delete_AutostartTask();
       } catch (...) {

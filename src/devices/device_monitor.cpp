@@ -1,6 +1,7 @@
 #include "devices/device_monitor.h"
 
 #include <exception>
+#include <utility>
 
 #include "core/codepage.h"
 #include "core/debug.h"
@@ -194,4 +195,46 @@ intptr_t TMiTeC_DeviceMonitor::WMDeviceChange(uintptr_t event, const DeviceBroad
       DebugOut(text);
   }
   return 0;
+}
+
+RefreshCoalescer::RefreshCoalescer(std::function<void()> refresh, std::function<uint32_t()> now,
+                                   std::function<void(bool)> arm)
+    : refresh_(std::move(refresh)), now_(std::move(now)), arm_(std::move(arm)) {}
+
+void RefreshCoalescer::Message() {
+  const uint32_t now = now_();
+  lastMessage_ = now;
+  // A message while a refresh runs (the search lets messages through while it waits for COM)
+  // must not start a second one inside it.
+  if (running_ || waiting_ || (ran_ && now - lastEnd_ < QuietMs)) {
+    if (!waiting_) {
+      waiting_ = true;
+      waitingSince_ = now;
+      if (arm_) arm_(true);
+    }
+    return;
+  }
+  Run();
+}
+
+void RefreshCoalescer::Tick() {
+  if (!waiting_ || running_) return;
+  const uint32_t now = now_();
+  if (now - lastMessage_ < QuietMs && now - waitingSince_ < MaxDelayMs) return;
+  waiting_ = false;
+  if (arm_) arm_(false);
+  Run();
+}
+
+void RefreshCoalescer::Run() {
+  running_ = true;
+  struct EndMark {
+    RefreshCoalescer& c;
+    ~EndMark() {
+      c.running_ = false;
+      c.ran_ = true;
+      c.lastEnd_ = c.now_();
+    }
+  } mark{*this};
+  refresh_();
 }

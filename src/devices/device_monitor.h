@@ -125,3 +125,32 @@ class TMiTeC_DeviceMonitor {
   uintptr_t hRadio = 0;
   bool FBTH = false;
 };
+
+// Turns a storm of arrival and removal messages (a hub or a headset raises several within a few
+// hundred milliseconds) into few refreshes. A message refreshes at once when no refresh is running
+// or waiting and the last one ended QuietMs or more ago. Any other message leaves one refresh
+// waiting; it runs on a tick once QuietMs have passed without a message, at the latest MaxDelayMs
+// after it began to wait. A waiting refresh always runs after the last message that made it wait,
+// so the end state is that of refreshing after every message.
+class RefreshCoalescer {
+ public:
+  static constexpr uint32_t QuietMs = 150;
+  static constexpr uint32_t MaxDelayMs = 1000;
+
+  // refresh: the full refresh. now: a millisecond clock. arm(true) asks the owner to call Tick
+  // every few milliseconds from now on, arm(false) to stop. All on the main thread.
+  RefreshCoalescer(std::function<void()> refresh, std::function<uint32_t()> now,
+                   std::function<void(bool)> arm);
+  void Message();
+  void Tick();
+  bool Waiting() const { return waiting_; }
+
+ private:
+  void Run();
+
+  std::function<void()> refresh_;
+  std::function<uint32_t()> now_;
+  std::function<void(bool)> arm_;
+  bool running_ = false, waiting_ = false, ran_ = false;
+  uint32_t lastEnd_ = 0, lastMessage_ = 0, waitingSince_ = 0;
+};

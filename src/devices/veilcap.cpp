@@ -1,5 +1,7 @@
 #include "devices/veilcap.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "core/textfile.h"
@@ -45,9 +47,13 @@ void TVeilcap::Search() {
     if (com) com->Initialize();
     try {
       Read_SetupApi_Devices();
+      matchTextsReady_ = false;
+      sharedMatchTexts_ = true;
       Match_DirectShow_Cams();
       Match_DirectShow_Mics();
+      sharedMatchTexts_ = false;
     } catch (...) {
+      sharedMatchTexts_ = false;
       if (com) com->Uninitialize();
       throw;
     }
@@ -102,17 +108,21 @@ void TVeilcap::Read_SetupApi_Devices() {
       rebootRequired = true;
     }
 
-    DebugOut(u">>> FriendlyName=" + name);
-    if (!name.empty() && instanceId.empty()) DebugOut(u"*** Device has no InstanceID =" + name);
+    // The lines are only put together when someone receives them.
+    const bool debug = GetDebugSink() != nullptr;
+    if (debug) DebugOut(u">>> FriendlyName=" + name);
+    if (debug && !name.empty() && instanceId.empty()) DebugOut(u"*** Device has no InstanceID =" + name);
     if (name.empty() || instanceId.empty()) continue;
 
     const u16 problemText = ToDecU(problemCode);
-    DebugOut(u"Device detected:");
-    DebugOut(u"Device=" + name);
-    DebugOut(u"BusReportedDeviceDesc=" + busDesc);
-    DebugOut(u"InstanceID=" + instanceId);
-    DebugOut(u"ProblemCode=" + problemText);
-    DebugOut(u16(45, u'-'));
+    if (debug) {
+      DebugOut(u"Device detected:");
+      DebugOut(u"Device=" + name);
+      DebugOut(u"BusReportedDeviceDesc=" + busDesc);
+      DebugOut(u"InstanceID=" + instanceId);
+      DebugOut(u"ProblemCode=" + problemText);
+      DebugOut(u16(45, u'-'));
+    }
     if (DEBUG_MEMO) {
       DEBUG_MEMO->Line(u"Device=" + name);
       DEBUG_MEMO->Line(u"InstanceID=" + instanceId);
@@ -139,14 +149,14 @@ void TVeilcap::Match_DirectShow(CaptureCategory category, u16v kind) {
   if (!entries) return;
 
   const u16 prefix = u"DirectShow " + u16(kind);
-  // The records do not change during a pass: compare against their upper-case texts, made once.
-  std::vector<u16> names, ids;
-  names.reserve(Devices.size());
-  ids.reserve(Devices.size());
-  for (const auto& d : Devices) {
-    names.push_back(AsciiUpper(d.FriendlyName()));
-    ids.push_back(AsciiUpper(d.InstanceID()));
+  // The records do not change between the two categories of a search: their upper-case texts are
+  // indexed once per search.
+  if (!(sharedMatchTexts_ && matchTextsReady_)) {
+    if (!match_) match_ = std::make_shared<MatchIndex>();
+    match_->Build(Devices);
+    matchTextsReady_ = true;
   }
+  const MatchIndex& index = *match_;
   auto mark = [this](size_t i) {
     Devices[i].connected = true;
     Devices[i].found_in_DirectShow = true;
@@ -155,9 +165,7 @@ void TVeilcap::Match_DirectShow(CaptureCategory category, u16v kind) {
   for (CaptureEntry entry; entries->Next(&entry); entry = CaptureEntry{}) {
     if (entry.FriendlyName) {
       DebugOut(prefix + u" Name= \"" + *entry.FriendlyName + u"\"");
-      const u16 wanted = AsciiUpper(*entry.FriendlyName);
-      for (size_t i = 0; i < names.size(); ++i) {
-        if (names[i] != wanted) continue;
+      for (size_t i : index.Named(AsciiUpper(*entry.FriendlyName))) {
         mark(i);
         DebugOut(prefix + u" FriendlyName found in DeviceList");
       }
@@ -166,13 +174,56 @@ void TVeilcap::Match_DirectShow(CaptureCategory category, u16v kind) {
       DebugOut(prefix + u" Instance = \"" + *entry.DevicePath + u"\"");
       const u16 path = ReplaceAll(AsciiUpper(*entry.DevicePath), u"#", u"\\");
       if (path.empty()) continue;
-      for (size_t i = 0; i < ids.size(); ++i) {
-        if (!Contains(path, ids[i])) continue;
+      for (size_t i : index.Within(path)) {
         mark(i);
         DebugOut(prefix + u" Instance found in DeviceList");
       }
     }
   }
+}
+
+void TVeilcap::MatchIndex::Build(const std::vector<TTreeData_Device>& devices) {
+  names.clear();
+  ids.clear();
+  byName.clear();
+  byId.clear();
+  idLengths.clear();
+  names.reserve(devices.size());
+  ids.reserve(devices.size());
+  for (const auto& d : devices) {
+    names.push_back(AsciiUpper(d.FriendlyName()));
+    ids.push_back(AsciiUpper(d.InstanceID()));
+  }
+  // The maps hold views into the two lists, which no longer grow.
+  for (size_t i = 0; i < devices.size(); ++i) {
+    byName[names[i]].push_back(i);
+    auto& same = byId[ids[i]];
+    if (same.empty() && std::find(idLengths.begin(), idLengths.end(), ids[i].size()) == idLengths.end())
+      idLengths.push_back(ids[i].size());
+    same.push_back(i);
+  }
+}
+
+const std::vector<size_t>& TVeilcap::MatchIndex::Named(u16v text) const {
+  static const std::vector<size_t> none;
+  auto it = byName.find(text);
+  return it == byName.end() ? none : it->second;
+}
+
+std::vector<size_t> TVeilcap::MatchIndex::Within(u16v path) const {
+  // Every record whose id occurs anywhere in the path: each piece of the path as long as some id
+  // is looked up, so the cost follows the path's length, not the number of records.
+  std::vector<size_t> found;
+  for (size_t length : idLengths) {
+    if (length > path.size()) continue;
+    for (size_t at = 0; at + length <= path.size(); ++at) {
+      auto it = byId.find(path.substr(at, length));
+      if (it != byId.end()) found.insert(found.end(), it->second.begin(), it->second.end());
+    }
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return found;
 }
 
 void TVeilcap::Remove_Incomplete_Devices() {

@@ -2,6 +2,8 @@
 // DirectShow capture categories, with the watch choice and the counters the status display reads.
 #pragma once
 #include <cstdint>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "core/debug.h"
@@ -57,6 +59,20 @@ class TVeilcap {
 
  private:
   void Match_DirectShow(CaptureCategory category, u16v kind);
+  // The records' upper-case names and ids, looked up by text, so that a DirectShow entry costs
+  // the same however many records there are. Shared by both categories of one search.
+  struct MatchIndex {
+    std::vector<u16> names, ids;
+    std::unordered_map<u16v, std::vector<size_t>> byName, byId;  // views into names and ids
+    std::vector<size_t> idLengths;                                // the distinct id lengths
+    void Build(const std::vector<TTreeData_Device>& devices);
+    // The records named text, in list order.
+    const std::vector<size_t>& Named(u16v text) const;
+    // The records whose id occurs in path, in list order, each once.
+    std::vector<size_t> Within(u16v path) const;
+  };
+  std::shared_ptr<MatchIndex> match_;
+  bool matchTextsReady_ = false, sharedMatchTexts_ = false;  // shared only inside Search
 
   DeviceSources sources_;
 };

@@ -124,6 +124,18 @@ constexpr const char16_t kCliStillOffEn[] = u"Still off: %1";
 constexpr const char16_t kCliBusyDe[] =
     u"Ein anderer Schaltvorgang ist nicht rechtzeitig fertig geworden; nichts wurde ge\u00e4ndert.";
 constexpr const char16_t kCliBusyEn[] = u"Another switching run did not end in time; nothing was changed.";
+constexpr const char16_t kTaskCreateFailed[] =
+    u"Die Aufgabe f\u00fcr den Start mit Windows konnte nicht angelegt werden: die Aufgabenplanung von "
+    u"Windows hat sie abgelehnt.";
+constexpr const char16_t kTaskCreateFailedEn[] =
+    u"The task that starts Veilcap with Windows could not be created: the Windows Task Scheduler refused it.";
+constexpr const char16_t kTaskRefusedFolder[] =
+    u"Veilcap wird nicht mit Windows gestartet: Veilcap.exe oder sein Ordner kann von Benutzern ohne "
+    u"Administratorrechte ge\u00e4ndert werden. Installieren Sie das Programm unter \u201eProgramme\u201c "
+    u"(Program Files) und versuchen Sie es erneut.";
+constexpr const char16_t kTaskRefusedFolderEn[] =
+    u"Veilcap will not start with Windows: Veilcap.exe or its folder can be changed by users without "
+    u"administrator rights. Install the program under Program Files and try again.";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -175,6 +187,8 @@ u16 MESSAGE_CLI_BAD_USAGE = kCliBadUsageDe;
 u16 MESSAGE_CLI_STILL_ON = kCliStillOnDe;
 u16 MESSAGE_CLI_STILL_OFF = kCliStillOffDe;
 u16 MESSAGE_CLI_BUSY = kCliBusyDe;
+u16 MESSAGE_TASK_CREATE_FAILED = kTaskCreateFailed;
+u16 MESSAGE_TASK_REFUSED_FOLDER = kTaskRefusedFolder;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -228,6 +242,8 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_CLI_STILL_ON", &MESSAGE_CLI_STILL_ON, kCliStillOnDe, kCliStillOnEn},
       {u"MESSAGE_CLI_STILL_OFF", &MESSAGE_CLI_STILL_OFF, kCliStillOffDe, kCliStillOffEn},
       {u"MESSAGE_CLI_BUSY", &MESSAGE_CLI_BUSY, kCliBusyDe, kCliBusyEn},
+      {u"MESSAGE_TASK_CREATE_FAILED", &MESSAGE_TASK_CREATE_FAILED, kTaskCreateFailed, kTaskCreateFailedEn},
+      {u"MESSAGE_TASK_REFUSED_FOLDER", &MESSAGE_TASK_REFUSED_FOLDER, kTaskRefusedFolder, kTaskRefusedFolderEn},
   };
   return table;
 }

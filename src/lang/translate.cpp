@@ -210,6 +210,12 @@ void SAVE_TRANSLATION_FROM_FORM(const u16& folder, const u16& language, const TC
   try {
     Lang->Load_Translation(translationFile, indexFile);
     Lang->Get_Components(window.Name, window, version);
+    // Messages added after the original thirteen go out with the window texts, in their built-in
+    // wording, so the file names every key a translator has to fill; a key already there stays.
+    const auto& table = MessageTable();
+    for (size_t i = kOriginalMessageCount; i < table.size(); ++i)
+      if (Lang->GetStringWIndex(u"MESSAGES", table[i].key) < 0)
+        Lang->Add_StringW(u"MESSAGES", table[i].key, table[i].builtInText);
     Lang->Save_Translation(translationFile, indexFile);
   } catch (...) {
     // A half-done export store must not serve later loads.

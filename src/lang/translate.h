@@ -33,7 +33,8 @@ void LOAD_TRANSLATION_TO_FORM(const u16& folder, const u16& language, TComponent
 void LOAD_INTERNAL_ONLY(const u16& folder, const u16& language);
 // Fills the message table from the shared store, once per store.
 void LOAD_MESSAGES();
-// Exports the tagged texts of window into the language's translation file and the index file,
+// Exports the tagged texts of window (and the messages added after the original thirteen that the
+// file lacks) into the language's translation file and the index file,
 // with a store of its own; the shared store is cleared afterwards. Raises OsError on file errors
 // and IndexConversionError for an index width that is not a number (nothing is written then).
 void SAVE_TRANSLATION_FROM_FORM(const u16& folder, const u16& language, const TComponent& window,

@@ -1,8 +1,10 @@
 #include "platform/autostart.h"
 
+#include "core/debug.h"
 #include "core/fs.h"
 #include "core/textfile.h"
 #include "platform/environment.h"
+#include "platform/file_safety.h"
 #include "platform/process.h"
 
 const u16 kAutostartTaskName = u"Vostrel Veilcap";
@@ -10,9 +12,17 @@ const u16 kAutostartTaskName = u"Vostrel Veilcap";
 namespace {
 TaskDateTime (*g_clock)() = nullptr;
 
-const u16 kDeleteCommand = u"SCHTASKS /DELETE /TN \"Vostrel Veilcap\" /F";
-const u16 kQueryCommand = u"SCHTASKS /QUERY /TN \"Vostrel Veilcap\" /XML";
-const u16 kCreateCommand = u"SCHTASKS /CREATE /TN \"Vostrel Veilcap\" /XML";
+const u16 kDeleteArguments = u"/DELETE /TN \"Vostrel Veilcap\" /F";
+const u16 kQueryArguments = u"/QUERY /TN \"Vostrel Veilcap\" /XML";
+const u16 kCreateArguments = u"/CREATE /TN \"Vostrel Veilcap\" /XML";
+
+ConsoleRun RunSchtasks(const u16& arguments, const u16& workingFolder) {
+  const u16 program = SchtasksPath();
+  if (program.empty()) return {};
+  ConsoleRun run = Run_Captured(program, arguments, workingFolder);
+  DebugOut(u"SCHTASKS " + arguments + u" ; exit code " + ToDec(run.exitCode));
+  return run;
+}
 
 // A path or a user name may hold "&" or "<", which would make the definition unreadable XML.
 u16 XmlText(u16v s) {
@@ -44,13 +54,30 @@ u16 Format_TaskDate(const TaskDateTime& t) {
 }
 
 u16 Fill_TaskTemplate(u16v text, const TaskTemplateValues& v) {
-  u16 s(text);
-  s = ReplaceAllNoCase(s, u"%TASKNAME%", XmlText(v.taskName));
-  s = ReplaceAllNoCase(s, u"%COMMANDLINE%", XmlText(v.commandLine));
-  s = ReplaceAllNoCase(s, u"%SID%", XmlText(v.sid));
-  s = ReplaceAllNoCase(s, u"%USER%", XmlText(v.user));
-  s = ReplaceAllNoCase(s, u"%DATECREATE%", XmlText(v.dateCreate));
-  return s;
+  const std::pair<const char16_t*, const u16*> placeholders[] = {{u"%TASKNAME%", &v.taskName},
+                                                                  {u"%COMMANDLINE%", &v.commandLine},
+                                                                  {u"%SID%", &v.sid},
+                                                                  {u"%USER%", &v.user},
+                                                                  {u"%DATECREATE%", &v.dateCreate}};
+  u16 out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    bool filled = false;
+    if (text[i] == u'%') {
+      for (const auto& [name, value] : placeholders) {
+        const u16v key(name);
+        if (text.size() - i >= key.size() && AsciiUpper(u16(text.substr(i, key.size()))) == key) {
+          out += XmlText(*value);
+          i += key.size();
+          filled = true;
+          break;
+        }
+      }
+    }
+    if (!filled) out += text[i++];
+  }
+  return out;
 }
 
 TaskTemplateValues Current_TaskTemplateValues() {
@@ -70,15 +97,26 @@ bool TaskQuery_ShowsTask(const std::vector<u16>& lines) {
   return all.size() >= 101 && Contains(all, u"<PRINCIPALS>");
 }
 
-void Delete_AutostartTask() { Run_And_Wait(kDeleteCommand, AppFolder, kSwHide); }
-
-bool AutostartTask_Exists() {
-  std::vector<u16> lines;
-  Run_Console_Captured(kQueryCommand, lines);
-  return TaskQuery_ShowsTask(lines);
+u16 SchtasksPath() {
+  u16 folder = SystemFolder;
+  if (folder.empty() && !WindowsFolder.empty()) folder = WindowsFolder + u"\\System32";
+  return folder.empty() ? u16() : folder + u"\\schtasks.exe";
 }
 
-void Create_AutostartTask() {
+void Delete_AutostartTask() { RunSchtasks(kDeleteArguments, AppFolder); }
+
+bool AutostartTask_Exists() { return TaskQuery_ShowsTask(RunSchtasks(kQueryArguments, SystemFolder).lines); }
+
+TaskCreation Create_AutostartTask() {
+  const u16 program = Processes().ExecutablePath();
+  if (!ProgramChangeableOnlyByAdministrators(program)) {
+    DebugOut(u"Autostart task refused: " + program + u" or its folder can be changed by users who are not administrators");
+    return TaskCreation::Refused;
+  }
+  return Register_AutostartTask();
+}
+
+TaskCreation Register_AutostartTask() {
   const u16 templatePath = AppFolder + u"\\TASK.xml";
   const u16 outputPath = AppFolder + u"\\TASKdummy.xml";
   Delete_File(outputPath);
@@ -95,7 +133,12 @@ void Create_AutostartTask() {
   Delete_File(outputPath);
   WriteTextLines(outputPath, SplitLines(text), tmpl.encoding);
 
-  Delete_AutostartTask();
-  Run_And_Wait(kCreateCommand + u" \"" + outputPath + u"\"", AppFolder, kSwHide);
+  // /F replaces a task of that name in place: there is no moment without a task, and a refused
+  // definition leaves the old one as it was.
+  const ConsoleRun run = RunSchtasks(kCreateArguments + u" \"" + outputPath + u"\" /F", AppFolder);
   Delete_File(outputPath);
+  if (run.exitCode == 0) return TaskCreation::Created;
+  for (const u16& line : run.lines)
+    if (!Trim(line).empty()) DebugOut(u"SCHTASKS: " + line);
+  return TaskCreation::Failed;
 }

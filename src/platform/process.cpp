@@ -35,20 +35,15 @@ int32_t Run_And_Wait(const u16& commandLine, const u16& workingFolder, uint16_t 
   return Processes().CreateAndWait(commandLine, workingFolder, show).value_or(-1);
 }
 
-void Run_Console_Captured(const u16& command, std::vector<u16>& lines) {
-  u16 folder = Trim(UserTempFolder);
-  if (folder.empty()) folder = Trim(WindowsTempFolder);
-  if (folder.empty()) folder = AppFolder;
-  const u16 output = folder + u"\\ConsoleOutput.txt";
-  if (Fs().FileExists(output)) Delete_File(output);
-
-  const u16 commandLine = u"CMD /C \"" + command + u" >\"" + output + u"\"";
-  Run_And_Wait(commandLine, SystemFolder, kSwHide);
-
-  if (Fs().FileExists(output)) {
-    lines = ReadTextLines(output).lines;
-    Delete_File(output);
-  }
+ConsoleRun Run_Captured(const u16& program, const u16& arguments, const u16& workingFolder) {
+  ConsoleRun run;
+  const u16 commandLine = u"\"" + program + u"\"" + (arguments.empty() ? u16() : u" " + arguments);
+  auto captured = Processes().CreateAndCapture(program, commandLine, workingFolder);
+  if (!captured) return run;
+  run.exitCode = captured->exitCode;
+  const DecodedText text = DecodeText(captured->output);
+  if (!text.text.empty()) run.lines = SplitLines(text.text);
+  return run;
 }
 
 std::optional<int32_t> Run_Hidden_And_Wait(const u16& program, const u16& commandLine, const u16& workingFolder,

@@ -49,6 +49,16 @@ class ProcessShell {
   // timeoutMs and ends the process when it is still running then.
   virtual LimitedRun RunHiddenLimited(const u16& program, const u16& commandLine, const u16& workingFolder,
                                       uint32_t timeoutMs) = 0;
+  // CreateProcessW of program (a full path, passed as the application name too, so nothing is
+  // searched for) with the command line, without a console window, its standard output and error
+  // going into one pipe that is read to its end; then the process is awaited. The exit code and
+  // every byte written, nullopt when it did not start.
+  struct Captured {
+    int32_t exitCode = -1;
+    std::vector<uint8_t> output;
+  };
+  virtual std::optional<Captured> CreateAndCapture(const u16& program, const u16& commandLine,
+                                                   const u16& workingFolder) = 0;
   // ShellExecuteExW with the given mask, verb, file, parameters and show command. With
   // SEE_MASK_NOCLOSEPROCESS in mask the started process is awaited without limit and its handle
   // closed. Answers 0 on success, otherwise the last error code.
@@ -89,15 +99,20 @@ void SetHelpLanguageTagSource(u16 (*tag)());
 
 // Exit code of the program, -1 when it cannot be started. Never raises.
 int32_t Run_And_Wait(const u16& commandLine, const u16& workingFolder, uint16_t show);
-// Runs the console command hidden through CMD with its output redirected to ConsoleOutput.txt in
-// the user's temporary folder (else the Windows one, else the program's) and replaces the content of
-// lines with the output when the file was produced. A leftover output file is removed first.
-void Run_Console_Captured(const u16& command, std::vector<u16>& lines);
 // Starts program (a full path) hidden with the command line and waits at most timeoutMs; a program
 // still running then is ended. Answers the exit code, nullopt when it had to be ended. Raises
 // OsError when the program cannot be started.
 std::optional<int32_t> Run_Hidden_And_Wait(const u16& program, const u16& commandLine, const u16& workingFolder,
                                            uint32_t timeoutMs);
+// Runs a console program by its full path, hidden, with arguments after its quoted path, and
+// reads what it prints through a pipe: no command interpreter and no file take part. The output
+// is decoded by its byte-order mark, else in the ANSI code page, and split into lines. The exit
+// code is -1 when the program did not start (then there are no lines).
+struct ConsoleRun {
+  int32_t exitCode = -1;
+  std::vector<u16> lines;
+};
+ConsoleRun Run_Captured(const u16& program, const u16& arguments, const u16& workingFolder);
 // Starts file elevated ("runas") and waits for it. Raises OsError on every failure except a
 // declined elevation prompt.
 void Run_Elevated_And_Wait(OwnerWindow owner, const u16& file, const u16& parameters, int show);

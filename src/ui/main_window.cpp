@@ -48,7 +48,11 @@ TPellamMouseImage3State* TForm_Veilcap::AddPictureButton(const char16_t* name, i
 }
 
 TForm_Veilcap::TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWindowHooks hooks)
-    : TComponent(u"TForm_Veilcap", u"Form_Veilcap", 0), Host(host), Hooks(std::move(hooks)), args_(std::move(args)) {
+    : TComponent(u"TForm_Veilcap", u"Form_Veilcap", 0),
+      Host(host),
+      Hooks(std::move(hooks)),
+      args_(std::move(args)),
+      startWithWindows_(std::make_unique<AutostartQuery>()) {
   Caption = AppTitle;
   Width = kMainClientWidth;
 
@@ -172,7 +176,9 @@ TForm_Veilcap::TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWi
 }
 
 TForm_Veilcap::~TForm_Veilcap() {
-  // Stop the timers first: no tick may reach a window that is going away.
+  // Stop the timers first: no tick may reach a window that is going away. Nor may an answer of
+  // the task scheduler.
+  startWithWindows_->Drop();
   TarvoThreadTimer_TrayIcon.reset();
   TarvoThreadTimer_VI3.reset();
   TarvoThreadTimer_Starter.reset();
@@ -316,7 +322,14 @@ void TForm_Veilcap::NoticeStateChange(DeviceKind kind, int32_t before, int32_t a
 void TForm_Veilcap::Show_DevicesNeedReboot() { Host.WarningBox(MESSAGE_STATUS_NEED_RESTART); }
 
 void TForm_Veilcap::LOAD_OPTIONS() {
-  Tray_Flag_StartWithWindows->Checked = Autostart().Exists();
+  // The scheduler's query takes long; start-up does not wait for it.
+  Tray_Flag_StartWithWindows->Checked = false;
+  Tray_Flag_StartWithWindows->Enabled = false;
+  startWithWindows_->Start([] { return Autostart().Exists(); },
+                           [this](bool exists) {
+                             Tray_Flag_StartWithWindows->Checked = exists;
+                             Tray_Flag_StartWithWindows->Enabled = true;
+                           });
   if (Win10_or_later) {
     Tray_NoPhysicalCameraLED->Checked =
         Reg_ReadInteger(RegRoot::LocalMachine, kCaptureKey, kNoPhysicalCameraLEDValue) == 1;
@@ -339,17 +352,28 @@ void TForm_Veilcap::LOAD_OPTIONS() {
   HotkeyMic = HotkeyOrDefault(Reg_ReadString(RegRoot::LocalMachine, kOptionsKey, kHotkeyMicValue), kDefaultHotkeyMic);
 }
 
+bool TForm_Veilcap::Await_StartWithWindows(uint32_t limitMs) { return startWithWindows_->Await(limitMs); }
+
 void TForm_Veilcap::SAVE_OPTIONS() {
   // The task comes first; when it cannot be created the registry options are still written and
-  // the failure is reported afterwards.
+  // the failure is reported afterwards. No task is created or deleted on a guess.
   std::exception_ptr taskFailure;
-  try {
-    if (Tray_Flag_StartWithWindows->Checked)
-      Autostart().Create();
-    else
-      Autostart().Delete();
-  } catch (const OsError&) {
-    taskFailure = std::current_exception();
+  if (!Await_StartWithWindows(StartWithWindowsWaitMs)) {
+    DebugOut(u"Autostart task left alone: the task scheduler has not answered");
+  } else {
+    try {
+      if (Tray_Flag_StartWithWindows->Checked) {
+        const TaskCreation created = Autostart().Create();
+        if (created != TaskCreation::Created) {
+          Tray_Flag_StartWithWindows->Checked = Autostart().Exists();
+          RaiseUnlessCreated(created);
+        }
+      } else {
+        Autostart().Delete();
+      }
+    } catch (const OsError&) {
+      taskFailure = std::current_exception();
+    }
   }
   if (Win10_or_later) {
     if (Tray_NoPhysicalCameraLED->Checked)
@@ -389,6 +413,7 @@ void TForm_Veilcap::Handle_ShowRunningInstance() { Tray_Show->Click(); }
 void TForm_Veilcap::Handle_QuitRequest() { Tray_Quit->Click(); }
 
 void TForm_Veilcap::SearchAndShow() {
+  DebugOut(u"VLCP: device search");
   Veilcap->Search();
   searched_ = true;
   if (Hooks.RebuildDeviceList) Hooks.RebuildDeviceList();
@@ -591,7 +616,10 @@ void TForm_Veilcap::RunMenu(TPopupMenu& menu, int x, int y) {
   if (TMenuItem* chosen = Host.PopupMenu(menu, x, y)) chosen->Click();
 }
 
-void TForm_Veilcap::Tray_ContextMenu(int x, int y) { RunMenu(*AdvPopupMenu_Tray, x, y); }
+void TForm_Veilcap::Tray_ContextMenu(int x, int y) {
+  Await_StartWithWindows(StartWithWindowsWaitMs);
+  RunMenu(*AdvPopupMenu_Tray, x, y);
+}
 
 void TForm_Veilcap::PellamMouseImage3State_HelpClick() {
   const TPoint p = TitleMenuPosition(*PellamMouseImage3State_Help);
@@ -603,6 +631,7 @@ void TForm_Veilcap::PellamMouseImage3State_HelpClick() {
 // devices window) would otherwise leave the tray menu without it for as long as that window is open.
 void TForm_Veilcap::PellamMouseImage3State_OptionsClick() {
   const TPoint p = TitleMenuPosition(*PellamMouseImage3State_Options);
+  Await_StartWithWindows(StartWithWindowsWaitMs);
   Tray_Show->Visible = false;
   TMenuItem* chosen = nullptr;
   try {
@@ -681,5 +710,6 @@ void TForm_Veilcap::Tray_QuitClick() {
   } catch (const OsError& e) {
     Host.ErrorBox(e.Message());
   }
+  startWithWindows_->Drop();  // an answer still on its way finds no window
   Host.Close();
 }

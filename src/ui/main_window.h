@@ -83,6 +83,7 @@ inline constexpr int kHotkeyIdCam = 1;
 inline constexpr int kHotkeyIdMic = 2;
 
 class MainWindowToggles;
+class AutostartQuery;
 
 class TForm_Veilcap : public TComponent {
  public:
@@ -96,9 +97,17 @@ class TForm_Veilcap : public TComponent {
 
   void Repaint_Status();
   void Show_DevicesNeedReboot();
+  // Sets the check marks; the "start with Windows" mark comes later, from a worker that asks the
+  // task scheduler (its item stays disabled until the answer is there).
   void LOAD_OPTIONS();
-  // Writes all four options back. Raises OsError when the autostart task cannot be created; the
-  // registry options are written in any case.
+  // Waits up to limitMs for the task scheduler's answer; true once the check mark shows it.
+  bool Await_StartWithWindows(uint32_t limitMs);
+  // How long menus, saving and quitting wait for that answer.
+  uint32_t StartWithWindowsWaitMs = 15000;
+  // Writes all four options back. Raises OsError when the autostart task is not created (the
+  // template cannot be read or written, the program folder is not safe, the scheduler refuses
+  // it; the check mark then shows what the scheduler holds); the registry options are written in
+  // any case. While the task scheduler's answer is unknown the task is left alone.
   void SAVE_OPTIONS();
 
   void Tray_ShowClick();
@@ -135,7 +144,8 @@ class TForm_Veilcap : public TComponent {
   void Tray_Option_ShowNoticesClick();
   void Tray_QuitClick();
 
-  // The tray menu at a screen point (the tray icon's context menu), then the chosen command.
+  // The tray menu at a screen point (the tray icon's context menu), once its check marks are known,
+  // then the chosen command.
   void Tray_ContextMenu(int x, int y);
 
   // The control the pointer acts on at a client point: a picture button or a clickable text,
@@ -265,6 +275,7 @@ class TForm_Veilcap : public TComponent {
     bool reported = false;
   };
   HotkeySlot hotkeySlots_[2];
+  std::unique_ptr<AutostartQuery> startWithWindows_;
 };
 
 SideCounters CamCounters(const TVeilcap& v);

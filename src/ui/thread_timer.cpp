@@ -35,6 +35,7 @@ TimerClock& SteadyTimerClock() {
 
 void SetTimerClock(TimerClock* clock) { g_clock = clock; }
 void SetTimerDispatcher(MainThreadDispatcher* dispatcher) { g_dispatcher = dispatcher; }
+MainThreadDispatcher* TimerDispatcher() { return g_dispatcher; }
 
 void RunTimerWorker(const std::shared_ptr<TimerShared>& shared, TimerClock& clock,
                     MainThreadDispatcher* dispatcher) {

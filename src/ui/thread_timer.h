@@ -54,6 +54,8 @@ TimerClock& SteadyTimerClock();
 // created without a dispatcher never ticks.
 void SetTimerClock(TimerClock* clock);
 void SetTimerDispatcher(MainThreadDispatcher* dispatcher);
+// The installed dispatcher; nullptr when there is none (tests, the export mode).
+MainThreadDispatcher* TimerDispatcher();
 
 enum class TThreadPriority { Idle, Lowest, Lower, Normal, Higher, Highest, TimeCritical };
 

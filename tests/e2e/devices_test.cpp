@@ -474,6 +474,8 @@ TEST_F(DevicesE2E, RestoreLeavesADeviceDisabledElsewhereAlone) {
   r = RunCli(L"-restore");
   EXPECT_EQ(r.exitCode, 0) << r.out;
   EXPECT_EQ(ProblemCode(kOthersCamId), 22u);
+}
+
 // Windows stops listing a disabled microphone in DirectShow. One that is watched only because
 // DirectShow lists it must still show as off, and a second click must switch it on again.
 TEST_F(DevicesE2E, AMicrophoneListedOnlyByDirectShowCanBeBlockedAndUnblocked) {
@@ -516,6 +518,19 @@ TEST_F(DevicesE2E, AMicrophoneListedOnlyByDirectShowCanBeBlockedAndUnblocked) {
   Sleep(800);
   EXPECT_EQ(Mic(), L"Mikrofon (E2E)");
   EXPECT_GT(PixelsNear(MicPictureOnScreen(), kGreen), 50);
+TEST_F(DevicesE2E, ABurstOfDeviceMessagesRunsAtMostTwoSearches) {
+  Start();
+  DebugListener debug;
+  ASSERT_TRUE(debug.Listening());
+  ASSERT_EQ(RunTool(L"fakedev.exe", Add(kCameraClass, kNewCamId, L"HD WebCam")), 0);
+  const std::wstring path = L"\\\\?\\USB#VID_0C45&PID_6366&MI_00#8&E2E&0&0000#{e5323777-f976-4f5b-9b55-b94699c46e44}";
+  ASSERT_EQ(RunTool(L"devchange.exe", L"arrival \"" + path + L"\" {E5323777-F976-4F5B-9B55-B94699C46E44} 20"), 0);
+  EXPECT_TRUE(WaitForCamText(L"3/3 Webcams bereit", 10000)) << Cam();
+  Sleep(1500);  // a refresh still waiting would have run by now
+  const int searches = debug.Count(program.Pid(), "VLCP: device search");
+  EXPECT_GE(searches, 1);
+  EXPECT_LE(searches, 2) << "twenty messages, each a full search";
+  EXPECT_EQ(Cam(), L"3/3 Webcams bereit");
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 std::optional<int32_t> FakeProcessShell::CreateAndWait(const u16& commandLine, const u16& workingFolder,
                                                        uint16_t show) {
-  Started s{commandLine, workingFolder, show};
+  Started s{commandLine, workingFolder, show, {}};
   started.push_back(s);
   log.push_back("start " + ToUtf8(commandLine));
   return onStart ? onStart(s) : std::optional<int32_t>(0);
@@ -14,6 +14,14 @@ LimitedRun FakeProcessShell::RunHiddenLimited(const u16& program, const u16& com
   hiddenRuns.push_back(r);
   log.push_back("hidden " + ToUtf8(program));
   return onHidden ? onHidden(r) : LimitedRun{};
+}
+
+std::optional<ProcessShell::Captured> FakeProcessShell::CreateAndCapture(const u16& program, const u16& commandLine,
+                                                                        const u16& workingFolder) {
+  Started s{commandLine, workingFolder, 0, program};
+  started.push_back(s);
+  log.push_back("capture " + ToUtf8(commandLine));
+  return onCapture ? onCapture(s) : std::optional<Captured>(Captured{0, {}});
 }
 
 uint32_t FakeProcessShell::StartShell(OwnerWindow owner, uint32_t mask, const u16& verb,

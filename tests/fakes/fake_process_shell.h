@@ -15,6 +15,7 @@ class FakeProcessShell final : public ProcessShell {
   struct Started {
     u16 commandLine, workingFolder;
     uint16_t show = 0;
+    u16 program;  // the application name of a captured start; empty for CreateAndWait
   };
   struct ShellCall {
     OwnerWindow owner = nullptr;
@@ -31,6 +32,8 @@ class FakeProcessShell final : public ProcessShell {
   };
   LimitedRun RunHiddenLimited(const u16& program, const u16& commandLine, const u16& workingFolder,
                               uint32_t timeoutMs) override;
+  std::optional<Captured> CreateAndCapture(const u16& program, const u16& commandLine,
+                                           const u16& workingFolder) override;
   uint32_t StartShell(OwnerWindow owner, uint32_t mask, const u16& verb, const u16& file,
                           const u16& parameters, int show) override;
   void OpenAddress(const u16& verb, const u16& file, int show) override;
@@ -53,6 +56,9 @@ class FakeProcessShell final : public ProcessShell {
   std::function<uint32_t(const ShellCall&)> onShell;
   // Runs for a hidden limited start; by default the program starts and ends with exit code 0.
   std::function<LimitedRun(const HiddenRun&)> onHidden;
+  // Runs when a program is started with its output captured; gives its exit code and output
+  // (nullopt: it cannot be started). Without it the program prints nothing and answers 0.
+  std::function<std::optional<Captured>(const Started&)> onCapture;
   u16 lastErrorText;
   std::optional<u16> userName, computerName;
   u16 executablePath = u"C:\\Program Files\\Veilcap\\Veilcap.exe";
@@ -63,7 +69,7 @@ class FakeProcessShell final : public ProcessShell {
   void* redirectionOldValue = nullptr;  // what DisableFsRedirection hands back
   OwnerWindow desktop = reinterpret_cast<OwnerWindow>(0x10010);
 
-  std::vector<Started> started;
+  std::vector<Started> started;  // both kinds of start; a captured one has show 0 and program set
   std::vector<ShellCall> shellCalls;
   std::vector<HiddenRun> hiddenRuns;
   std::vector<std::pair<u16, u16>> simpleShell;  // verb, file

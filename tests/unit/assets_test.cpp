@@ -108,6 +108,8 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_CLI_HELP",                 "MESSAGE_CLI_BAD_USAGE",
     "MESSAGE_CLI_STILL_ON",             "MESSAGE_CLI_STILL_OFF",
     "MESSAGE_CLI_BUSY",
+    "MESSAGE_STATUS_MIC_DEACTIVATE_FAILED", "MESSAGE_TASK_CREATE_FAILED",
+    "MESSAGE_TASK_REFUSED_FOLDER",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "core/errors.h"
 #include "core/textfile.h"
@@ -11,6 +12,7 @@
 #include "fakes/memory_fs.h"
 #include "platform/autostart.h"
 #include "platform/environment.h"
+#include "platform/file_safety.h"
 
 namespace {
 
@@ -41,12 +43,26 @@ TEST(FillTaskTemplate, ReplacesEveryPlaceholderInAnyCaseInItsOrder) {
             "<a>Vostrel Veilcap</a><b>\"C:\\Program Files\\Veilcap\\Veilcap.exe\"</b><c>S-1-5-21-1|S-1-5-21-1</c>"
             "<d>DESK\\anna</d><e>2024-03-05T07:04:09.0000000</e><f>Vostrel VeilcapVostrel Veilcap</f>");
 
-  // Replacement runs placeholder by placeholder: a value that holds a later placeholder is filled
-  // again, one that holds an earlier one is not.
-  TaskTemplateValues order{u"%sid%", u"%TASKNAME%", u"S-1", u"%DateCreate%", u"D"};
-  EXPECT_EQ(ToUtf8(Fill_TaskTemplate(u"%TASKNAME% %COMMANDLINE% %USER%", order)), "S-1 %TASKNAME% D");
-
   EXPECT_EQ(ToUtf8(Fill_TaskTemplate(u"no placeholders, %UNKNOWN%, 100%", v)), "no placeholders, %UNKNOWN%, 100%");
+}
+
+TEST(FillTaskTemplate, ValuesAreWrittenAsTheyAreEvenWhenTheyLookLikePlaceholders) {
+  // A user or folder name may hold "%SID%" or "%USER%"; one pass over the template never reads
+  // what it has written.
+  TaskTemplateValues hostile{u"%sid%", u"\"C:\\%USER%\\%SID%\\Veilcap.exe\"", u"S-1-5-21-7", u"PC\\%DateCreate%",
+                             u"2024-03-05T07:04:09.0000000"};
+  struct {
+    const char16_t* tmpl;
+    const char* filled;
+  } cases[] = {
+      {u"%TASKNAME% %COMMANDLINE% %USER%", "%sid% \"C:\\%USER%\\%SID%\\Veilcap.exe\" PC\\%DateCreate%"},
+      {u"%SID%%USER%", "S-1-5-21-7PC\\%DateCreate%"},
+      {u"%%SID%%", "%S-1-5-21-7%"},
+      {u"%SID", "%SID"},
+      {u"%US%SID%ER%", "%USS-1-5-21-7ER%"},
+      {u"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ToUtf8(Fill_TaskTemplate(c.tmpl, hostile)), c.filled) << ToUtf8(c.tmpl);
 }
 
 TEST(FillTaskTemplate, ValuesStayReadableXml) {
@@ -78,10 +94,45 @@ TEST(TaskQuery, NeedsAtLeast101CharactersAndThePrincipalsTag) {
   for (const auto& c : cases) EXPECT_EQ(TaskQuery_ShowsTask(c.lines), c.exists) << c.what;
 }
 
-// A program folder with a template, a fake shell and a fixed clock.
+// Security descriptors by path (compared without regard to case); a path not listed cannot be read.
+class FakeFileSecurity final : public FileSecuritySource {
+ public:
+  FakeFileSecurity() { SetFileSecuritySource(this); }
+  ~FakeFileSecurity() override { SetFileSecuritySource(nullptr); }
+  std::optional<SecurityFacts> Read(const u16& path) override {
+    read.push_back(ToUtf8(path));
+    auto it = facts.find(ToUtf8(AsciiUpper(path)));
+    if (it == facts.end()) return std::nullopt;
+    return it->second;
+  }
+  void Set(const u16& path, SecurityFacts f) { facts[ToUtf8(AsciiUpper(path))] = std::move(f); }
+  std::map<std::string, SecurityFacts> facts;
+  std::vector<std::string> read;
+};
+
+const u16 kSystem = u"S-1-5-18", kAdmins = u"S-1-5-32-544", kUsers = u"S-1-5-32-545", kAuthenticated = u"S-1-5-11",
+          kEveryone = u"S-1-1-0", kAnna = u"S-1-5-21-1-2-3-1001", kCreatorOwner = u"S-1-3-0",
+          kTrustedInstaller = u"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+constexpr uint32_t kFull = 0x1F01FF, kReadExecute = 0x1200A9, kModify = 0x1301BF;
+
+// A folder as an installer under Program Files leaves it.
+SecurityFacts AdminOnly() {
+  return SecurityFacts{kAdmins, true,
+                       {{true, kSystem, kFull, 0}, {true, kAdmins, kFull, 0}, {true, kTrustedInstaller, kFull, 0},
+                        {true, kUsers, kReadExecute, 0}, {true, kCreatorOwner, 0x10000000, kAceInheritOnly | 0x3}}};
+}
+SecurityFacts With(SecurityFacts f, AccessEntry e) {
+  f.entries.push_back(std::move(e));
+  return f;
+}
+
+// A program folder with a template, a fake shell, a fixed clock and safe folders.
 class AutostartTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    for (const char16_t* p : {u"C:\\", u"C:\\Program Files", u"C:\\Program Files\\Veilcap",
+                              u"C:\\Program Files\\Veilcap\\Veilcap.exe"})
+      security.Set(p, AdminOnly());
     savedApp_ = AppFolder;
     savedSystem_ = SystemFolder;
     savedTemp_ = UserTempFolder;
@@ -92,12 +143,13 @@ class AutostartTest : public ::testing::Test {
     shell.userName = u"anna";
     shell.computerName = u"DESK";
     shell.sessions = SessionProcessList{1, {SessionProcess{42, 1, u"explorer.exe", {1, 5, 21}}}};
-    shell.onStart = [this](const FakeProcessShell::Started& s) {
+    shell.onCapture = [this](const FakeProcessShell::Started& s) {
       dummyAtStart.push_back(mem.fs.FileExists(kDummy) ? DecodeText(mem.fs.Bytes(kDummy)).text : u"<none>");
       dummyBytesAtStart.push_back(mem.fs.FileExists(kDummy) ? mem.fs.Bytes(kDummy) : std::vector<uint8_t>{});
-      if (StartsWith(s.commandLine, u"CMD /C \"SCHTASKS /QUERY") && !queryOutput.empty())
-        mem.fs.AddFile(UserTempFolder + u"\\ConsoleOutput.txt", queryOutput);
-      return std::optional<int32_t>(0);
+      filesAtStart.push_back(mem.fs.AllFiles().size());
+      ProcessShell::Captured answer{exitCode, {}};
+      if (Contains(s.commandLine, u"/QUERY")) answer.output = queryOutput;
+      return std::optional<ProcessShell::Captured>(answer);
     };
   }
   void TearDown() override {
@@ -120,6 +172,9 @@ class AutostartTest : public ::testing::Test {
   std::vector<u16> dummyAtStart;
   std::vector<std::vector<uint8_t>> dummyBytesAtStart;
   std::vector<uint8_t> queryOutput;
+  std::vector<size_t> filesAtStart;
+  int32_t exitCode = 0;
+  FakeFileSecurity security;
 
  private:
   u16 savedApp_, savedSystem_, savedTemp_;
@@ -140,22 +195,22 @@ TEST_P(AutostartCreate, WritesTheFilledTemplateInItsEncodingOnlyWhileSchtasksRun
                                          u"<URI>\\%TASKNAME%</URI></Task>"},
                                         c.encoding));
   mem.fs.AddFileText(kDummy, "stale");
-  Create_AutostartTask();
+  EXPECT_EQ(Create_AutostartTask(), TaskCreation::Created);
 
+  // Replaced in place: no deletion first, so a refused definition leaves the old task.
   EXPECT_EQ(Commands(), (std::vector<u16>{
-                            u"SCHTASKS /DELETE /TN \"Vostrel Veilcap\" /F",
-                            u"SCHTASKS /CREATE /TN \"Vostrel Veilcap\" /XML \"C:\\Program Files\\Veilcap\\TASKdummy.xml\"",
+                            u"\"C:\\Windows\\system32\\schtasks.exe\" /CREATE /TN \"Vostrel Veilcap\" /XML "
+                            u"\"C:\\Program Files\\Veilcap\\TASKdummy.xml\" /F",
                         }));
-  for (const auto& s : shell.started) {
-    EXPECT_EQ(s.workingFolder, AppFolder);
-    EXPECT_EQ(s.show, 0);
-  }
-  ASSERT_EQ(dummyAtStart.size(), 2u);
-  EXPECT_EQ(ToUtf8(dummyAtStart[1]),
+  EXPECT_EQ(shell.started[0].program, u"C:\\Windows\\system32\\schtasks.exe");
+  EXPECT_EQ(shell.started[0].workingFolder, AppFolder);
+  EXPECT_EQ(filesAtStart, std::vector<size_t>{2u}) << "only the template and its filled copy, no output file";
+  ASSERT_EQ(dummyAtStart.size(), 1u);
+  EXPECT_EQ(ToUtf8(dummyAtStart[0]),
             "<Task>\r\n<Date>2024-03-05T07:04:09.0000000</Date><Author>DESK\\anna</Author>\r\n"
             "<UserId>S-1-5-21</UserId><Command>\"C:\\Program Files\\Veilcap\\Veilcap.exe\"</Command>\r\n"
             "<URI>\\Vostrel Veilcap</URI></Task>\r\n");
-  const auto& bytes = dummyBytesAtStart[1];
+  const auto& bytes = dummyBytesAtStart[0];
   EXPECT_TRUE(std::equal(c.mark.begin(), c.mark.end(), bytes.begin())) << "the template's encoding is kept";
   EXPECT_EQ(DecodeText(bytes).encoding, c.encoding);
   EXPECT_FALSE(mem.fs.FileExists(kDummy)) << "TASKdummy.xml stays only while SCHTASKS runs";
@@ -179,20 +234,118 @@ TEST_F(AutostartTest, UnwritableCopyRaisesAndLeavesTheTaskAlone) {
   EXPECT_TRUE(shell.started.empty());
 }
 
-TEST_F(AutostartTest, ExistsReadsTheQueryThroughTheConsole) {
+TEST_F(AutostartTest, SchedulerRefusingTheDefinitionIsReportedAndTheCopyRemoved) {
+  mem.fs.AddFileText(kTemplate, "<Task>%SID%</Task>");
+  for (int32_t code : {1, -1, int32_t(0x80070005)}) {
+    exitCode = code;
+    EXPECT_EQ(Create_AutostartTask(), TaskCreation::Failed) << code;
+    EXPECT_FALSE(mem.fs.FileExists(kDummy)) << code;
+  }
+}
+
+TEST_F(AutostartTest, ProgramThatNonAdministratorsCanReplaceGetsNoTask) {
+  mem.fs.AddFileText(kTemplate, "<Task>%SID%</Task>");
+  security.Set(u"C:\\Program Files\\Veilcap", With(AdminOnly(), {true, kAuthenticated, kModify, 0}));
+  EXPECT_EQ(Create_AutostartTask(), TaskCreation::Refused);
+  EXPECT_TRUE(shell.started.empty()) << "the existing task stays as it is";
+  EXPECT_FALSE(mem.fs.FileExists(kDummy));
+  // The routine below the check still creates it: that is what the check guards.
+  EXPECT_EQ(Register_AutostartTask(), TaskCreation::Created);
+}
+
+TEST_F(AutostartTest, DeleteAndQueryRunSchtasksByItsPath) {
+  Delete_AutostartTask();
   EXPECT_FALSE(AutostartTask_Exists());
-  ASSERT_EQ(shell.started.size(), 1u);
+  ASSERT_EQ(shell.started.size(), 2u);
   EXPECT_EQ(ToUtf8(shell.started[0].commandLine),
-            "CMD /C \"SCHTASKS /QUERY /TN \"Vostrel Veilcap\" /XML >\"C:\\Users\\anna\\AppData\\Local\\Temp\\"
-            "ConsoleOutput.txt\"");
-  EXPECT_EQ(shell.started[0].workingFolder, SystemFolder);
+            "\"C:\\Windows\\system32\\schtasks.exe\" /DELETE /TN \"Vostrel Veilcap\" /F");
+  EXPECT_EQ(shell.started[0].workingFolder, AppFolder);
+  EXPECT_EQ(ToUtf8(shell.started[1].commandLine),
+            "\"C:\\Windows\\system32\\schtasks.exe\" /QUERY /TN \"Vostrel Veilcap\" /XML");
+  EXPECT_EQ(shell.started[1].workingFolder, SystemFolder);
 
   std::string printed = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Task version=\"1.2\">\r\n"
                         "  <Principals>\r\n    <Principal id=\"Author\"><UserId>S-1-5-21</UserId></Principal>\r\n"
                         "  </Principals>\r\n</Task>\r\n";
   queryOutput.assign(printed.begin(), printed.end());
   EXPECT_TRUE(AutostartTask_Exists());
-  EXPECT_FALSE(mem.fs.FileExists(UserTempFolder + u"\\ConsoleOutput.txt"));
+  EXPECT_TRUE(mem.fs.AllFiles().empty()) << "no output file";
+
+  // Without a known system folder nothing is started by a bare name.
+  SystemFolder.clear();
+  shell.started.clear();
+  EXPECT_FALSE(AutostartTask_Exists());
+  EXPECT_TRUE(shell.started.empty());
+}
+
+struct ChangeableCase {
+  const char* what;
+  SecurityFacts facts;
+  bool program, folder, ancestor;  // changeable by non-administrators in each role
+};
+
+TEST(FolderSafety, JudgesOwnerAndEntriesByRole) {
+  const ChangeableCase cases[] = {
+      {"installed under Program Files", AdminOnly(), false, false, false},
+      {"owned by TrustedInstaller", SecurityFacts{kTrustedInstaller, true, AdminOnly().entries}, false, false, false},
+      {"owned by the user", SecurityFacts{kAnna, true, AdminOnly().entries}, true, true, true},
+      {"no DACL at all", SecurityFacts{kAdmins, false, {}}, true, true, true},
+      {"empty DACL", SecurityFacts{kAdmins, true, {}}, false, false, false},
+      {"users may modify", With(AdminOnly(), {true, kUsers, kModify, 0}), true, true, true},
+      {"user profile: anna full", With(AdminOnly(), {true, kAnna, kFull, 0}), true, true, true},
+      {"drive root: everyone may add folders", With(AdminOnly(), {true, kAuthenticated, kRightAppendData, 0}), true, true,
+       false},
+      {"add files only", With(AdminOnly(), {true, kUsers, kRightWriteData, 0}), true, true, false},
+      {"delete children", With(AdminOnly(), {true, kUsers, kRightDeleteChild, 0}), false, true, true},
+      {"rename itself", With(AdminOnly(), {true, kEveryone, kRightDelete, 0}), true, true, true},
+      {"rewrite the DACL", With(AdminOnly(), {true, kUsers, kRightWriteDac, 0}), true, true, true},
+      {"take ownership", With(AdminOnly(), {true, kUsers, kRightWriteOwner, 0}), true, true, true},
+      {"generic write", With(AdminOnly(), {true, kUsers, kRightGenericWrite, 0}), true, true, false},
+      {"generic all", With(AdminOnly(), {true, kUsers, kRightGenericAll, 0}), true, true, true},
+      {"inherit-only entries do not apply here", With(AdminOnly(), {true, kUsers, kFull, kAceInheritOnly | 0x3}), false,
+       false, false},
+      {"denied write is not credited", With(With(AdminOnly(), {false, kUsers, kModify, 0}), {true, kUsers, kModify, 0}),
+       true, true, true},
+      {"a denying entry alone grants nothing", With(AdminOnly(), {false, kEveryone, kFull, 0}), false, false, false},
+      {"SID letters in lower case", SecurityFacts{u"s-1-5-32-544", true, {{true, u"s-1-5-18", kFull, 0}}}, false, false,
+       false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ChangeableByNonAdministrators(c.facts, PathRole::Program), c.program) << c.what;
+    EXPECT_EQ(ChangeableByNonAdministrators(c.facts, PathRole::Folder), c.folder) << c.what;
+    EXPECT_EQ(ChangeableByNonAdministrators(c.facts, PathRole::Ancestor), c.ancestor) << c.what;
+  }
+}
+
+TEST(FolderSafety, FoldersAboveTheProgramUpToTheRoot) {
+  const std::pair<const char16_t*, std::vector<u16>> cases[] = {
+      {u"C:\\Program Files\\Veilcap\\Veilcap.exe", {u"C:\\Program Files\\Veilcap", u"C:\\Program Files", u"C:\\"}},
+      {u"C:\\Veilcap.exe", {u"C:\\"}},
+      {u"\\\\server\\share\\tools\\Veilcap.exe", {u"\\\\server\\share\\tools", u"\\\\server\\share\\"}},
+      {u"\\\\server\\share\\Veilcap.exe", {u"\\\\server\\share\\"}},
+      {u"\\\\server\\Veilcap.exe", {}},
+      {u"Veilcap.exe", {}},
+      {u"", {}},
+  };
+  for (const auto& [path, folders] : cases) EXPECT_EQ(FoldersAbove(path), folders) << ToUtf8(path);
+}
+
+TEST_F(AutostartTest, EveryPathUpToTheRootMustBeSafeAndReadable) {
+  const u16 exe = u"C:\\Program Files\\Veilcap\\Veilcap.exe";
+  EXPECT_TRUE(ProgramChangeableOnlyByAdministrators(exe));
+  EXPECT_EQ(security.read, (std::vector<std::string>{"C:\\Program Files\\Veilcap\\Veilcap.exe",
+                                                     "C:\\Program Files\\Veilcap", "C:\\Program Files", "C:\\"}));
+  // The drive root lets everyone create folders: harmless above the program's folder.
+  security.Set(u"C:\\", With(AdminOnly(), {true, kAuthenticated, kRightAppendData, 0}));
+  EXPECT_TRUE(ProgramChangeableOnlyByAdministrators(exe));
+  // But a folder further up that anyone may rename swaps the whole program.
+  security.Set(u"C:\\Program Files", With(AdminOnly(), {true, kUsers, kRightDeleteChild, 0}));
+  EXPECT_FALSE(ProgramChangeableOnlyByAdministrators(exe));
+  security.Set(u"C:\\Program Files", AdminOnly());
+  security.facts.erase("C:\\PROGRAM FILES\\VEILCAP\\VEILCAP.EXE");
+  EXPECT_FALSE(ProgramChangeableOnlyByAdministrators(exe)) << "what cannot be read is not safe";
+  SetFileSecuritySource(nullptr);
+  EXPECT_FALSE(ProgramChangeableOnlyByAdministrators(exe));
 }
 
 // The shipped template, checked byte by byte as SCHTASKS will get it.

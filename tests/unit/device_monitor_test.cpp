@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -301,6 +303,78 @@ TEST_F(MonitorTest, AnErrorInAHandlerGoesToTheErrorHandlerNotOutOfTheWindow) {
   EXPECT_EQ(m.WMDeviceChange(kDbtDeviceArrival, &usb), 0);  // the monitor goes on
   EXPECT_EQ(connects, 2);
   EXPECT_EQ(errors, (std::vector<u16>{u"refresh failed", u"refresh failed"}));
+}
+
+// A script of device messages ('m') and timer ticks ('t') at given milliseconds; a refresh takes
+// refreshMs of the clock.
+struct CoalesceCase {
+  const char* what;
+  std::vector<std::pair<uint32_t, char>> script;
+  std::vector<uint32_t> refreshesAt;  // clock at the start of each refresh
+  uint32_t refreshMs = 0;
+};
+
+TEST(RefreshCoalescer, BurstsBecomeOneRefreshAtOnceAndOneAfterTheBurst) {
+  std::vector<std::pair<uint32_t, char>> burst;  // 20 messages 10 ms apart, ticks every 50 ms
+  for (uint32_t t = 0; t < 200; t += 10) burst.push_back({1000 + t, 'm'});
+  for (uint32_t t = 1000; t <= 1600; t += 50) burst.push_back({t, 't'});
+  std::stable_sort(burst.begin(), burst.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::pair<uint32_t, char>> endless;  // a message every 100 ms for 3 s
+  for (uint32_t t = 0; t < 3000; t += 50) endless.push_back({t, t % 100 ? 't' : 'm'});
+
+  const CoalesceCase cases[] = {
+      {"a lone message refreshes at once", {{500, 'm'}, {550, 't'}, {900, 't'}}, {500}},
+      {"lone messages far apart each refresh at once", {{100, 'm'}, {400, 'm'}, {1000, 'm'}}, {100, 400, 1000}},
+      {"a message soon after a refresh waits for quiet", {{0, 'm'}, {100, 'm'}, {150, 't'}, {200, 't'}, {250, 't'}},
+       {0, 250}},
+      {"quiet is counted from the end of a slow refresh", {{0, 'm'}, {300, 'm'}, {350, 't'}, {500, 't'}}, {0, 500}, 200},
+      {"a burst of twenty", burst, {1000, 1350}},
+      {"an endless storm still refreshes about every second", endless, {0, 1150, 2250}},
+      {"ticks without a waiting refresh do nothing", {{0, 't'}, {50, 't'}}, {}},
+  };
+  for (const auto& c : cases) {
+    uint32_t now = 0;
+    bool armed = false;
+    std::vector<uint32_t> refreshes;
+    RefreshCoalescer co([&] { refreshes.push_back(now), now += c.refreshMs; }, [&] { return now; },
+                        [&](bool on) { armed = on; });
+    for (const auto& [at, what] : c.script) {
+      now = std::max(now, at);
+      if (what == 'm') co.Message();
+      if (what == 't') co.Tick();  // a late tick may still come after the timer was stopped
+    }
+    EXPECT_EQ(refreshes, c.refreshesAt) << c.what;
+    EXPECT_EQ(armed, co.Waiting()) << c.what << ": the timer runs only while a refresh waits";
+  }
+}
+
+TEST(RefreshCoalescer, AMessageDuringARunningRefreshWaitsForTheNextOne) {
+  uint32_t now = 0;
+  bool armed = false;
+  int refreshes = 0;
+  std::function<void()> during;
+  RefreshCoalescer co(
+      [&] {
+        ++refreshes;
+        auto inside = std::move(during);
+        during = nullptr;
+        if (inside) inside();
+      },
+      [&] { return now; }, [&](bool on) { armed = on; });
+  // The search pumps messages while it waits: a message and a tick arrive inside it.
+  during = [&] {
+    now = 400;
+    co.Message();
+    co.Tick();
+  };
+  co.Message();
+  EXPECT_EQ(refreshes, 1) << "no refresh inside a refresh";
+  EXPECT_TRUE(co.Waiting());
+  EXPECT_TRUE(armed);
+  now = 560;
+  co.Tick();
+  EXPECT_EQ(refreshes, 2) << "the message that came during the refresh is not lost";
+  EXPECT_FALSE(armed) << "an idle program has no timer running";
 }
 
 }  // namespace

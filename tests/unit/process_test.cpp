@@ -32,61 +32,49 @@ class ScopedFolders {
   u16 app_, system_, windowsTemp_, userTemp_;
 };
 
-struct CapturedFolderCase {
+struct CapturedStartCase {
   const char* what;
-  u16 userTemp, windowsTemp;
-  u16 expectedOutput;
+  u16 program, arguments;
+  std::string commandLine;
 };
 
-class CapturedOutputFolder : public ::testing::TestWithParam<CapturedFolderCase> {};
+class CapturedStart : public ::testing::TestWithParam<CapturedStartCase> {};
 
-TEST_P(CapturedOutputFolder, RedirectsIntoTheChosenFolder) {
+TEST_P(CapturedStart, StartsTheProgramByItsPathAndReadsThePipeNotAFile) {
   const auto& c = GetParam();
   ScopedCp1252 cp;
   ScopedMemoryFs mem;
-  ScopedFolders folders(u"C:\\Apps\\Veilcap", u"C:\\Windows\\system32", c.windowsTemp, c.userTemp);
+  ScopedFolders folders(u"C:\\Apps\\Veilcap", u"C:\\Windows\\system32", u"C:\\Windows\\TEMP", u"C:\\T");
   FakeProcessShell shell;
-  shell.onStart = [&](const FakeProcessShell::Started&) {
-    mem.fs.AddFileText(c.expectedOutput, "line one\r\nline two\r\n");
-    return std::optional<int32_t>(0);
+  shell.onCapture = [&](const FakeProcessShell::Started&) {
+    return std::optional<ProcessShell::Captured>({3, {'l', 'i', 'n', 'e', ' ', '1', '\r', '\n', '2', '\r', '\n'}});
   };
-  std::vector<u16> lines;
-  Run_Console_Captured(u"SCHTASKS /QUERY /TN \"Vostrel Veilcap\" /XML", lines);
+  const ConsoleRun run = Run_Captured(c.program, c.arguments, u"C:\\Windows\\system32");
 
   ASSERT_EQ(shell.started.size(), 1u);
-  EXPECT_EQ(ToUtf8(shell.started[0].commandLine),
-            "CMD /C \"SCHTASKS /QUERY /TN \"Vostrel Veilcap\" /XML >\"" + ToUtf8(c.expectedOutput) + "\"");
+  EXPECT_EQ(shell.started[0].program, c.program) << "the application name leaves nothing to a search";
+  EXPECT_EQ(ToUtf8(shell.started[0].commandLine), c.commandLine);
   EXPECT_EQ(shell.started[0].workingFolder, u"C:\\Windows\\system32");
-  EXPECT_EQ(shell.started[0].show, 0);
-  EXPECT_EQ(lines, (std::vector<u16>{u"line one", u"line two"}));
-  EXPECT_FALSE(mem.fs.FileExists(c.expectedOutput)) << "the output file must be gone afterwards";
+  EXPECT_EQ(run.exitCode, 3);
+  EXPECT_EQ(run.lines, (std::vector<u16>{u"line 1", u"2"}));
+  EXPECT_TRUE(mem.fs.AllFiles().empty()) << "no output file at any time";
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    FolderFallbacks, CapturedOutputFolder,
+    Programs, CapturedStart,
     ::testing::Values(
-        CapturedFolderCase{"user temp", u"C:\\Users\\A\\AppData\\Local\\Temp", u"C:\\Windows\\TEMP",
-                           u"C:\\Users\\A\\AppData\\Local\\Temp\\ConsoleOutput.txt"},
-        CapturedFolderCase{"user temp with blanks", u"  C:\\T  ", u"C:\\Windows\\TEMP", u"C:\\T\\ConsoleOutput.txt"},
-        CapturedFolderCase{"blank user temp", u"   ", u" C:\\Windows\\TEMP ", u"C:\\Windows\\TEMP\\ConsoleOutput.txt"},
-        CapturedFolderCase{"no temp at all", u"", u"", u"C:\\Apps\\Veilcap\\ConsoleOutput.txt"}));
+        CapturedStartCase{"system tool", u"C:\\Windows\\system32\\schtasks.exe", u"/QUERY /TN \"Vostrel Veilcap\" /XML",
+                          "\"C:\\Windows\\system32\\schtasks.exe\" /QUERY /TN \"Vostrel Veilcap\" /XML"},
+        CapturedStartCase{"blanks in the path", u"C:\\Win dows\\Sys tem32\\x.exe", u"/A",
+                          "\"C:\\Win dows\\Sys tem32\\x.exe\" /A"},
+        CapturedStartCase{"no arguments", u"C:\\W\\x.exe", u"", "\"C:\\W\\x.exe\""}));
 
-TEST(RunConsoleCaptured, StaleOutputIsRemovedBeforeTheCommandRuns) {
-  ScopedCp1252 cp;
-  ScopedMemoryFs mem;
-  ScopedFolders folders(u"C:\\A", u"C:\\S", u"C:\\W", u"C:\\T");
-  const u16 out = u"C:\\T\\ConsoleOutput.txt";
-  mem.fs.AddFile(out, {'o', 'l', 'd'}, kFileAttributeReadOnly);
+TEST(RunCaptured, AProgramThatDoesNotStartAnswersMinusOneAndNoLines) {
   FakeProcessShell shell;
-  bool staleSeen = true;
-  shell.onStart = [&](const FakeProcessShell::Started&) {
-    staleSeen = mem.fs.FileExists(out);
-    return std::optional<int32_t>(1);  // the command produced nothing
-  };
-  std::vector<u16> lines{u"kept"};
-  Run_Console_Captured(u"ECHO", lines);
-  EXPECT_FALSE(staleSeen) << "a leftover output file would be read as this command's output";
-  EXPECT_EQ(lines, std::vector<u16>{u"kept"}) << "without an output file the list stays as it was";
+  shell.onCapture = [](const FakeProcessShell::Started&) { return std::optional<ProcessShell::Captured>(); };
+  const ConsoleRun run = Run_Captured(u"C:\\missing.exe", u"/X", u"");
+  EXPECT_EQ(run.exitCode, -1);
+  EXPECT_TRUE(run.lines.empty());
 }
 
 struct OutputEncodingCase {
@@ -99,16 +87,11 @@ class CapturedOutputEncoding : public ::testing::TestWithParam<OutputEncodingCas
 
 TEST_P(CapturedOutputEncoding, DecodesByByteOrderMark) {
   ScopedCp1252 cp;
-  ScopedMemoryFs mem;
-  ScopedFolders folders(u"C:\\A", u"C:\\S", u"C:\\W", u"C:\\T");
   FakeProcessShell shell;
-  shell.onStart = [&](const FakeProcessShell::Started&) {
-    mem.fs.AddFile(u"C:\\T\\ConsoleOutput.txt", GetParam().bytes);
-    return std::optional<int32_t>(0);
+  shell.onCapture = [&](const FakeProcessShell::Started&) {
+    return std::optional<ProcessShell::Captured>({0, GetParam().bytes});
   };
-  std::vector<u16> lines{u"old"};
-  Run_Console_Captured(u"X", lines);
-  EXPECT_EQ(lines, GetParam().lines);
+  EXPECT_EQ(Run_Captured(u"C:\\x.exe", u"", u"").lines, GetParam().lines);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutputEncodingCase{"utf16", {0xFF, 0xFE, 'a', 0, 0xE9, 0, '\r', 0, '\n', 0, 'b', 0}, {u"a\u00E9", u"b"}},
         OutputEncodingCase{"utf8", {0xEF, 0xBB, 0xBF, 'x', 0xC3, 0xA9, '\n', 'y'}, {u"x\u00E9", u"y"}},
         OutputEncodingCase{"ansi with lone CR", {'p', 0xE9, '\r', 'q'}, {u"p\u00E9", u"q"}},
-        OutputEncodingCase{"empty file clears the list", {}, {}}));
+        OutputEncodingCase{"nothing printed", {}, {}}));
 
 TEST(RunAndWait, PassesLongLinesWholeAndAnswersMinusOneWhenNothingStarts) {
   FakeProcessShell shell;

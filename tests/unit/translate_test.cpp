@@ -323,8 +323,11 @@ TEST_F(TranslateTest, ExportIntoEmptyFilesAddsTextsAndIndexLines) {
   Lang = std::make_unique<TLang>();
   SAVE_TRANSLATION_FROM_FORM(kFolder, u"de-de", *devices, u"01.00.30");
   EXPECT_FALSE(Lang);
-  EXPECT_EQ(Lines(kDeDe), (std::vector<u16>{u"Form_VCP_Devices.Form_VCP_Devices=Entdeckte Ger\u00e4te",
-                                            u"Form_VCP_Devices.VirtualDrawTree_Devices=Ger\u00e4t%CRLFStatus"}));
+  std::vector<u16> expected{u"Form_VCP_Devices.Form_VCP_Devices=Entdeckte Ger\u00e4te",
+                            u"Form_VCP_Devices.VirtualDrawTree_Devices=Ger\u00e4t%CRLFStatus"};
+  for (size_t i = kOriginalMessageCount; i < MessageTable().size(); ++i)
+    expected.push_back(u"MESSAGES." + u16(MessageTable()[i].key) + u"=" + MessageTable()[i].builtInText);
+  EXPECT_EQ(Lines(kDeDe), expected);
   EXPECT_EQ(mem.fs.Bytes(kDeDe)[0], 0xFF);
   EXPECT_EQ(mem.fs.Bytes(kIndex), Bytes("Form_VCP_Devices.Form_VCP_Devices=TEXT,0,01.00.30\r\n"
                                         "Form_VCP_Devices.VirtualDrawTree_Devices=TEXT,0,01.00.30\r\n"));
@@ -340,9 +343,11 @@ TEST_F(TranslateTest, ExportRewritesChangedTextsAndKeepsRecordedWidths) {
   mem.fs.AddFile(kIndex, Bytes(index));
   auto main = MainWindow();
   SAVE_TRANSLATION_FROM_FORM(kFolder, u"de-de", *main, u"01.00.30");
-  EXPECT_EQ(Lines(kDeDe), (std::vector<u16>{u"Form_Veilcap.Label_RebootNeed_Cam=Neustart n\u00f6tig",
-                                            u"Form_Veilcap.Tray_Show=Anzeigen", u"Form_Veilcap.Tray_Lang=Sprache",
-                                            u"Form_Veilcap.Tray_Quit=Beenden"}));
+  std::vector<u16> expected{u"Form_Veilcap.Label_RebootNeed_Cam=Neustart n\u00f6tig", u"Form_Veilcap.Tray_Show=Anzeigen",
+                            u"Form_Veilcap.Tray_Lang=Sprache", u"Form_Veilcap.Tray_Quit=Beenden"};
+  for (size_t i = kOriginalMessageCount; i < MessageTable().size(); ++i)
+    expected.push_back(u"MESSAGES." + u16(MessageTable()[i].key) + u"=" + MessageTable()[i].builtInText);
+  EXPECT_EQ(Lines(kDeDe), expected);
   EXPECT_EQ(mem.fs.Bytes(kIndex), Bytes("Form_Veilcap.Label_RebootNeed_Cam=TEXT,200,01.00.30\r\n"
                                         "Form_Veilcap.Tray_Show=TEXT,5,old\r\n"
                                         "Form_Veilcap.Tray_Lang=TEXT,0,01.00.30\r\n"

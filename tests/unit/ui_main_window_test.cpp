@@ -6,6 +6,12 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <thread>
 
 #include "core/errors.h"
 #include "devices/ledger.h"
@@ -22,6 +28,7 @@
 #include "platform/environment.h"
 #include "ui/main_window.h"
 #include "ui/options.h"
+#include "ui/thread_timer.h"
 
 namespace {
 class RecordingHost final : public MainWindowHost {
@@ -86,11 +93,15 @@ class FakeAutostart final : public AutostartControl {
  public:
   FakeAutostart() { SetAutostartControl(this); }
   ~FakeAutostart() override { SetAutostartControl(nullptr); }
-  bool Exists() override { return exists; }
-  void Create() override {
+  bool Exists() override {
+    if (gate) gate();
+    return exists;
+  }
+  TaskCreation Create() override {
     calls.push_back("create");
     if (createFails) throw OsError(2, u"TASK.xml not found");
-    exists = true;
+    if (answer == TaskCreation::Created) exists = true;
+    return answer;
   }
   void Delete() override {
     calls.push_back("delete");
@@ -98,7 +109,9 @@ class FakeAutostart final : public AutostartControl {
   }
   bool exists = false;
   bool createFails = false;
+  TaskCreation answer = TaskCreation::Created;
   std::vector<std::string> calls;
+  std::function<void()> gate;  // runs on the worker that asks, before the answer
 };
 
 class FakeImage final : public Image {
@@ -465,6 +478,119 @@ TEST_F(MainWindowTest, QuitStopsTheMonitorAndTimerSavesAndClosesEvenWhenTheTaskF
     EXPECT_EQ(reg.Get(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyCamValue)->data, (std::vector<uint8_t>{1, 0, 0, 0}));
     EXPECT_EQ(host.log, (std::vector<std::string>{"error TASK.xml not found", "close"}));
   }
+}
+
+// The worker that asks the task scheduler hands its answer over through this dispatcher; the test
+// runs what it queued. It lives as long as the program: a worker may still be on its way.
+class QueueDispatcher final : public MainThreadDispatcher {
+ public:
+  void RunAndWait(const std::function<void()>& fn) override {
+    std::unique_lock<std::mutex> lock(m);
+    queue.push_back(fn);
+    cv.notify_all();
+    cv.wait(lock, [&] { return queue.empty(); });
+  }
+  // Runs one queued function on the calling (main) thread; false when none came within 5 s.
+  bool PumpOne() {
+    std::unique_lock<std::mutex> lock(m);
+    if (!cv.wait_for(lock, std::chrono::seconds(5), [&] { return !queue.empty(); })) return false;
+    auto fn = queue.front();
+    lock.unlock();
+    fn();
+    lock.lock();
+    queue.pop_front();
+    cv.notify_all();
+    return true;
+  }
+  std::mutex m;
+  std::condition_variable cv;
+  std::deque<std::function<void()>> queue;
+};
+
+// The form is made without a dispatcher (its timers never tick); LOAD_OPTIONS then asks again
+// with one, and the answer waits behind a gate.
+class DeferredStartMark : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    autostart.exists = true;
+    Form();
+    autostart.gate = [this] {
+      std::unique_lock<std::mutex> lock(gateM_);
+      gateCv_.wait(lock, [this] { return open_; });
+    };
+    SetTimerDispatcher(dispatcher);
+    form->LOAD_OPTIONS();
+    SetTimerDispatcher(nullptr);
+    autostart.calls.clear();
+  }
+  void TearDown() override {
+    Open();
+    if (opener_.joinable()) opener_.join();
+    if (!answered_) {
+      EXPECT_TRUE(dispatcher->PumpOne()) << "the worker hands its answer to the main thread";
+    }
+    MainWindowTest::TearDown();
+  }
+  void Open() {
+    std::lock_guard<std::mutex> lock(gateM_);
+    open_ = true;
+    gateCv_.notify_all();
+  }
+  void OpenLater() {
+    opener_ = std::thread([this] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      Open();
+    });
+  }
+  static inline QueueDispatcher* dispatcher = new QueueDispatcher;
+  bool answered_ = false;
+
+ private:
+  std::mutex gateM_;
+  std::condition_variable gateCv_;
+  bool open_ = false;
+  std::thread opener_;
+};
+
+TEST_F(DeferredStartMark, TheMenuWaitsForTheAnswer) {
+  TForm_Veilcap& f = *form;
+  EXPECT_FALSE(f.Tray_Flag_StartWithWindows->Checked);
+  EXPECT_FALSE(f.Tray_Flag_StartWithWindows->Enabled) << "not to be clicked while unknown";
+  bool markAtPopup = false;
+  host.choose = [&](TPopupMenu&) -> TMenuItem* {
+    markAtPopup = f.Tray_Flag_StartWithWindows->Checked;
+    return nullptr;
+  };
+  OpenLater();
+  f.Tray_ContextMenu(10, 20);
+  EXPECT_TRUE(markAtPopup);
+  EXPECT_TRUE(f.Tray_Flag_StartWithWindows->Enabled);
+}
+
+TEST_F(DeferredStartMark, SavingWaitsAndThenKeepsTheTask) {
+  OpenLater();
+  form->SAVE_OPTIONS();
+  EXPECT_EQ(autostart.calls, std::vector<std::string>{"create"}) << "an unknown mark would have deleted the task";
+}
+
+TEST_F(DeferredStartMark, NoAnswerInTimeLeavesTheTaskAloneButSavesTheRest) {
+  form->StartWithWindowsWaitMs = 30;
+  form->SAVE_OPTIONS();
+  EXPECT_TRUE(autostart.calls.empty());
+  EXPECT_NE(reg.Get(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyCamValue), nullptr);
+}
+
+TEST_F(DeferredStartMark, AnAnswerAfterQuitIsDropped) {
+  form->StartWithWindowsWaitMs = 30;
+  form->Tray_Quit->Click();
+  EXPECT_EQ(host.log.back(), "close");
+  Open();
+  ASSERT_TRUE(dispatcher->PumpOne());
+  EXPECT_FALSE(form->Tray_Flag_StartWithWindows->Checked);
+  EXPECT_FALSE(form->Tray_Flag_StartWithWindows->Enabled);
+  EXPECT_TRUE(autostart.calls.empty());
+  answered_ = true;
 }
 
 TEST_F(MainWindowTest, ShellItemsOpenTheirTargetsWithTheWindowAsOwner) {

@@ -103,7 +103,11 @@ TEST_F(AutostartOnWindows, WineSchtasksCreatesAndDeletesTheFilledTask) {
   Delete_AutostartTask();
   ASSERT_FALSE(Exists(TaskFile()));
 
-  Create_AutostartTask();
+  // Wine reports every folder as the user's own, so the checked creation refuses and touches
+  // nothing; the routine below the check is what registers.
+  EXPECT_EQ(Create_AutostartTask(), TaskCreation::Refused);
+  EXPECT_FALSE(Exists(TaskFile()));
+  ASSERT_EQ(Register_AutostartTask(), TaskCreation::Created);
   ASSERT_TRUE(Exists(TaskFile())) << "SCHTASKS did not accept the definition";
   EXPECT_FALSE(Exists(scratch_.wpath() + L"\\TASKdummy.xml"));
   // Wine's scheduler writes the task back from what it understood: registration info and
@@ -121,7 +125,7 @@ TEST_F(AutostartOnWindows, WineSchtasksCreatesAndDeletesTheFilledTask) {
 
   // A template that has gone raises, and the task that exists stays as it is.
   ASSERT_TRUE(DeleteFileW((scratch_.wpath() + L"\\TASK.xml").c_str()));
-  EXPECT_THROW(Create_AutostartTask(), OsError);
+  EXPECT_THROW(Register_AutostartTask(), OsError);
   EXPECT_TRUE(Exists(TaskFile()));
   EXPECT_EQ(TaskText(), text);
 
@@ -136,7 +140,7 @@ TEST_F(AutostartOnWindows, FakeSchtasksAnswersTheQuery) {
                     "C:\\windows\\system32\\schtasks.exe";
   Delete_AutostartTask();
   EXPECT_FALSE(AutostartTask_Exists());
-  Create_AutostartTask();
+  EXPECT_EQ(Register_AutostartTask(), TaskCreation::Created);
   EXPECT_TRUE(AutostartTask_Exists());
   std::string stored = ReadBytes(L"C:\\fake_tasks\\Vostrel Veilcap.xml");
   const u16 text = DecodeText(std::vector<uint8_t>(stored.begin(), stored.end())).text;
@@ -146,8 +150,20 @@ TEST_F(AutostartOnWindows, FakeSchtasksAnswersTheQuery) {
   EXPECT_TRUE(Contains(text, u"<Arguments>-TRAY</Arguments>"));
   EXPECT_TRUE(Contains(text, u"<UserId>" + Get_ConsoleUserSID() + u"</UserId>"));
   EXPECT_FALSE(Contains(text, u"%")) << ToUtf8(text);
-  Create_AutostartTask();  // replacing an existing task
+  EXPECT_EQ(Register_AutostartTask(), TaskCreation::Created);  // replaced in place (/F)
   EXPECT_TRUE(AutostartTask_Exists());
+  const std::string replaced = ReadBytes(L"C:\\fake_tasks\\Vostrel Veilcap.xml");
+  // A definition the scheduler refuses is reported, and the task that exists stays.
+  {
+    HANDLE h = CreateFileW((scratch_.wpath() + L"\\TASK.xml").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                           nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, "not a definition", 16, &written, nullptr);
+    CloseHandle(h);
+  }
+  EXPECT_EQ(Register_AutostartTask(), TaskCreation::Failed);
+  EXPECT_EQ(replaced, ReadBytes(L"C:\\fake_tasks\\Vostrel Veilcap.xml"));
   EXPECT_FALSE(Exists(scratch_.wpath() + L"\\TASKdummy.xml"));
   EXPECT_FALSE(Exists(scratch_.wpath() + L"\\ConsoleOutput.txt"));
   Delete_AutostartTask();

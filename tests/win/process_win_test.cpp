@@ -42,24 +42,24 @@ TEST_F(ProcessOnWindows, RunAndWaitAnswersTheExitCodeOrMinusOne) {
   for (const auto& c : cases) EXPECT_EQ(Run_And_Wait(c.commandLine, scratch.path(), 0), c.expected) << c.what;
 }
 
-TEST_F(ProcessOnWindows, ConsoleCaptureReadsFreshOutputAndRemovesTheFile) {
+TEST_F(ProcessOnWindows, CapturedRunReadsOutputAndErrorsThroughAPipe) {
   UserTempFolder = scratch.path();
-  SystemFolder = WindowsSystemFolder();
-  const std::wstring output = scratch.wpath() + L"\\ConsoleOutput.txt";
-  ASSERT_TRUE(WriteBytes(output, "stale line\r\n"));
-  SetFileAttributesW(output.c_str(), FILE_ATTRIBUTE_READONLY);
+  const u16 cmd = WindowsSystemFolder() + u"\\cmd.exe";  // a console program to start by path
   ASSERT_TRUE(WriteBytes(scratch.wpath() + L"\\in.txt", "alpha\r\nbeta gamma\r\n"));
 
-  std::vector<u16> lines{u"old"};
-  Run_Console_Captured(u"TYPE \"" + scratch.path() + u"\\in.txt\"", lines);
-  EXPECT_EQ(lines, (std::vector<u16>{u"alpha", u"beta gamma"}));
-  EXPECT_FALSE(Exists(output));
+  ConsoleRun run = Run_Captured(cmd, u"/c TYPE \"" + scratch.path() + u"\\in.txt\"", scratch.path());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.lines, (std::vector<u16>{u"alpha", u"beta gamma"}));
 
-  // The redirection belongs to the ECHO, which never runs: no output file, the list stays.
-  lines = {u"old"};
-  Run_Console_Captured(u"IF 1==2 ECHO never", lines);
-  EXPECT_EQ(lines, std::vector<u16>{u"old"});
-  EXPECT_FALSE(Exists(output));
+  // Standard error comes through the same pipe, the exit code as given.
+  run = Run_Captured(cmd, u"/c TYPE \"" + scratch.path() + u"\\missing.txt\" & exit 5", scratch.path());
+  EXPECT_EQ(run.exitCode, 5);
+  EXPECT_FALSE(run.lines.empty()) << "the error text";
+
+  run = Run_Captured(scratch.path() + u"\\no_such_program.exe", u"/x", scratch.path());
+  EXPECT_EQ(run.exitCode, -1);
+  EXPECT_TRUE(run.lines.empty());
+  EXPECT_FALSE(Exists(scratch.wpath() + L"\\ConsoleOutput.txt")) << "no output file at any time";
 }
 
 TEST_F(ProcessOnWindows, ElevatedStartWaitsForABatchFile) {

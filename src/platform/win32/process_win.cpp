@@ -92,6 +92,67 @@ class Win32ProcessShell final : public ProcessShell {
     return run;
   }
 
+  std::optional<Captured> CreateAndCapture(const u16& program, const u16& commandLine,
+                                           const u16& workingFolder) override {
+    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return std::nullopt;
+    // Only the write end goes to the child; our end stays private.
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable, OPEN_EXISTING,
+                             0, nullptr);
+
+    // The child inherits exactly these handles, even when another thread starts a program with
+    // inheritance at the same moment.
+    HANDLE inherited[2] = {writeEnd, nul};
+    const DWORD inheritedCount = nul != INVALID_HANDLE_VALUE ? 2 : 1;
+    SIZE_T attributeSize = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &attributeSize);
+    std::vector<uint8_t> attributeBuffer(attributeSize);
+    auto* attributes = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBuffer.data());
+    const bool haveList = attributeSize > 0 && InitializeProcThreadAttributeList(attributes, 1, 0, &attributeSize) &&
+                          UpdateProcThreadAttribute(attributes, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited,
+                                                    inheritedCount * sizeof(HANDLE), nullptr, nullptr);
+
+    STARTUPINFOEXW si{};
+    si.StartupInfo.cb = haveList ? sizeof(si) : sizeof(STARTUPINFOW);
+    si.StartupInfo.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+    si.StartupInfo.wShowWindow = SW_HIDE;
+    si.StartupInfo.hStdInput = nul != INVALID_HANDLE_VALUE ? nul : nullptr;
+    si.StartupInfo.hStdOutput = writeEnd;
+    si.StartupInfo.hStdError = writeEnd;
+    if (haveList) si.lpAttributeList = attributes;
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    PROCESS_INFORMATION pi{};
+    const BOOL started = CreateProcessW(W(program), line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS |
+                                            (haveList ? EXTENDED_STARTUPINFO_PRESENT : 0),
+                                        nullptr, workingFolder.empty() ? nullptr : W(workingFolder),
+                                        &si.StartupInfo, &pi);
+    if (haveList) DeleteProcThreadAttributeList(attributes);
+    // Our copy of the write end must go, or the read below never sees the end of the output.
+    CloseHandle(writeEnd);
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+    if (!started) {
+      CloseHandle(readEnd);
+      return std::nullopt;
+    }
+    Captured result;
+    uint8_t buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
+      result.output.insert(result.output.end(), buffer, buffer + got);
+    CloseHandle(readEnd);
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    result.exitCode = int32_t(code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return result;
+  }
+
   uint32_t StartShell(OwnerWindow owner, uint32_t mask, const u16& verb, const u16& file,
                           const u16& parameters, int show) override {
     SHELLEXECUTEINFOW info{};

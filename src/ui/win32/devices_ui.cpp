@@ -17,8 +17,15 @@ DevicesUi::DevicesUi(TForm_Veilcap& mainForm, HWND mainWindow)
   view_ = std::make_unique<DevicesWindowView>(*devices_);
   Form_VCP_Devices = devices_.get();
 
-  // Every arrival and removal is one full refresh; the description is not looked at.
-  auto refresh = [this](TMiTeC_DeviceMonitor&, const TDeviceDesc&) { main_.Button_RefreshClick(); };
+  // Arrivals and removals refresh everything; the description is not looked at. A burst of them
+  // becomes one refresh at once and one after the burst.
+  coalesceTimer_ = std::make_unique<TTarvoThreadTimer>();
+  coalesceTimer_->SetInterval(kCoalesceTickMs);
+  coalesceTimer_->OnTimer = [this](TTarvoThreadTimer&) { coalescer_->Tick(); };
+  coalescer_ = std::make_unique<RefreshCoalescer>([this] { main_.Button_RefreshClick(); },
+                                                  [] { return uint32_t(GetTickCount()); },
+                                                  [this](bool on) { coalesceTimer_->SetEnabled(on); });
+  auto refresh = [this](TMiTeC_DeviceMonitor&, const TDeviceDesc&) { coalescer_->Message(); };
   monitor_->OnDeviceConnect = refresh;
   monitor_->OnDeviceDisconect = refresh;
   monitor_->OnError = [this](const u16& text) { ShowError(text); };
@@ -37,6 +44,7 @@ DevicesUi::~DevicesUi() {
   main_.Hooks.ShowDevicesModal = nullptr;
   main_.Hooks.SetMonitorActive = nullptr;
   monitor_->SetActive(false);
+  coalesceTimer_.reset();  // no tick reaches a refresh that is going away
   if (Form_VCP_Devices == devices_.get()) Form_VCP_Devices = nullptr;
 }
 

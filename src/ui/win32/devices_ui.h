@@ -1,7 +1,7 @@
 // What the detected-devices window and the device monitor add to the main window: the devices
 // window (model and view) rebuilt by every refresh and shown from the tray menu, and the monitor
-// whose every arrival and removal runs one refresh. Created by the program entry right after the
-// main window, and kept until the main window is gone.
+// whose arrivals and removals run refreshes (a burst of them coalesced). Created by the program
+// entry right after the main window, and kept until the main window is gone.
 #pragma once
 #include <windows.h>
 
@@ -10,6 +10,7 @@
 #include "devices/device_monitor.h"
 #include "ui/devices_window.h"
 #include "ui/main_window.h"
+#include "ui/thread_timer.h"
 #include "ui/win32/devices_window_win.h"
 
 class DevicesUi {
@@ -33,4 +34,7 @@ class DevicesUi {
   std::unique_ptr<TForm_VCP_Devices> devices_;
   std::unique_ptr<DevicesWindowView> view_;
   std::unique_ptr<TMiTeC_DeviceMonitor> monitor_;
+  static constexpr int32_t kCoalesceTickMs = 50;
+  std::unique_ptr<TTarvoThreadTimer> coalesceTimer_;  // runs only while a refresh waits
+  std::unique_ptr<RefreshCoalescer> coalescer_;
 };

@@ -1,6 +1,7 @@
 #include "e2e/lib/e2e.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 std::wstring StageFolder() {
@@ -67,4 +68,51 @@ HWND FindTopWindow(const wchar_t* className, DWORD pid) {
     if (pid == 0 || owner == pid) return w;
   }
   return nullptr;
+}
+
+DebugListener::DebugListener() {
+  InitializeCriticalSection(&lock_);
+  bufferReady_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_BUFFER_READY");
+  dataReady_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
+  mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER");
+  if (mapping_) view_ = MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 4096);
+  if (bufferReady_ && dataReady_ && view_) thread_ = CreateThread(nullptr, 0, &DebugListener::Run, this, 0, nullptr);
+}
+
+DebugListener::~DebugListener() {
+  InterlockedExchange(&stop_, 1);
+  if (thread_) {
+    WaitForSingleObject(thread_, 5000);
+    CloseHandle(thread_);
+  }
+  if (view_) UnmapViewOfFile(view_);
+  for (HANDLE h : {mapping_, dataReady_, bufferReady_})
+    if (h) CloseHandle(h);
+  DeleteCriticalSection(&lock_);
+}
+
+DWORD WINAPI DebugListener::Run(void* p) {
+  auto* self = static_cast<DebugListener*>(p);
+  SetEvent(self->bufferReady_);
+  while (!self->stop_) {
+    if (WaitForSingleObject(self->dataReady_, 100) != WAIT_OBJECT_0) continue;
+    const auto* bytes = static_cast<const char*>(self->view_);
+    DWORD pid = 0;
+    memcpy(&pid, bytes, sizeof pid);
+    std::string text(bytes + sizeof pid, strnlen(bytes + sizeof pid, 4096 - sizeof pid));
+    EnterCriticalSection(&self->lock_);
+    self->lines_.emplace_back(pid, std::move(text));
+    LeaveCriticalSection(&self->lock_);
+    SetEvent(self->bufferReady_);
+  }
+  return 0;
+}
+
+int DebugListener::Count(DWORD pid, const std::string& prefix) {
+  EnterCriticalSection(&lock_);
+  int n = 0;
+  for (const auto& [from, text] : lines_)
+    if (from == pid && text.compare(0, prefix.size(), prefix) == 0) ++n;
+  LeaveCriticalSection(&lock_);
+  return n;
 }

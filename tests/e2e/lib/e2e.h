@@ -5,6 +5,8 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The staged program folder (VEILCAP_STAGE, a Linux path under Wine, mapped to the Z: drive).
 std::wstring StageFolder();
@@ -26,6 +28,27 @@ class Program {
 
  private:
   PROCESS_INFORMATION pi_{};
+};
+
+// Receives the debug lines (OutputDebugString) of every process while it lives, through the
+// system-wide DBWIN buffer that a debug monitor offers.
+class DebugListener {
+ public:
+  DebugListener();
+  ~DebugListener();
+  DebugListener(const DebugListener&) = delete;
+  DebugListener& operator=(const DebugListener&) = delete;
+  bool Listening() const { return thread_ != nullptr; }
+  // How many lines of process pid so far begin with prefix.
+  int Count(DWORD pid, const std::string& prefix);
+
+ private:
+  static DWORD WINAPI Run(void* self);
+  HANDLE bufferReady_ = nullptr, dataReady_ = nullptr, mapping_ = nullptr, thread_ = nullptr;
+  void* view_ = nullptr;
+  volatile LONG stop_ = 0;
+  CRITICAL_SECTION lock_;
+  std::vector<std::pair<DWORD, std::string>> lines_;
 };
 
 // Polls until pred is true or the time is up; answers the last value of pred.

@@ -1,8 +1,9 @@
 // devchange.exe: hands a running Veilcap the message Windows sends when a device interface arrives
 // or goes (Wine never sends it by itself):
-//   devchange arrival|removal|custom <interface-path> [<interface-class-guid>]
+//   devchange arrival|removal|custom <interface-path> [<interface-class-guid> [<count>]]
 // The message goes to the device monitor's hidden window as WM_DEVICECHANGE with a
-// DEV_BROADCAST_DEVICEINTERFACE_W record; the default class is the USB device interface.
+// DEV_BROADCAST_DEVICEINTERFACE_W record; the default class is the USB device interface. With a
+// count the message goes that many times in a row, as a hub or a headset raises them.
 // Exit code 0 when the window took the message, 1 when there is no such window, 2 on a wrong
 // command line, 3 when the message could not be delivered.
 #include <windows.h>
@@ -28,6 +29,8 @@ int wmain(int argc, wchar_t** argv) {
   if (!event) return 2;
   GUID cls = {0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
   if (argc > 3 && CLSIDFromString(argv[3], &cls) != NOERROR) return 2;
+  const int count = argc > 4 ? _wtoi(argv[4]) : 1;
+  if (count < 1) return 2;
   HWND w = FindWindowExW(nullptr, nullptr, L"TMiTeC_DeviceMonitorWindow", nullptr);
   if (!w) return 1;
 
@@ -41,9 +44,10 @@ int wmain(int argc, wchar_t** argv) {
   std::memcpy(record.data() + head, name.c_str(), name.size() * sizeof(wchar_t));
   DWORD_PTR result = 0;
   // A message that carries a record is delivered with a send; the system copies the record.
-  if (!SendMessageTimeoutW(w, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(record.data()), SMTO_NORMAL, 30000,
-                           &result))
-    return 3;
+  for (int i = 0; i < count; ++i)
+    if (!SendMessageTimeoutW(w, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(record.data()), SMTO_NORMAL, 30000,
+                             &result))
+      return 3;
   std::wprintf(L"%lu\n", static_cast<unsigned long>(result));
   return 0;
 }

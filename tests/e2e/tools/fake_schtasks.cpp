@@ -1,7 +1,8 @@
 // fake_schtasks.exe: stands in for SCHTASKS.EXE in a Wine test prefix (copied as
 // C:\windows\system32\schtasks.exe, run with the DLL override schtasks.exe=n), because Wine's own
 // has no /QUERY. Tasks are kept as files C:\fake_tasks\<name>.xml, byte for byte as given.
-//   /CREATE /TN name /XML file   stores the file (exit 0; 1 when it cannot be read)
+//   /CREATE /TN name /XML file [/F]  stores the file (exit 0; 1 when it cannot be read or holds
+//                                no "<Task", or when the task exists and /F is missing)
 //   /DELETE /TN name /F          removes it (exit 0; 1 when absent)
 //   /QUERY /TN name /XML         prints the definition in the ANSI code page (exit 1 and an error
 //                                text on standard error when absent)
@@ -61,6 +62,7 @@ std::string AsAnsi(const std::string& b) {
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring action, name, xml;
+  bool force = false;
   for (int i = 1; i < argc; ++i) {
     std::wstring a = Upper(argv[i]);
     if (a == L"/VEILCAPFAKEPROBE") return 4243;
@@ -70,6 +72,8 @@ int wmain(int argc, wchar_t** argv) {
       name = argv[++i];
     } else if (a == L"/XML" && action == L"/CREATE" && i + 1 < argc) {
       xml = argv[++i];
+    } else if (a == L"/F") {
+      force = true;
     }
   }
   if (action.empty() || name.empty()) {
@@ -81,6 +85,14 @@ int wmain(int argc, wchar_t** argv) {
     std::string bytes;
     if (xml.empty() || !ReadAll(xml, &bytes)) {
       Write(STD_ERROR_HANDLE, "ERROR: The system cannot find the file specified.\r\n");
+      return 1;
+    }
+    if (AsAnsi(bytes).find("<Task") == std::string::npos) {
+      Write(STD_ERROR_HANDLE, "ERROR: The task XML is malformed.\r\n");
+      return 1;
+    }
+    if (!force && GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      Write(STD_ERROR_HANDLE, "ERROR: Cannot create a file when that file already exists.\r\n");
       return 1;
     }
     CreateDirectoryW(kStore.c_str(), nullptr);
