@@ -4,6 +4,7 @@
 #include "fakes/memory_fs.h"
 #include "fakes/recording_sink.h"
 #include "lang/messages.h"
+#include "lang/tlang.h"
 #include "lang/translate.h"
 
 namespace {
@@ -326,7 +327,7 @@ TEST_F(TranslateTest, ExportIntoEmptyFilesAddsTextsAndIndexLines) {
   std::vector<u16> expected{u"Form_VCP_Devices.Form_VCP_Devices=Entdeckte Ger\u00e4te",
                             u"Form_VCP_Devices.VirtualDrawTree_Devices=Ger\u00e4t%CRLFStatus"};
   for (size_t i = kOriginalMessageCount; i < MessageTable().size(); ++i)
-    expected.push_back(u"MESSAGES." + u16(MessageTable()[i].key) + u"=" + MessageTable()[i].builtInText);
+    expected.push_back(u"MESSAGES." + u16(MessageTable()[i].key) + u"=" + EscapeLineBreaks(MessageTable()[i].builtInText));
   EXPECT_EQ(Lines(kDeDe), expected);
   EXPECT_EQ(mem.fs.Bytes(kDeDe)[0], 0xFF);
   EXPECT_EQ(mem.fs.Bytes(kIndex), Bytes("Form_VCP_Devices.Form_VCP_Devices=TEXT,0,01.00.30\r\n"
@@ -346,7 +347,7 @@ TEST_F(TranslateTest, ExportRewritesChangedTextsAndKeepsRecordedWidths) {
   std::vector<u16> expected{u"Form_Veilcap.Label_RebootNeed_Cam=Neustart n\u00f6tig", u"Form_Veilcap.Tray_Show=Anzeigen",
                             u"Form_Veilcap.Tray_Lang=Sprache", u"Form_Veilcap.Tray_Quit=Beenden"};
   for (size_t i = kOriginalMessageCount; i < MessageTable().size(); ++i)
-    expected.push_back(u"MESSAGES." + u16(MessageTable()[i].key) + u"=" + MessageTable()[i].builtInText);
+    expected.push_back(u"MESSAGES." + u16(MessageTable()[i].key) + u"=" + EscapeLineBreaks(MessageTable()[i].builtInText));
   EXPECT_EQ(Lines(kDeDe), expected);
   EXPECT_EQ(mem.fs.Bytes(kIndex), Bytes("Form_Veilcap.Label_RebootNeed_Cam=TEXT,200,01.00.30\r\n"
                                         "Form_Veilcap.Tray_Show=TEXT,5,old\r\n"

@@ -629,10 +629,10 @@ class KeepBlockedWindowTest : public MainWindowTest {
     UserTempFolder = u"C:\\Temp";
     mem.fs.AddDirectory(UserTempFolder);
     Plug(0);
-    shell.onShell = [this](const FakeProcessShell::ShellCall&) {
+    shell.onHidden = [this](const FakeProcessShell::HiddenRun&) {
       ++switchOffs;
       if (!refuses) Plug(22);
-      return 0u;
+      return LimitedRun{};
     };
   }
   void TearDown() override {
@@ -712,9 +712,9 @@ TEST_F(KeepBlockedWindowTest, TheUsersCommandsAreRecordedAndAnUnblockStopsTheGua
   EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Cam));
   EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Mic));
   EXPECT_EQ(switchOffs, 1);
-  shell.onShell = [this](const FakeProcessShell::ShellCall&) {
+  shell.onHidden = [this](const FakeProcessShell::HiddenRun&) {
     Plug(0);
-    return 0u;
+    return LimitedRun{};
   };
   f.PellamMouseImage3State_WebCamClick();  // unblock
   EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Cam));
@@ -792,9 +792,9 @@ TEST_F(KeepBlockedWindowTest, AHotkeyTogglesLikeAClickAndNoticesTheNewState) {
   EXPECT_EQ(switchOffs, 1);
   EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Cam));
   EXPECT_EQ(Notices(), (std::vector<std::string>{"notice Vostrel Veilcap: Webcams blockiert"}));
-  shell.onShell = [this](const FakeProcessShell::ShellCall&) {
+  shell.onHidden = [this](const FakeProcessShell::HiddenRun&) {
     Plug(0);
-    return 0u;
+    return LimitedRun{};
   };
   f.HotkeyPressed(kHotkeyIdCam);
   EXPECT_EQ(Notices().back(), "notice Vostrel Veilcap: Webcams eingeschaltet");
@@ -1015,9 +1015,9 @@ TEST_F(MainWindowTest, ABlockThatLeavesAProgramUsingTheDeviceNamesIt) {
     present.devices = {FakePnpDevice::Make(kClassCamera, u"Cam", u"USB\\CAM1")};
     capture.video.entries = {CaptureEntry{u"Cam", u""}};
     if (zoomRuns) PutUse(reg, RegRoot::CurrentUser, DeviceKind::Webcam, u"NonPackaged\\C:#Zoom#Zoom.exe", 100, 0);
-    shell.onShell = [&](const FakeProcessShell::ShellCall&) {
+    shell.onHidden = [&](const FakeProcessShell::HiddenRun&) {
       present.devices[0].Dword(kDevKey_ProblemCode, 22);
-      return 0u;
+      return LimitedRun{};
     };
     form.reset();
     TForm_Veilcap& f = Form();
