@@ -23,7 +23,6 @@ constexpr wchar_t kCamId[] = L"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000";
 constexpr wchar_t kVideoId[] = L"USB\\VID_046D&PID_0825&MI_00\\7&1B2C3D4E&0&0000";
 constexpr wchar_t kMicId[] = L"SWD\\MMDEVAPI\\{0.0.1.00000000}.{E2E00000-0000-0000-0000-0000000000D8}";
 constexpr wchar_t kNewCamId[] = L"USB\\VID_0C45&PID_6366&MI_00\\8&E2E&0&0000";
-constexpr wchar_t kLedgerKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";  // HKLM
 // The microphone as DirectShow lists it (HKCR); the fake PowerShell hides it here while disabled.
 constexpr wchar_t kMicDirectShow[] =
     L"CLSID\\{33D9A762-90C8-11D0-BD43-00A0C911CE86}\\Instance\\{E2E00000-0000-0000-0000-0000000000D8}";
@@ -518,6 +517,8 @@ TEST_F(DevicesE2E, AMicrophoneListedOnlyByDirectShowCanBeBlockedAndUnblocked) {
   Sleep(800);
   EXPECT_EQ(Mic(), L"Mikrofon (E2E)");
   EXPECT_GT(PixelsNear(MicPictureOnScreen(), kGreen), 50);
+}
+
 TEST_F(DevicesE2E, ABurstOfDeviceMessagesRunsAtMostTwoSearches) {
   Start();
   DebugListener debug;
