@@ -108,10 +108,38 @@ class SetupE2E : public ::testing::Test {
   static void RemoveDevices() {
     for (const wchar_t* id : {kCamId, kVideoId}) RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
   }
-  static long RunSetup(const std::wstring& args) {
+  // Runs the setup and waits for it; a message box of the program that names Program Files (a
+  // refused autostart task) is answered with OK and its text kept in `refused`.
+  static long RunSetup(const std::wstring& args, std::wstring* refused = nullptr) {
     Program setup;
     if (!setup.Start(SetupExe(), args)) return -2;
-    return setup.WaitExit(60000);
+    for (int waited = 0; waited < 60000; waited += 250) {
+      const long code = setup.WaitExit(250);
+      if (code >= 0) return code;
+      if (refused && refused->empty()) *refused = AnswerRefusal();
+    }
+    return -1;
+  }
+  static std::wstring AnswerRefusal() {
+    HWND w = nullptr;
+    while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
+      if (!IsWindowVisible(w)) continue;
+      std::wstring text;
+      EnumChildWindows(
+          w,
+          [](HWND c, LPARAM p) -> BOOL {
+            wchar_t cls[32] = {}, t[1024] = {};
+            GetClassNameW(c, cls, 32);
+            if (std::wstring(cls) == L"Static" && GetWindowTextW(c, t, 1024) > 0) *reinterpret_cast<std::wstring*>(p) += t;
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&text));
+      if (text.find(L"Program Files") != std::wstring::npos) {
+        PostMessageW(w, WM_COMMAND, IDOK, 0);
+        return text;
+      }
+    }
+    return L"";
   }
   // NSIS's uninstaller copies itself away and ends at once; the copy does the work. Once the
   // Veilcap that ran (process `running`) has ended, a Veilcap main window that appears means the
@@ -155,13 +183,18 @@ class SetupE2E : public ::testing::Test {
 };
 
 TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
-  ASSERT_EQ(RunSetup(L"/S /AUTOSTART"), 0);
+  // /AUTOSTART runs "-CREATETASK". Wine reports every folder as the user's own, so the program
+  // refuses the task even under Program Files (on Windows that folder is the administrators' and
+  // the task is registered); the refusal is a message box, which must not stall the setup.
+  std::wstring refused;
+  ASSERT_EQ(RunSetup(L"/S /AUTOSTART", &refused), 0);
+  EXPECT_NE(refused.find(L"Program Files"), std::wstring::npos) << "-CREATETASK did not run or was not refused";
   const std::wstring dir = InstallDir();
   for (const wchar_t* f : {L"\\Veilcap.exe", L"\\uninstall.exe", L"\\TASK.xml", L"\\README.txt", L"\\skins",
                            L"\\Flags", L"\\translation\\index.txt"})
     EXPECT_TRUE(Exists(dir + f)) << Narrow(f);
   EXPECT_TRUE(Exists(Shortcut()));
-  EXPECT_TRUE(Exists(TaskFile())) << "/AUTOSTART registers the task";
+  EXPECT_FALSE(Exists(TaskFile())) << "a refused task was registered";
   struct Entry {
     const wchar_t* name;
     std::wstring value;
@@ -186,15 +219,13 @@ TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
   EXPECT_EQ(ProblemCode(kVideoId), 22u);
 
   // The same version again over the running program: it quits as its menu's quit does (the options
-  // are saved: the value changed behind its back is written back) and the task is registered anew
-  // although the quit itself deletes it here (Wine's SCHTASKS cannot answer the program's query).
+  // are saved: the value changed behind its back is written back).
   WriteDword(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam", 7);
   ASSERT_EQ(RunSetup(L"/S"), 0);
   EXPECT_EQ(program.WaitExit(5000), 0) << "the running Veilcap was not ended";
   DWORD saved = 0;
   EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam", &saved));
   EXPECT_EQ(saved, 1u) << "the quit did not save the options";
-  EXPECT_TRUE(Exists(TaskFile())) << "the existing task was not registered again";
   EXPECT_TRUE(Exists(dir + L"\\Veilcap.exe"));
   EXPECT_EQ(ProblemCode(kCamId), 22u) << "an update leaves the devices as they are";
 

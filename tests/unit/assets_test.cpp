@@ -1,4 +1,4 @@
-// Checks the files that ship beside the program (issue 6): translation files and index.txt
+// Checks the files that ship beside the program: translation files and index.txt
 // (names, format, keys), skin pictures, flags, the icons and the
 // about background built into the executable.
 #include <gtest/gtest.h>

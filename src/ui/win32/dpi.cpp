@@ -1,5 +1,7 @@
 #include "ui/win32/dpi.h"
 
+#include "platform/win32/system_libraries.h"
+
 namespace {
 template <typename F>
 F Lookup(HMODULE module, const char* name) {
@@ -8,8 +10,7 @@ F Lookup(HMODULE module, const char* name) {
 
 // shcore.dll exists from Windows 8.1 on; loaded from System32 only, never from the program's folder.
 HMODULE Shcore() {
-  // Where the search flag is unknown (Vista and 7 without their update) shcore does not exist either.
-  static const HMODULE module = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  static const HMODULE module = LoadSystemLibrary(L"shcore.dll");
   return module;
 }
 
