@@ -74,6 +74,8 @@ class MainWindowE2E : public ::testing::Test {
   // A webcam (watched for its name) and a microphone (watched through the device store).
   void AddDevices(bool blocked) {
     const std::wstring problem = blocked ? L" --problem 22" : L"";
+    // A device an earlier run left behind would make the add fail.
+    for (const wchar_t* id : {kCamId, kMicId}) RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
     ASSERT_EQ(RunTool(L"fakedev.exe", std::wstring(L"add ") + kCameraClass + L" \"" + kCamId + L"\" \"E2E Webcam\"" + problem), 0);
     ASSERT_EQ(RunTool(L"fakedev.exe", std::wstring(L"add ") + kAudioEndpointClass + L" \"" + kMicId + L"\" \"E2E Mikrofon\"" + problem), 0);
     WriteDword(HKEY_CURRENT_USER, kDevicesKey, kMicId, 1);
