@@ -38,13 +38,18 @@ std::optional<u16> NameWith(BOOL(WINAPI* call)(LPWSTR, LPDWORD)) {
   return FromW(buffer);
 }
 
+// CreateProcessW may write into the command line, so it gets its own terminated copy.
+std::vector<wchar_t> WritableCommandLine(const u16& commandLine) {
+  std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+  line.push_back(0);
+  return line;
+}
+
 class Win32ProcessShell final : public ProcessShell {
  public:
   std::optional<int32_t> CreateAndWait(const u16& commandLine, const u16& workingFolder,
                                        uint16_t show) override {
-    // CreateProcessW may write into the command line, so it gets its own copy.
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
+    std::vector<wchar_t> line = WritableCommandLine(commandLine);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
@@ -64,8 +69,7 @@ class Win32ProcessShell final : public ProcessShell {
 
   LimitedRun RunHiddenLimited(const u16& program, const u16& commandLine, const u16& workingFolder,
                               uint32_t timeoutMs) override {
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
+    std::vector<wchar_t> line = WritableCommandLine(commandLine);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESHOWWINDOW;
@@ -122,8 +126,7 @@ class Win32ProcessShell final : public ProcessShell {
     si.StartupInfo.hStdOutput = writeEnd;
     si.StartupInfo.hStdError = writeEnd;
     if (haveList) si.lpAttributeList = attributes;
-    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
-    line.push_back(0);
+    std::vector<wchar_t> line = WritableCommandLine(commandLine);
     PROCESS_INFORMATION pi{};
     const BOOL started = CreateProcessW(W(program), line.data(), nullptr, nullptr, TRUE,
                                         CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS |

@@ -411,6 +411,14 @@ void MainWindowView::PaintWindow() {
   EndPaint(hwnd_, &ps);
 }
 
+// The main window's backdrop at the place of a child control, drawn into the child's own dc.
+void MainWindowView::PaintBackdropUnder(HDC dc, const TControl& c) {
+  const RECT at = PixelRect(c);
+  SetViewportOrgEx(dc, -at.left, -at.top, nullptr);
+  PaintBackdrop(dc, at);
+  SetViewportOrgEx(dc, 0, 0, nullptr);
+}
+
 void MainWindowView::PaintLabel(HWND w, TLabel& label) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(w, &ps);
@@ -420,10 +428,7 @@ void MainWindowView::PaintLabel(HWND w, TLabel& label) {
     BufferDC buffer(dc, rc.right, rc.bottom);
     HDC m = buffer.dc();
     // What lies under the label, then its text.
-    const RECT at = PixelRect(label);
-    SetViewportOrgEx(m, -at.left, -at.top, nullptr);
-    PaintBackdrop(m, at);
-    SetViewportOrgEx(m, 0, 0, nullptr);
+    PaintBackdropUnder(m, label);
     HGDIOBJ oldFont = SelectObject(m, font_);
     SetBkMode(m, TRANSPARENT);
     SetTextColor(m, GetSysColor(COLOR_WINDOWTEXT));
@@ -459,10 +464,7 @@ void MainWindowView::PaintButton(HWND w, TControl& button) {
     BufferDC buffer(dc, rc.right, rc.bottom);
     HDC m = buffer.dc();
     // What the main window would draw here, the focus ring included.
-    const RECT at = PixelRect(button);
-    SetViewportOrgEx(m, -at.left, -at.top, nullptr);
-    PaintBackdrop(m, at);
-    SetViewportOrgEx(m, 0, 0, nullptr);
+    PaintBackdropUnder(m, button);
     BitBlt(dc, 0, 0, rc.right, rc.bottom, m, 0, 0, SRCCOPY);
   }
   EndPaint(w, &ps);

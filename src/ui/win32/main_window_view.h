@@ -94,6 +94,7 @@ class MainWindowView final : public MainWindowHost {
   void ScaleChanged(int dpi, const RECT& suggested);
   void SnapWhileDragged(RECT& r);
   void PaintBackdrop(HDC dc, const RECT& area);
+  void PaintBackdropUnder(HDC dc, const TControl& c);
   void PaintWindow();
   void PaintLabel(HWND w, TLabel& label);
   void ControlChanged(TControl& c);
