@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <commctrl.h>
 
+#include <optional>
+
 #include "app/admin_mode.h"
 #include "app/window_hooks.h"
 #include "app/resource_ids.h"
@@ -80,9 +82,13 @@ void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
     online.Attach(view);
     if (view.Create()) {
       window = view.Window();
+      // The detected-devices window and the device monitor, created while the main window waits
+      // for its tray icon.
+      std::optional<DevicesUi> devices;
+      view.Form().Hooks.CreateCompanions = [&] { devices.emplace(view.Form(), view.Window()); };
       GuardedCall(view.Window(), [&] { view.Form().FormCreate(); });
-      // The detected-devices window and the device monitor, created right after the main window.
-      DevicesUi devices(view.Form(), view.Window());
+      view.Form().Hooks.CreateCompanions = nullptr;
+      if (!devices) devices.emplace(view.Form(), view.Window());
       MSG m;
       while (GetMessageW(&m, nullptr, 0, 0) > 0) {
         TranslateMessage(&m);

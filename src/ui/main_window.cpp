@@ -15,6 +15,8 @@
 
 namespace {
 constexpr int kTitleButtonSize = 32;
+// How long after the tray timer the starter and the VI3 timer start.
+constexpr uint32_t kStarterDelayMs = 100;
 
 std::unique_ptr<TTarvoThreadTimer> MakeTimer(int32_t interval, std::function<void()> handler) {
   auto t = std::make_unique<TTarvoThreadTimer>();
@@ -186,8 +188,13 @@ TForm_Veilcap::~TForm_Veilcap() {
 
 void TForm_Veilcap::LoadSkin(TPicture& picture, const char16_t* name) {
   const u16 path = SkinsFolder + name;
+  if (const auto known = skins_.find(path); known != skins_.end()) {
+    picture.Assign(known->second);
+    return;
+  }
   try {
     picture.LoadFromFile(path);
+    skins_[path] = picture;
   } catch (const OsError& e) {
     picture.Clear();
     DebugOut(u"Skin picture not loaded: " + path + u" (" + e.Message() + u")");
@@ -207,6 +214,24 @@ void TForm_Veilcap::FormCreate() {
   Veilcap = std::make_unique<TVeilcap>();
   LOAD_OPTIONS();
 
+  // The tray icon is added on this timer's first tick, 100 ms from now, and the starter follows it
+  // by those 100 ms. The rest of the creation happens within them instead of after them.
+  TarvoThreadTimer_TrayIcon->SetEnabled(true);
+  const uint32_t waitStart = Host.NowMs();
+  Repaint_Status();
+  LOAD_TRANSLATION_TO_FORM(AppFolder + u"\\translation", CurrentLanguage, *this);
+  Label_Status_Cam->SetCaption(MESSAGE_STATUS_PLEASEWAIT);
+  Label_Status_Mic->SetCaption(MESSAGE_STATUS_PLEASEWAIT);
+  if (Hooks.CreateCompanions) Hooks.CreateCompanions();
+  const uint32_t spent = Host.NowMs() - waitStart;
+  if (spent < kStarterDelayMs) Host.Sleep(kStarterDelayMs - spent);
+  TarvoThreadTimer_VI3->SetEnabled(true);
+  TarvoThreadTimer_Starter->SetEnabled(true);
+}
+
+void TForm_Veilcap::Load_WindowPictures() {
+  if (windowPicturesLoaded_) return;
+  windowPicturesLoaded_ = true;
   LoadSkin(Image_Logo->Picture, u"\\logo.bmp");
   Image_Logo->Refresh();
   LoadButtonSkins(*PellamMouseImage3State_Close, u"\\but_close.png", u"\\but_close_hover.png");
@@ -218,17 +243,7 @@ void TForm_Veilcap::FormCreate() {
   LoadSkin(Image_RebootNeed_cam->Picture, u"\\icon_reboot.png");
   // The microphone marker shows the same picture, so both markers look alike.
   Image_RebootNeed_mic->Picture.Assign(Image_RebootNeed_cam->Picture);
-
-  Repaint_Status();
-  LOAD_TRANSLATION_TO_FORM(AppFolder + u"\\translation", CurrentLanguage, *this);
-  Label_Status_Cam->SetCaption(MESSAGE_STATUS_PLEASEWAIT);
-  Label_Status_Mic->SetCaption(MESSAGE_STATUS_PLEASEWAIT);
   if (Hooks.BuildLanguageMenu) Hooks.BuildLanguageMenu(*Tray_Lang);
-
-  TarvoThreadTimer_TrayIcon->SetEnabled(true);
-  Host.Sleep(100);
-  TarvoThreadTimer_VI3->SetEnabled(true);
-  TarvoThreadTimer_Starter->SetEnabled(true);
 }
 
 void TForm_Veilcap::PaintSide(const SideCounters& counters, const SideTexts& texts, const SidePictures& pictures,
@@ -545,10 +560,14 @@ void TForm_Veilcap::TarvoThreadTimer_TrayIconTimer() {
   } catch (const std::exception&) {
     TRAYICON_DONE = false;  // the next tick tries again
   }
+  // Once the icon is there (or the shell has refused it for now): the window and the tray menu
+  // are not seen before this.
+  Load_WindowPictures();
 }
 
 void TForm_Veilcap::TarvoThreadTimer_StarterTimer() {
   TarvoThreadTimer_Starter->SetEnabled(false);
+  Load_WindowPictures();
   if (!StartsInTray(args_)) Tray_Show->Click();
   Button_Refresh->Click();
   if (Hooks.SetMonitorActive) Hooks.SetMonitorActive(true);

@@ -6,6 +6,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,9 @@ class MainWindowHost {
   virtual void WarningBox(const u16& text) = 0;  // modal, warning icon, OK
   virtual void ErrorBox(const u16& text) = 0;    // modal, error icon, OK
   virtual void Sleep(uint32_t ms) = 0;
+  // A millisecond clock for measuring waits (wraps around); a host without one answers 0, so every
+  // wait is slept in full.
+  virtual uint32_t NowMs() { return 0; }
   virtual void ProcessMessages() = 0;
   virtual void BeginWindowDrag() = 0;  // the system move loop, as if the caption were dragged
   virtual void Close() = 0;            // destroys the window, which ends the program
@@ -76,6 +80,9 @@ struct MainWindowHooks {
   // RegisterHotkey answers false when another program holds the hotkey.
   std::function<bool(int id, const Hotkey& key)> RegisterHotkey;
   std::function<void(int id)> UnregisterHotkey;
+  // Creates the windows that work beside the main window (the detected-devices window, the device
+  // monitor) during the main window's creation.
+  std::function<void()> CreateCompanions;
 };
 
 // Ids of the two global hotkeys.
@@ -90,10 +97,14 @@ class TForm_Veilcap : public TComponent {
   TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWindowHooks hooks = {});
   ~TForm_Veilcap() override;
 
-  // Creation sequence: device list, options, skins, status, translation, wait texts, language
-  // menu, timers. A picture that cannot be loaded leaves its area empty and names the file in a
-  // debug line; every later step still runs.
+  // Creation sequence: device list, options, tray timer; then, within the 100 ms before the
+  // starter and the VI3 timer start, status, translation, wait texts and the companion windows.
+  // A picture that cannot be loaded leaves its area empty and names the file in a debug line;
+  // every later step still runs.
   void FormCreate();
+  // The logo, the title-bar buttons, the restart markers and the language menu with its flags:
+  // loaded once, after the tray icon was first tried and before the window can show.
+  void Load_WindowPictures();
 
   void Repaint_Status();
   void Show_DevicesNeedReboot();
@@ -250,7 +261,10 @@ class TForm_Veilcap : public TComponent {
   template <class T>
   T* AddControl(std::unique_ptr<T> c);
   TPellamMouseImage3State* AddPictureButton(const char16_t* name, int left, int top, int size);
+  // A picture of the skins folder; each file is read once (the status pictures change with every
+  // search), a file that could not be read is tried again next time.
   void LoadSkin(TPicture& picture, const char16_t* name);
+  std::map<u16, TPicture> skins_;
   void LoadButtonSkins(TPellamMouseImage3State& button, const char16_t* normal, const char16_t* highlight);
   void PaintSide(const SideCounters& counters, const SideTexts& texts, const SidePictures& pictures,
                  TPellamMouseImage3State& button, TLabel& label, TImage& rebootImage, TLabel& rebootLabel);
@@ -267,6 +281,7 @@ class TForm_Veilcap : public TComponent {
   MainWindowToggles& Toggles();
   void SearchAndShow();
   bool searched_ = false;
+  bool windowPicturesLoaded_ = false;
   bool inUseRead_ = false;
   KeepBlockedGuard keep_;
   bool keeping_ = false;

@@ -74,6 +74,7 @@ class RecordingHost final : public MainWindowHost {
   void WarningBox(const u16& text) override { log.push_back("warning " + ToUtf8(text)); }
   void ErrorBox(const u16& text) override { log.push_back("error " + ToUtf8(text)); }
   void Sleep(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
+  uint32_t NowMs() override { return now; }
   void ProcessMessages() override { log.push_back("process-messages"); }
   void BeginWindowDrag() override { log.push_back("drag"); }
   void Close() override { log.push_back("close"); }
@@ -83,6 +84,7 @@ class RecordingHost final : public MainWindowHost {
   int dpi = 96;
   bool shown = false;
   int trayFailures = 0;
+  uint32_t now = 0;
   TrayIconKind trayIcon = TrayIconKind::Normal;
   u16 tooltip;
   std::function<TMenuItem*(TPopupMenu&)> choose;
@@ -127,11 +129,13 @@ class SkinImages final : public ImageLoader {
   ~SkinImages() override { SetImageLoader(nullptr); }
   std::shared_ptr<const Image> LoadFromFile(const u16& path) override {
     loads.push_back(ToUtf8(path));
+    if (onLoad) onLoad(path);
     for (const auto& m : missing)
       if (EndsWith(path, FromUtf8(m))) throw OsError(2, u"file not found");
     return std::make_shared<FakeImage>();
   }
   std::vector<std::string> missing, loads;
+  std::function<void(const u16&)> onLoad;
 };
 
 const u16 kApp = u"C:\\Program Files\\Veilcap";
@@ -199,15 +203,57 @@ TEST_F(MainWindowTest, CreationShowsStateZeroAndTheWaitTextThenStartsTheTimers) 
   EXPECT_FALSE(f.PellamMouseImage3State_WebCam->Enabled);
   EXPECT_EQ(Picture(*f.PellamMouseImage3State_WebCam), ToUtf8(kApp) + "\\skins\\cam-disabled.bmp");
   EXPECT_EQ(Picture(*f.PellamMouseImage3State_Mic), ToUtf8(kApp) + "\\skins\\mic-disabled.bmp");
-  EXPECT_EQ(Picture(*f.PellamMouseImage3State_Close), ToUtf8(kApp) + "\\skins\\but_close.png");
-  EXPECT_EQ(ToUtf8(f.PellamMouseImage3State_Help->Picture_Highlight.FileName()), ToUtf8(kApp) + "\\skins\\but_help_hover.png");
-  EXPECT_EQ(ToUtf8(f.PellamMouseImage3State_Help->Picture_Pressed.FileName()), ToUtf8(kApp) + "\\skins\\but_help_normal.png");
   EXPECT_TRUE(f.TarvoThreadTimer_TrayIcon->Enabled());
   EXPECT_TRUE(f.TarvoThreadTimer_VI3->Enabled());
   EXPECT_TRUE(f.TarvoThreadTimer_Starter->Enabled());
   EXPECT_EQ(host.log, (std::vector<std::string>{"sleep 100"})) << "no tray icon and no window before the timers";
+  // The title-bar pictures wait until the tray icon is there.
+  EXPECT_TRUE(f.PellamMouseImage3State_Close->Picture.Empty());
+  f.TarvoThreadTimer_TrayIconTimer();
+  EXPECT_EQ(Picture(*f.PellamMouseImage3State_Close), ToUtf8(kApp) + "\\skins\\but_close.png");
+  EXPECT_EQ(ToUtf8(f.PellamMouseImage3State_Help->Picture_Highlight.FileName()), ToUtf8(kApp) + "\\skins\\but_help_hover.png");
+  EXPECT_EQ(ToUtf8(f.PellamMouseImage3State_Help->Picture_Pressed.FileName()), ToUtf8(kApp) + "\\skins\\but_help_normal.png");
   EXPECT_FALSE(f.PellamMouseImage3State_IM->Visible);
   EXPECT_FALSE(f.PellamMouseImage3State_Feedback->Visible);
+}
+
+// The creation after the tray timer counts towards the starter's 100 ms lead: only the rest of it is
+// slept. The title-bar pictures come once the tray icon was tried (added or refused), and once only.
+TEST_F(MainWindowTest, CreationFillsTheTrayTimersLeadAndTheWindowPicturesFollowTheTrayIcon) {
+  const struct {
+    uint32_t companionsMs;
+    int trayFailures;
+    std::vector<std::string> log;
+  } cases[] = {{0, 0, {"sleep 100", "remove-tray", "add-tray"}},
+               {70, 1, {"sleep 30", "remove-tray", "add-tray"}},
+               {120, 0, {"remove-tray", "add-tray"}}};
+  for (const auto& c : cases) {
+    form.reset();
+    host.log.clear();
+    host.trayFailures = c.trayFailures;
+    bool trayTimerFirst = false;
+    hooks.CreateCompanions = [&] {
+      trayTimerFirst = form->TarvoThreadTimer_TrayIcon->Enabled();
+      host.now += c.companionsMs;
+    };
+    host.now = 0xFFFFFFD0u;  // the clock wraps around in the middle
+    Form();
+    EXPECT_TRUE(trayTimerFirst) << c.companionsMs;
+    const size_t before = skins.loads.size();
+    form->TarvoThreadTimer_TrayIconTimer();
+    EXPECT_EQ(host.log, c.log) << c.companionsMs;
+    EXPECT_FALSE(form->PellamMouseImage3State_Close->Picture.Empty()) << c.companionsMs;
+    EXPECT_GT(skins.loads.size(), before);
+    form->TarvoThreadTimer_TrayIconTimer();  // a second try of a refused icon
+    form->TarvoThreadTimer_StarterTimer();
+    const auto closeLoads = std::count_if(skins.loads.begin() + long(before), skins.loads.end(), [](const std::string& l) {
+      return l.find("\\but_close.png") != std::string::npos;
+    });
+    EXPECT_EQ(closeLoads, 1) << c.companionsMs;
+    const size_t settled = skins.loads.size();
+    form->Repaint_Status();
+    EXPECT_EQ(skins.loads.size(), settled) << "a status picture is read from disk once";
+  }
 }
 
 TEST_F(MainWindowTest, MissingSkinLeavesItsAreaEmptyAndCreationGoesOn) {
@@ -217,6 +263,7 @@ TEST_F(MainWindowTest, MissingSkinLeavesItsAreaEmptyAndCreationGoesOn) {
                             TextEncoding::Utf16LE));
   mem.fs.AddFile(kApp + u"\\translation\\index.txt", {});
   TForm_Veilcap& f = Form();
+  f.TarvoThreadTimer_TrayIconTimer();
   EXPECT_TRUE(f.Image_Logo->Picture.Empty());
   EXPECT_TRUE(f.PellamMouseImage3State_WebCam->Picture.Empty());
   EXPECT_FALSE(f.PellamMouseImage3State_Mic->Picture.Empty());

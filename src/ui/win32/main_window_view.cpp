@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include "core/errors.h"
 #include "core/win32/windows_seams.h"
@@ -304,6 +305,11 @@ TMenuItem* MainWindowView::PopupMenu(TPopupMenu& menu, int x, int y) {
 void MainWindowView::WarningBox(const u16& text) { MessageBoxW(hwnd_, W(text), W(AppTitle), MB_OK | MB_ICONWARNING); }
 void MainWindowView::ErrorBox(const u16& text) { MessageBoxW(hwnd_, W(text), W(AppTitle), MB_OK | MB_ICONERROR); }
 void MainWindowView::Sleep(uint32_t ms) { ::Sleep(ms); }
+
+uint32_t MainWindowView::NowMs() {
+  using namespace std::chrono;
+  return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
 
 void MainWindowView::ProcessMessages() {
   MSG m;

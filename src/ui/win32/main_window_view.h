@@ -72,6 +72,7 @@ class MainWindowView final : public MainWindowHost {
   void WarningBox(const u16& text) override;
   void ErrorBox(const u16& text) override;
   void Sleep(uint32_t ms) override;
+  uint32_t NowMs() override;
   void ProcessMessages() override;
   void BeginWindowDrag() override;
   void Close() override;
