@@ -27,7 +27,8 @@ if(VEILCAP_E2E_TESTS)
   target_link_libraries(e2e_tests PRIVATE veilcap_win gtest gtest_main)
   target_compile_options(e2e_tests PRIVATE ${VEILCAP_WARNINGS})
   add_dependencies(e2e_tests stage)
-  veilcap_wine_test(e2e_tests e2e_tests)
+  # A test that fails is run once more on its own (tools/e2e-rerun.sh says so loudly).
+  veilcap_wine_test(e2e_tests ${CMAKE_SOURCE_DIR}/tools/e2e-rerun.sh $<TARGET_FILE:e2e_tests>)
   set_property(TEST e2e_tests APPEND PROPERTY ENVIRONMENT "VEILCAP_STAGE=${CMAKE_BINARY_DIR}/stage")
   # Reference files the export test compares with.
   set_property(TEST e2e_tests APPEND PROPERTY ENVIRONMENT "VEILCAP_E2E_EXPECTED=${CMAKE_SOURCE_DIR}/tests/e2e/expected")

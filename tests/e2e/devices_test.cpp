@@ -457,16 +457,16 @@ TEST_F(DevicesE2E, RestoreLeavesADeviceDisabledElsewhereAlone) {
   WriteDword(HKEY_CURRENT_USER, kDevicesKey, kOthersCamId, 0);
   CliRun r = RunCli(L"-BLOCK CAM");
   EXPECT_EQ(r.exitCode, 0) << r.out;
-  ASSERT_EQ(ProblemCode(kCamId), 22u);
-  ASSERT_EQ(ProblemCode(kVideoId), 22u);
+  ASSERT_EQ(ProblemCode(kCamId), 22u) << r.out;
+  ASSERT_EQ(ProblemCode(kVideoId), 22u) << r.out;
   DWORD recorded = 0;
   EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, kOthersCamId, &recorded));
 
   r = RunCli(L"-RESTORE");
   EXPECT_EQ(r.exitCode, 0) << r.out;
-  EXPECT_EQ(ProblemCode(kCamId), 0u);
-  EXPECT_EQ(ProblemCode(kVideoId), 0u);
-  EXPECT_EQ(ProblemCode(kOthersCamId), 22u);
+  EXPECT_EQ(ProblemCode(kCamId), 0u) << r.out;
+  EXPECT_EQ(ProblemCode(kVideoId), 0u) << r.out;
+  EXPECT_EQ(ProblemCode(kOthersCamId), 22u) << r.out;
   EXPECT_TRUE(Has(r.out, "CAM\ton\tIntegrated Camera\t" + Utf8(kCamId) + "\r\n")) << r.out;
   for (const wchar_t* id : {kCamId, kVideoId}) EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, id, &recorded));
   // Nothing left to restore.

@@ -2,7 +2,7 @@
 //   fakedev add <class-guid> <instance-id> <friendly-name> [--bus "<text>"] [--desc "<text>"]
 //               [--problem <code>] [--restart]
 //   fakedev setproblem <instance-id> <code>
-//   fakedev remove <instance-id>
+//   fakedev remove <instance-id>       (a device that is not there is no error)
 //   fakedev list
 // Exit code 0 on success, 1 when the device call failed, 2 on a wrong command line.
 #include <cstdio>
@@ -70,6 +70,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"remove") {
     if (argc != 3) return Usage();
+    // A device that is not there is already what the caller asks for.
+    if (!fakedev::WithDevice(argv[2], [](HDEVINFO, SP_DEVINFO_DATA*) { return true; })) return 0;
     return Report(fakedev::RemoveFakeDevice(argv[2]), L"remove");
   }
   if (cmd == L"list") {
