@@ -418,6 +418,7 @@ TPoint TForm_Veilcap::LowerRightPlacement(TSize screen, const DisplayScale& scal
 }
 
 void TForm_Veilcap::Tray_ShowClick() {
+  Load_WindowPictures();  // a second start may ask for the window before the tray icon is there
   const TPoint p = LowerRightPlacement(Host.ScreenSize(), DisplayScale(Host.Dpi()));
   Host.ShowAt(p.x, p.y);
   Show_OnlineButtons();
@@ -567,7 +568,6 @@ void TForm_Veilcap::TarvoThreadTimer_TrayIconTimer() {
 
 void TForm_Veilcap::TarvoThreadTimer_StarterTimer() {
   TarvoThreadTimer_Starter->SetEnabled(false);
-  Load_WindowPictures();
   if (!StartsInTray(args_)) Tray_Show->Click();
   Button_Refresh->Click();
   if (Hooks.SetMonitorActive) Hooks.SetMonitorActive(true);

@@ -103,7 +103,7 @@ class TForm_Veilcap : public TComponent {
   // every later step still runs.
   void FormCreate();
   // The logo, the title-bar buttons, the restart markers and the language menu with its flags:
-  // loaded once, after the tray icon was first tried and before the window can show.
+  // loaded once, after the tray icon was first tried or when the window shows, whichever is first.
   void Load_WindowPictures();
 
   void Repaint_Status();

@@ -346,8 +346,9 @@ TEST_F(MainWindowTest, PlacementAtTheLowerRightOfTheWholeScreen) {
     EXPECT_EQ(TForm_Veilcap::LowerRightPlacement(c.screen, DisplayScale(c.dpi)), c.at)
         << c.screen.cx << "x" << c.screen.cy << " at " << c.dpi;
   host.screen = {1280, 1024};
-  Form().Handle_ShowRunningInstance();
+  Form().Handle_ShowRunningInstance();  // before the tray timer's first tick
   EXPECT_EQ(host.log.back(), "show 762,644");
+  EXPECT_FALSE(Form().PellamMouseImage3State_Close->Picture.Empty()) << "shown without its title-bar pictures";
   host.screen = {2880, 1620};
   host.dpi = 144;
   Form().Handle_ShowRunningInstance();
