@@ -10,15 +10,17 @@
 #include "e2e/tools/fake_devices.h"
 
 namespace {
+using fakedev::kCameraClass;
+using fakedev::kImageClass;
+using fakedev::kAudioEndpointClass;
+using fakedev::ProblemCode;
+using fakedev::AddCommand;
 constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
 constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKCU
 constexpr wchar_t kLedgerKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";     // HKLM
 constexpr wchar_t kWebcamConsent[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CapabilityAccessManager\\ConsentStore\\webcam";
-constexpr wchar_t kCameraClass[] = L"{CA3E7AB9-B4C3-4AE6-8251-579EF933890F}";
-constexpr wchar_t kImageClass[] = L"{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}";
-constexpr wchar_t kAudioEndpointClass[] = L"{C166523C-FE0C-4A94-A586-F1A80CFBBF3E}";
 constexpr wchar_t kCamId[] = L"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000";
 constexpr wchar_t kVideoId[] = L"USB\\VID_046D&PID_0825&MI_00\\7&1B2C3D4E&0&0000";
 constexpr wchar_t kMicId[] = L"SWD\\MMDEVAPI\\{0.0.1.00000000}.{E2E00000-0000-0000-0000-0000000000D8}";
@@ -38,12 +40,6 @@ std::wstring ReadText(HKEY root, const wchar_t* key, const wchar_t* name) {
   if (RegGetValueW(root, key, name, RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, &type, buf, &size) != ERROR_SUCCESS)
     return L"<none>";
   return buf;
-}
-
-uint32_t ProblemCode(const wchar_t* id) {
-  uint32_t v = 0xFFFFFFFF;
-  if (!fakedev::ReadUint32(id, fakedev::KeyProblemCode(), &v)) return 0;  // never set: working
-  return v;
 }
 
 // How many screen pixels of a rectangle are close to a colour.
@@ -131,9 +127,9 @@ class DevicesE2E : public ::testing::Test {
     ASSERT_FALSE(StageFolder().empty()) << "VEILCAP_STAGE is not set";
     WriteString(HKEY_CURRENT_USER, kLanguageKey, L"ForceLanguage_LCID", L"de-de");
     Cleanup();
-    ASSERT_EQ(RunTool(L"fakedev.exe", Add(kCameraClass, kCamId, L"Integrated Camera")), 0);
-    ASSERT_EQ(RunTool(L"fakedev.exe", Add(kImageClass, kVideoId, L"USB Video Device")), 0);
-    ASSERT_EQ(RunTool(L"fakedev.exe", Add(kAudioEndpointClass, kMicId, L"Mikrofon (E2E)")), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kCamId, L"Integrated Camera")), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kImageClass, kVideoId, L"USB Video Device")), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kAudioEndpointClass, kMicId, L"Mikrofon (E2E)")), 0);
     WriteDword(HKEY_CURRENT_USER, kDevicesKey, kMicId, 1);
   }
   void TearDown() override {
@@ -141,9 +137,6 @@ class DevicesE2E : public ::testing::Test {
     if (program.Running() && program.WaitExit(10000) < 0) program.Kill();
     Cleanup();
     DeleteValue(HKEY_CURRENT_USER, kLanguageKey, L"ForceLanguage_LCID");
-  }
-  static std::wstring Add(const wchar_t* cls, const wchar_t* id, const wchar_t* name) {
-    return std::wstring(L"add ") + cls + L" \"" + id + L"\" \"" + name + L"\"";
   }
   static void Cleanup() {
     for (const wchar_t* id : {kCamId, kVideoId, kMicId, kNewCamId, kOthersCamId}) {
@@ -310,7 +303,7 @@ TEST_F(DevicesE2E, UncheckingADeviceStoresZeroAndTheStatusFollowsAtOnce) {
 
 TEST_F(DevicesE2E, ADeviceArrivalMessageRefreshesTheProgram) {
   Start();
-  ASSERT_EQ(RunTool(L"fakedev.exe", Add(kCameraClass, kNewCamId, L"HD WebCam")), 0);
+  ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kNewCamId, L"HD WebCam")), 0);
   Sleep(1500);
   EXPECT_EQ(Cam(), L"2/2 Webcams bereit") << "nothing tells the program yet";
   const std::wstring path = L"\\\\?\\USB#VID_0C45&PID_6366&MI_00#8&E2E&0&0000#{e5323777-f976-4f5b-9b55-b94699c46e44}";
@@ -321,7 +314,7 @@ TEST_F(DevicesE2E, ADeviceArrivalMessageRefreshesTheProgram) {
   ASSERT_EQ(RunTool(L"devchange.exe", L"removal \"" + path + L"\""), 0);
   EXPECT_TRUE(WaitForCamText(L"2/2 Webcams bereit", 10000)) << Cam();
   // A custom event builds a description but refreshes nothing.
-  ASSERT_EQ(RunTool(L"fakedev.exe", Add(kCameraClass, kNewCamId, L"HD WebCam")), 0);
+  ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kNewCamId, L"HD WebCam")), 0);
   ASSERT_EQ(RunTool(L"devchange.exe", L"custom \"" + path + L"\""), 0);
   Sleep(1500);
   EXPECT_EQ(Cam(), L"2/2 Webcams bereit");
@@ -332,7 +325,7 @@ TEST_F(DevicesE2E, ADeviceArrivalMessageRefreshesTheProgram) {
 TEST_F(DevicesE2E, KeepBlockedSwitchesOffAnArrivingCameraOnlyWhileWebcamsAreBlocked) {
   const std::wstring path = L"\\\\?\\USB#VID_0C45&PID_6366&MI_00#8&E2E&0&0000#{e5323777-f976-4f5b-9b55-b94699c46e44}";
   auto arrive = [&] {
-    ASSERT_EQ(RunTool(L"fakedev.exe", Add(kCameraClass, kNewCamId, L"HD WebCam")), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kNewCamId, L"HD WebCam")), 0);
     ASSERT_EQ(RunTool(L"devchange.exe", L"arrival \"" + path + L"\" {E5323777-F976-4F5B-9B55-B94699C46E44}"), 0);
   };
   struct Case {
@@ -453,7 +446,7 @@ TEST_F(DevicesE2E, CommandLineBlocksAndUnblocksWhileTheTrayProgramRuns) {
 // Restoring switches on what Veilcap switched off and nothing else: a camera someone else disabled
 // stays off.
 TEST_F(DevicesE2E, RestoreLeavesADeviceDisabledElsewhereAlone) {
-  ASSERT_EQ(RunTool(L"fakedev.exe", Add(kCameraClass, kOthersCamId, L"Disabled Elsewhere") + L" --problem 22"), 0);
+  ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kOthersCamId, L"Disabled Elsewhere") + L" --problem 22"), 0);
   WriteDword(HKEY_CURRENT_USER, kDevicesKey, kOthersCamId, 0);
   CliRun r = RunCli(L"-BLOCK CAM");
   EXPECT_EQ(r.exitCode, 0) << r.out;
@@ -524,7 +517,7 @@ TEST_F(DevicesE2E, ABurstOfDeviceMessagesRunsAtMostTwoSearches) {
   Start();
   DebugListener debug;
   ASSERT_TRUE(debug.Listening());
-  ASSERT_EQ(RunTool(L"fakedev.exe", Add(kCameraClass, kNewCamId, L"HD WebCam")), 0);
+  ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kNewCamId, L"HD WebCam")), 0);
   const std::wstring path = L"\\\\?\\USB#VID_0C45&PID_6366&MI_00#8&E2E&0&0000#{e5323777-f976-4f5b-9b55-b94699c46e44}";
   ASSERT_EQ(RunTool(L"devchange.exe", L"arrival \"" + path + L"\" {E5323777-F976-4F5B-9B55-B94699C46E44} 20"), 0);
   EXPECT_TRUE(WaitForCamText(L"3/3 Webcams bereit", 10000)) << Cam();

@@ -15,12 +15,14 @@
 
 #include "e2e/lib/e2e.h"
 #include "e2e/lib/ui_probe.h"
+#include "e2e/tools/fake_devices.h"
 
 namespace {
+using fakedev::kCameraClass;
+using fakedev::AddCommand;
 constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
 constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";                        // HKCU
 constexpr wchar_t kFontsKey[] = L"System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts";  // HKLM
-constexpr wchar_t kCameraClass[] = L"{CA3E7AB9-B4C3-4AE6-8251-579EF933890F}";
 constexpr wchar_t kCamId[] = L"USB\\VID_E2E0&PID_0150\\E2ESCALE";
 
 void SetLogPixels(DWORD dpi) {
@@ -33,18 +35,6 @@ struct ScaleCase {
   const wchar_t* folder;  // where the larger pictures lie
   const wchar_t* shot;    // screenshot name prefix
 };
-
-// A folder named by an environment variable (a Linux path is reached through drive Z:).
-std::wstring Env(const wchar_t* name) {
-  const wchar_t* v = _wgetenv(name);
-  std::wstring p = v ? v : L"";
-  if (!p.empty() && p[0] == L'/') {
-    for (auto& ch : p)
-      if (ch == L'/') ch = L'\\';
-    p = L"Z:" + p;
-  }
-  return p;
-}
 
 // A length at 100 % at the scale, as the program rounds it.
 int Px(int v, int dpi) { return (v * dpi * 2 + 96) / (2 * 96); }
@@ -98,7 +88,7 @@ class DisplayScaleE2E : public ::testing::TestWithParam<ScaleCase> {
     Gdiplus::GdiplusStartupInput input;
     Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr);
     WriteString(HKEY_CURRENT_USER, kLanguageKey, L"ForceLanguage_LCID", L"de-de");
-    ASSERT_EQ(RunTool(L"fakedev.exe", std::wstring(L"add ") + kCameraClass + L" \"" + kCamId + L"\" \"E2E Cam Skalierung\""), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kCamId, L"E2E Cam Skalierung")), 0);
     SetLogPixels(DWORD(GetParam().dpi));
   }
   void TearDown() override {
@@ -280,7 +270,7 @@ TEST_P(DisplayScaleE2E, WindowsLayThemselvesOutAtTheScaleWithTheLargerPictures) 
     const int bw = Px(417), rows = Px(58);
     const RECT banner{origin.x, origin.y, origin.x + bw, origin.y + rows};
     const std::vector<uint32_t> screen = CaptureScreen(banner);
-    const std::wstring assets = Env(L"VEILCAP_ASSETS");
+    const std::wstring assets = EnvPath(L"VEILCAP_ASSETS");
     ASSERT_FALSE(assets.empty()) << "VEILCAP_ASSETS is not set";
     const std::vector<uint32_t> larger = FilePixels(assets + L"\\" + c.folder + L"\\about.png", bw, Px(372));
     const std::vector<uint32_t> stretched = FilePixels(assets + L"\\about.bmp", bw, Px(372));

@@ -6,6 +6,7 @@
 #include <oleacc.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,11 @@
 #include "e2e/tools/fake_devices.h"
 
 namespace {
+using fakedev::kCameraClass;
+using fakedev::kImageClass;
+using fakedev::kAudioEndpointClass;
+using fakedev::ProblemCode;
+using fakedev::AddCommand;
 constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
 constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKCU
@@ -21,49 +27,17 @@ constexpr wchar_t kWebcamConsent[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CapabilityAccessManager\\ConsentStore\\webcam";
 constexpr wchar_t kMicConsent[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CapabilityAccessManager\\ConsentStore\\microphone";
-constexpr wchar_t kCameraClass[] = L"{CA3E7AB9-B4C3-4AE6-8251-579EF933890F}";
-constexpr wchar_t kImageClass[] = L"{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}";
-constexpr wchar_t kAudioEndpointClass[] = L"{C166523C-FE0C-4A94-A586-F1A80CFBBF3E}";
 constexpr wchar_t kCamId[] = L"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0A11";
 constexpr wchar_t kVideoId[] = L"USB\\VID_046D&PID_0825&MI_00\\7&1B2C3D4E&0&0A11";
 constexpr wchar_t kMicId[] = L"SWD\\MMDEVAPI\\{0.0.1.00000000}.{E2E00000-0000-0000-0000-000000000A11}";
 // Child window ids of the webcam and microphone pictures.
 constexpr int kWebcamButtonId = 111, kMicButtonId = 112;
 
-uint32_t ProblemCode(const wchar_t* id) {
-  uint32_t v = 0xFFFFFFFF;
-  if (!fakedev::ReadUint32(id, fakedev::KeyProblemCode(), &v)) return 0;  // never set: working
-  return v;
-}
-
 // How many pixels of a rectangle of the screen have exactly the colour (copied once, then counted).
 int PixelsOf(const RECT& r, COLORREF c) {
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  int n = 0;
-  if (bmp && bits) {
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const auto* px = static_cast<const DWORD*>(bits);
-    const DWORD want = (DWORD(GetRValue(c)) << 16) | (DWORD(GetGValue(c)) << 8) | GetBValue(c);
-    for (int i = 0; i < w * h; ++i)
-      if ((px[i] & 0xFFFFFF) == want) ++n;
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-  }
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return n;
+  const uint32_t want = (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+  const std::vector<uint32_t> px = CaptureScreen(r);
+  return int(std::count(px.begin(), px.end(), want));
 }
 
 struct AccessibleButton {
@@ -126,9 +100,9 @@ class KeyboardAccessE2E : public ::testing::Test {
     CoInitialize(nullptr);
     WriteString(HKEY_CURRENT_USER, kLanguageKey, L"ForceLanguage_LCID", L"de-de");
     Cleanup();
-    ASSERT_EQ(RunTool(L"fakedev.exe", Add(kCameraClass, kCamId, L"Integrated Camera")), 0);
-    ASSERT_EQ(RunTool(L"fakedev.exe", Add(kImageClass, kVideoId, L"USB Video Device")), 0);
-    ASSERT_EQ(RunTool(L"fakedev.exe", Add(kAudioEndpointClass, kMicId, L"Mikrofon (E2E)")), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kCamId, L"Integrated Camera")), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kImageClass, kVideoId, L"USB Video Device")), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kAudioEndpointClass, kMicId, L"Mikrofon (E2E)")), 0);
     WriteDword(HKEY_CURRENT_USER, kDevicesKey, kMicId, 1);
   }
   void TearDown() override {
@@ -137,9 +111,6 @@ class KeyboardAccessE2E : public ::testing::Test {
     Cleanup();
     DeleteValue(HKEY_CURRENT_USER, kLanguageKey, L"ForceLanguage_LCID");
     CoUninitialize();
-  }
-  static std::wstring Add(const wchar_t* cls, const wchar_t* id, const wchar_t* name) {
-    return std::wstring(L"add ") + cls + L" \"" + id + L"\" \"" + name + L"\"";
   }
   static void Cleanup() {
     for (const wchar_t* id : {kCamId, kVideoId, kMicId}) {

@@ -86,17 +86,6 @@ int CountLines(const std::vector<std::string>& lines, const std::string& prefix)
   return n;
 }
 
-std::wstring Env(const wchar_t* name) {
-  const wchar_t* v = _wgetenv(name);
-  std::wstring p = v ? v : L"";
-  if (!p.empty() && p[0] == L'/') {
-    for (auto& c : p)
-      if (c == L'/') c = L'\\';
-    p = L"Z:" + p;
-  }
-  return p;
-}
-
 // The pixels of a rectangle of the screen, to see whether something was drawn there.
 std::vector<COLORREF> Pixels(const RECT& r) {
   std::vector<COLORREF> px;
@@ -246,7 +235,7 @@ TEST_F(LanguageOnlineE2E, GermanToEnglishFromTheTrayMenuAtOnceAndAtTheNextStart)
 }
 
 TEST_F(LanguageOnlineE2E, SaveExportsBothWindowsConfirmsAndShutsTheLibraryDownOnce) {
-  const std::wstring expected = Env(L"VEILCAP_E2E_EXPECTED");
+  const std::wstring expected = EnvPath(L"VEILCAP_E2E_EXPECTED");
   ASSERT_FALSE(expected.empty()) << "VEILCAP_E2E_EXPECTED is not set";
   const std::wstring dir = CopyProgram(L"save", true);
   // A German file with a changed text and an index that records a width already.

@@ -6,16 +6,18 @@
 
 #include "e2e/lib/e2e.h"
 #include "e2e/lib/ui_probe.h"
+#include "e2e/tools/fake_devices.h"
 
 #include <shellapi.h>
 
 namespace {
+using fakedev::kCameraClass;
+using fakedev::kAudioEndpointClass;
+using fakedev::AddCommand;
 constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
 constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKCU
 constexpr wchar_t kCaptureKey[] = L"SOFTWARE\\Microsoft\\OEM\\Device\\Capture";
-constexpr wchar_t kCameraClass[] = L"{CA3E7AB9-B4C3-4AE6-8251-579EF933890F}";
-constexpr wchar_t kAudioEndpointClass[] = L"{C166523C-FE0C-4A94-A586-F1A80CFBBF3E}";
 constexpr wchar_t kCamId[] = L"USB\\VID_E2E0&PID_0001\\E2ECAM";
 constexpr wchar_t kMicId[] = L"SWD\\MMDEVAPI\\{0.0.1.00000000}.{E2E00000-0000-0000-0000-000000000001}";
 const std::wstring kPleaseWait = L"Bitte warten...";
@@ -25,7 +27,7 @@ constexpr wchar_t kWebcamConsentKey[] =
 // Whether the tray window shows the orange "in use" dot (a balloon over it has no such orange).
 bool ShowsInUseMark(const RECT& r) {
   int orange = 0;
-  for (unsigned p : ScreenPixels(r)) {
+  for (uint32_t p : CaptureScreen(r)) {
     const unsigned red = p >> 16, green = (p >> 8) & 0xFF, blue = p & 0xFF;
     if (red > 0xE0 && green > 0x60 && green < 0xB0 && blue < 0x50) ++orange;
   }
@@ -76,8 +78,8 @@ class MainWindowE2E : public ::testing::Test {
     const std::wstring problem = blocked ? L" --problem 22" : L"";
     // A device an earlier run left behind would make the add fail.
     for (const wchar_t* id : {kCamId, kMicId}) RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
-    ASSERT_EQ(RunTool(L"fakedev.exe", std::wstring(L"add ") + kCameraClass + L" \"" + kCamId + L"\" \"E2E Webcam\"" + problem), 0);
-    ASSERT_EQ(RunTool(L"fakedev.exe", std::wstring(L"add ") + kAudioEndpointClass + L" \"" + kMicId + L"\" \"E2E Mikrofon\"" + problem), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kCamId, L"E2E Webcam") + problem), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kAudioEndpointClass, kMicId, L"E2E Mikrofon") + problem), 0);
     WriteDword(HKEY_CURRENT_USER, kDevicesKey, kMicId, 1);
   }
   void Start(const std::wstring& args) {
@@ -298,7 +300,7 @@ TEST_F(MainWindowE2E, InUseShowsInStatusAndTrayIconWithOneNoticeUnlessNoticesAre
   RECT trayRect{};
   GetWindowRect(tray, &trayRect);
   Sleep(500);
-  ASSERT_FALSE(ScreenPixels(trayRect).empty());
+  ASSERT_FALSE(CaptureScreen(trayRect).empty());
   EXPECT_FALSE(ShowsInUseMark(trayRect));
 
   const ULONGLONG t0 = 134000000000000000ULL;

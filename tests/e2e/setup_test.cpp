@@ -14,11 +14,13 @@
 #include "e2e/tools/fake_devices.h"
 
 namespace {
+using fakedev::kCameraClass;
+using fakedev::kImageClass;
+using fakedev::ProblemCode;
+using fakedev::AddCommand;
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vostrel Veilcap";
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKLM and HKCU
 constexpr wchar_t kLedgerKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";
-constexpr wchar_t kCameraClass[] = L"{CA3E7AB9-B4C3-4AE6-8251-579EF933890F}";
-constexpr wchar_t kImageClass[] = L"{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}";
 constexpr wchar_t kCamId[] = L"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000";
 constexpr wchar_t kVideoId[] = L"USB\\VID_046D&PID_0825&MI_00\\7&1B2C3D4E&0&0000";
 constexpr int kWebcamX = 136, kWebcamY = 170;  // the big webcam picture
@@ -33,16 +35,7 @@ std::wstring Shortcut() { return Expand(L"%ProgramData%\\Microsoft\\Windows\\Sta
 std::wstring TaskFile() { return Expand(L"%SystemRoot%\\System32\\Tasks\\Vostrel Veilcap"); }
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::wstring SetupExe() {
-  const wchar_t* s = _wgetenv(L"VEILCAP_SETUP");
-  std::wstring p = s ? s : L"";
-  if (!p.empty() && p[0] == L'/') {
-    for (auto& c : p)
-      if (c == L'/') c = L'\\';
-    p = L"Z:" + p;
-  }
-  return p;
-}
+std::wstring SetupExe() { return EnvPath(L"VEILCAP_SETUP"); }
 
 std::wstring ReadText(HKEY root, const wchar_t* key, const wchar_t* name) {
   wchar_t buf[512] = {};
@@ -57,12 +50,6 @@ bool KeyExists(HKEY root, const wchar_t* key) {
   if (RegOpenKeyExW(root, key, 0, KEY_READ | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return false;
   RegCloseKey(k);
   return true;
-}
-
-uint32_t ProblemCode(const wchar_t* id) {
-  uint32_t v = 0xFFFFFFFF;
-  if (!fakedev::ReadUint32(id, fakedev::KeyProblemCode(), &v)) return 0;  // never set: working
-  return v;
 }
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
@@ -85,8 +72,8 @@ class SetupE2E : public ::testing::Test {
     ASSERT_TRUE(Exists(SetupExe())) << Narrow(SetupExe());
     ASSERT_FALSE(Exists(InstallDir() + L"\\Veilcap.exe")) << "an earlier run left an installation";
     RemoveDevices();
-    ASSERT_EQ(RunTool(L"fakedev.exe", Add(kCameraClass, kCamId, L"Integrated Camera")), 0);
-    ASSERT_EQ(RunTool(L"fakedev.exe", Add(kImageClass, kVideoId, L"USB Video Device")), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kCamId, L"Integrated Camera")), 0);
+    ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kImageClass, kVideoId, L"USB Video Device")), 0);
     // The language choice is a setting of the user's own: the uninstall leaves it.
     WriteString(HKEY_CURRENT_USER, kOptionsKey, L"ForceLanguage_LCID", L"de-de");
   }
@@ -101,9 +88,6 @@ class SetupE2E : public ::testing::Test {
     DeleteValue(HKEY_CURRENT_USER, kOptionsKey, L"ForceLanguage_LCID");
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam");
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Mic");
-  }
-  static std::wstring Add(const wchar_t* cls, const wchar_t* id, const wchar_t* name) {
-    return std::wstring(L"add ") + cls + L" \"" + id + L"\" \"" + name + L"\"";
   }
   static void RemoveDevices() {
     for (const wchar_t* id : {kCamId, kVideoId}) RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");

@@ -6,28 +6,16 @@
 #include <cstdlib>
 
 #include "devices/switching.h"
+#include "fakes/powershell_text.h"
 #include "platform/environment.h"
 
 namespace {
-bool IsQuote(char16_t c) { return c == u'\'' || (c >= u'\u2018' && c <= u'\u201B'); }
-
 // {value, rest} of the literal at the start of s; aborts when there is none.
 std::pair<u16, u16> ReadLiteral(u16v s) {
-  if (s.empty() || !IsQuote(s[0])) std::abort();
-  u16 value;
-  for (size_t i = 1; i < s.size(); ++i) {
-    if (!IsQuote(s[i])) {
-      value += s[i];
-    } else if (i + 1 < s.size() && IsQuote(s[i + 1])) {
-      value += s[i];
-      ++i;
-    } else {
-      return {value, u16(s.substr(i + 1))};
-    }
-  }
-  std::abort();
+  auto literal = ReadQuotedLiteral(s);
+  if (!literal) std::abort();
+  return *literal;
 }
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

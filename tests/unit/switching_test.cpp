@@ -4,6 +4,7 @@
 #include "devices/ledger.h"
 #include "devices/switching.h"
 #include "fakes/cp1252.h"
+#include "fakes/powershell_text.h"
 #include "fakes/fake_process_shell.h"
 #include "fakes/memory_fs.h"
 #include "fakes/memory_registry.h"
@@ -18,63 +19,6 @@ const u16 kPowerShell = u"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\powers
 const u16 kModule = u"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\Modules\\PnpDevice\\PnpDevice.psd1";
 const u16 kArguments = u" -NoProfile -NonInteractive -ExecutionPolicy Bypass -EncodedCommand ";
 
-bool IsQuote(char16_t c) { return c == u'\'' || (c >= u'\u2018' && c <= u'\u201B'); }
-
-// Reads a PowerShell single-quoted literal at the start of s the way PowerShell's tokenizer does:
-// {its value, what follows it}; nullopt when s does not start with a complete literal.
-std::optional<std::pair<u16, u16>> ReadLiteral(u16v s) {
-  if (s.empty() || !IsQuote(s[0])) return std::nullopt;
-  u16 value;
-  for (size_t i = 1; i < s.size(); ++i) {
-    if (!IsQuote(s[i])) {
-      value += s[i];
-    } else if (i + 1 < s.size() && IsQuote(s[i + 1])) {
-      value += s[i];
-      ++i;
-    } else {
-      return std::make_pair(value, u16(s.substr(i + 1)));
-    }
-  }
-  return std::nullopt;
-}
-
-// What PowerShell makes of -EncodedCommand: Base64 to bytes, bytes as UTF-16LE. nullopt on any
-// character outside the alphabet, bad padding or an odd byte count.
-std::optional<u16> DecodeCommand(u16v b64) {
-  auto value = [](char16_t c) -> int {
-    if (c >= u'A' && c <= u'Z') return c - u'A';
-    if (c >= u'a' && c <= u'z') return c - u'a' + 26;
-    if (c >= u'0' && c <= u'9') return c - u'0' + 52;
-    if (c == u'+') return 62;
-    if (c == u'/') return 63;
-    return -1;
-  };
-  if (b64.size() % 4 != 0) return std::nullopt;
-  std::vector<uint8_t> bytes;
-  for (size_t i = 0; i < b64.size(); i += 4) {
-    int pad = 0;
-    uint32_t v = 0;
-    for (size_t k = 0; k < 4; ++k) {
-      const char16_t c = b64[i + k];
-      if (c == u'=' && i + 4 == b64.size() && k >= 2) {
-        ++pad;
-        v <<= 6;
-        continue;
-      }
-      const int d = value(c);
-      if (d < 0 || pad) return std::nullopt;
-      v = (v << 6) | uint32_t(d);
-    }
-    bytes.push_back(uint8_t(v >> 16));
-    if (pad < 2) bytes.push_back(uint8_t(v >> 8));
-    if (pad < 1) bytes.push_back(uint8_t(v));
-  }
-  if (bytes.size() % 2) return std::nullopt;
-  u16 text;
-  for (size_t i = 0; i < bytes.size(); i += 2) text += char16_t(bytes[i] | (bytes[i + 1] << 8));
-  return text;
-}
-
 TEST(SwitchingBase64, EncodesUtf16LittleEndianWithPadding) {
   const std::pair<u16, u16> cases[] = {
       {u"", u""},
@@ -88,7 +32,7 @@ TEST(SwitchingBase64, EncodesUtf16LittleEndianWithPadding) {
   };
   for (const auto& [text, b64] : cases) {
     EXPECT_EQ(ToUtf8(Base64Utf16Le(text)), ToUtf8(b64)) << ToUtf8(text);
-    EXPECT_EQ(DecodeCommand(b64), text) << ToUtf8(b64);
+    EXPECT_EQ(DecodeEncodedCommand(u16v(b64)), text) << ToUtf8(b64);
   }
 }
 
@@ -121,7 +65,7 @@ class SwitchingTest : public ::testing::Test {
       ADD_FAILURE() << ToUtf8(run.commandLine);
       return {};
     }
-    auto text = DecodeCommand(u16v(run.commandLine).substr(head.size()));
+    auto text = DecodeEncodedCommand(u16v(run.commandLine).substr(head.size()));
     if (!text) ADD_FAILURE() << "not Base64: " << ToUtf8(run.commandLine);
     return text.value_or(u16());
   }
@@ -161,7 +105,7 @@ TEST_P(SwitchingScript, PassesTheIdAsOneLiteralThatReadsBackUnchanged) {
     u16 head = disable ? u"PnpDevice\\Disable-PnpDevice -InstanceId " : u"PnpDevice\\Enable-PnpDevice -InstanceId ";
     const size_t at = text.find(head);
     ASSERT_NE(at, u16::npos) << ToUtf8(text);
-    auto literal = ReadLiteral(u16v(text).substr(at + head.size()));
+    auto literal = ReadQuotedLiteral(u16v(text).substr(at + head.size()));
     ASSERT_TRUE(literal.has_value()) << ToUtf8(text);
     EXPECT_EQ(ToUtf8(literal->first), ToUtf8(c.instanceId));
     EXPECT_EQ(literal->second, u" -Confirm:$false");
@@ -222,7 +166,7 @@ TEST_P(SwitchingFolders, StartsPowerShellFromTheSystemFolderAndWritesNoFile) {
   const u16 text = CommandText();
   const u16 head = u"$ErrorActionPreference='Stop'; Import-Module -Name ";
   ASSERT_TRUE(StartsWith(text, head)) << ToUtf8(text);
-  auto module = ReadLiteral(u16v(text).substr(head.size()));
+  auto module = ReadQuotedLiteral(u16v(text).substr(head.size()));
   ASSERT_TRUE(module.has_value());
   EXPECT_EQ(ToUtf8(module->first), ToUtf8(c.module));
   EXPECT_TRUE(StartsWith(module->second, u"; PnpDevice\\Disable-PnpDevice ")) << ToUtf8(module->second);

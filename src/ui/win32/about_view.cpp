@@ -184,9 +184,7 @@ void AboutDialogView::Create(HWND owner) {
   const int dpi = DpiForWindow(hwnd_);
   if (dpi != scale_.Dpi()) {
     ApplyScale(dpi);
-    RECT nr = ToRECT(scale_.Rect(0, 0, kAboutClientWidth, kAboutClientHeight));
-    AdjustWindowRectForDpi(nr, kStyle, kExStyle, dpi);
-    SetWindowPos(hwnd_, nullptr, 0, 0, nr.right - nr.left, nr.bottom - nr.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeForClient(hwnd_, scale_.Px(kAboutClientWidth), scale_.Px(kAboutClientHeight), kStyle, kExStyle, dpi);
   }
 }
 

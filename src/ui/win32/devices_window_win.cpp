@@ -311,9 +311,7 @@ void DevicesWindowView::ShowModal(HWND owner) {
   const int dpi = DpiForWindow(window_);
   if (dpi != scale_.Dpi()) {
     ApplyScale(dpi);
-    RECT r = ToRECT(scale_.Rect(0, 0, kDevicesClientWidth, kDevicesClientHeight));
-    AdjustWindowRectForDpi(r, kStyle, kExStyle, dpi);
-    SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeForClient(window_, scale_.Px(kDevicesClientWidth), scale_.Px(kDevicesClientHeight), kStyle, kExStyle, dpi);
   }
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
   if (ownerWasEnabled) EnableWindow(owner, FALSE);

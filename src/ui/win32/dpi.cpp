@@ -63,6 +63,12 @@ void AdjustWindowRectForDpi(RECT& r, DWORD style, DWORD exStyle, int dpi) {
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
 }
 
+void ResizeForClient(HWND w, int width, int height, DWORD style, DWORD exStyle, int dpi) {
+  RECT r{0, 0, width, height};
+  AdjustWindowRectForDpi(r, style, exStyle, dpi);
+  SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 HFONT CreateScaledFont(const wchar_t* face, int height, bool bold, const DisplayScale& scale, bool underline) {
   return CreateFontW(scale.Px(height), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);

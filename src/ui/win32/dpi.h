@@ -16,6 +16,8 @@ int DpiAtPoint(POINT p);
 int SystemMetricForDpi(int index, int dpi);
 // The window rectangle around a client rectangle, with the frame at that dpi.
 void AdjustWindowRectForDpi(RECT& r, DWORD style, DWORD exStyle, int dpi);
+// Resizes the window where it stands so that its client area is width x height pixels at dpi.
+void ResizeForClient(HWND w, int width, int height, DWORD style, DWORD exStyle, int dpi);
 
 inline RECT ToRECT(const TRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 inline TRect ToTRect(const RECT& r) { return TRect{int(r.left), int(r.top), int(r.right), int(r.bottom)}; }

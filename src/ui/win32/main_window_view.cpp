@@ -417,15 +417,9 @@ void MainWindowView::PaintWindow() {
   EndPaint(hwnd_, &ps);
 }
 
-// The main window's backdrop at the place of a child control, drawn into the child's own dc.
-void MainWindowView::PaintBackdropUnder(HDC dc, const TControl& c) {
-  const RECT at = PixelRect(c);
-  SetViewportOrgEx(dc, -at.left, -at.top, nullptr);
-  PaintBackdrop(dc, at);
-  SetViewportOrgEx(dc, 0, 0, nullptr);
-}
-
-void MainWindowView::PaintLabel(HWND w, TLabel& label) {
+// Paints a child window through a buffer: the main window's backdrop at its place (the focus ring
+// included), then what over draws on it.
+void MainWindowView::PaintChild(HWND w, const TControl& c, const std::function<void(HDC, const RECT&)>& over) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(w, &ps);
   RECT rc;
@@ -433,8 +427,18 @@ void MainWindowView::PaintLabel(HWND w, TLabel& label) {
   {
     BufferDC buffer(dc, rc.right, rc.bottom);
     HDC m = buffer.dc();
-    // What lies under the label, then its text.
-    PaintBackdropUnder(m, label);
+    const RECT at = PixelRect(c);
+    SetViewportOrgEx(m, -at.left, -at.top, nullptr);
+    PaintBackdrop(m, at);
+    SetViewportOrgEx(m, 0, 0, nullptr);
+    if (over) over(m, rc);
+    BitBlt(dc, 0, 0, rc.right, rc.bottom, m, 0, 0, SRCCOPY);
+  }
+  EndPaint(w, &ps);
+}
+
+void MainWindowView::PaintLabel(HWND w, TLabel& label) {
+  PaintChild(w, label, [&](HDC m, const RECT& rc) {
     HGDIOBJ oldFont = SelectObject(m, font_);
     SetBkMode(m, TRANSPARENT);
     SetTextColor(m, GetSysColor(COLOR_WINDOWTEXT));
@@ -454,27 +458,10 @@ void MainWindowView::PaintLabel(HWND w, TLabel& label) {
     }
     DrawTextW(m, W(label.Text()), -1, &text, format);
     SelectObject(m, oldFont);
-    BitBlt(dc, 0, 0, rc.right, rc.bottom, m, 0, 0, SRCCOPY);
-  }
-  EndPaint(w, &ps);
+  });
 }
 
 TControl* MainWindowView::HitTest(int x, int y) { return form_->ControlAt(scale_.Logical(x), scale_.Logical(y)); }
-
-void MainWindowView::PaintButton(HWND w, TControl& button) {
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(w, &ps);
-  RECT rc;
-  GetClientRect(w, &rc);
-  {
-    BufferDC buffer(dc, rc.right, rc.bottom);
-    HDC m = buffer.dc();
-    // What the main window would draw here, the focus ring included.
-    PaintBackdropUnder(m, button);
-    BitBlt(dc, 0, 0, rc.right, rc.bottom, m, 0, 0, SRCCOPY);
-  }
-  EndPaint(w, &ps);
-}
 
 TControl* MainWindowView::ButtonOf(HWND w) const {
   for (const auto& [button, hwnd] : buttons_)
@@ -731,7 +718,7 @@ LRESULT MainWindowView::HandleButton(HWND w, TControl& button, UINT msg, WPARAM 
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      PaintButton(w, button);
+      PaintChild(w, button);
       return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {

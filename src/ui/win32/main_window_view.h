@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -87,7 +88,6 @@ class MainWindowView final : public MainWindowHost {
   // Moves the focus step buttons on from w (nullptr: from before the first), skipping hidden ones.
   void MoveFocus(HWND from, int step);
   void PressButton(TControl& button);
-  void PaintButton(HWND w, TControl& button);
   void UpdateButton(TControl& button, HWND w);
   void ReadColours();
   // Sizes the window, its labels and its font for the scale.
@@ -95,7 +95,7 @@ class MainWindowView final : public MainWindowHost {
   void ScaleChanged(int dpi, const RECT& suggested);
   void SnapWhileDragged(RECT& r);
   void PaintBackdrop(HDC dc, const RECT& area);
-  void PaintBackdropUnder(HDC dc, const TControl& c);
+  void PaintChild(HWND w, const TControl& c, const std::function<void(HDC, const RECT&)>& over = {});
   void PaintWindow();
   void PaintLabel(HWND w, TLabel& label);
   void ControlChanged(TControl& c);

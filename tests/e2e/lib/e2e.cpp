@@ -4,8 +4,8 @@
 #include <cstring>
 #include <thread>
 
-std::wstring StageFolder() {
-  const wchar_t* s = _wgetenv(L"VEILCAP_STAGE");
+std::wstring EnvPath(const wchar_t* name) {
+  const wchar_t* s = _wgetenv(name);
   std::wstring p = s ? s : L"";
   if (!p.empty() && p[0] == L'/') {
     for (auto& c : p)
@@ -14,6 +14,8 @@ std::wstring StageFolder() {
   }
   return p;
 }
+
+std::wstring StageFolder() { return EnvPath(L"VEILCAP_STAGE"); }
 
 std::wstring VeilcapExe() { return StageFolder() + L"\\Veilcap.exe"; }
 

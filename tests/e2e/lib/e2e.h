@@ -8,7 +8,10 @@
 #include <utility>
 #include <vector>
 
-// The staged program folder (VEILCAP_STAGE, a Linux path under Wine, mapped to the Z: drive).
+// A path named by an environment variable; a Linux path is reached through drive Z:. Empty when
+// the variable is not set.
+std::wstring EnvPath(const wchar_t* name);
+// The staged program folder (VEILCAP_STAGE).
 std::wstring StageFolder();
 std::wstring VeilcapExe();
 

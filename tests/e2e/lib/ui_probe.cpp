@@ -138,42 +138,12 @@ bool PngEncoder(CLSID* clsid) {
 }
 
 std::wstring ShotFolder() {
-  const wchar_t* env = _wgetenv(L"VEILCAP_SHOTS");
-  std::wstring folder = env && *env ? env : TestFolder() + L"\\screenshots";
-  if (!folder.empty() && folder[0] == L'/') {
-    for (auto& c : folder)
-      if (c == L'/') c = L'\\';
-    folder = L"Z:" + folder;
-  }
+  std::wstring folder = EnvPath(L"VEILCAP_SHOTS");
+  if (folder.empty()) folder = TestFolder() + L"\\screenshots";
   CreateDirectoryW(folder.c_str(), nullptr);
   return folder;
 }
 }  // namespace
-
-std::vector<unsigned> ScreenPixels(const RECT& r) {
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return {};
-  std::vector<unsigned> px(size_t(w) * size_t(h));
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
-  SelectObject(mem, old);
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
-  if (GetDIBits(mem, bmp, 0, UINT(h), px.data(), &bi, DIB_RGB_COLORS) != h) px.clear();
-  for (unsigned& p : px) p &= 0xFFFFFFu;
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return px;
-}
 
 std::wstring VisibleTooltipWith(const std::wstring& part) {
   HWND w = nullptr;

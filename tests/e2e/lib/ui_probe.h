@@ -43,8 +43,6 @@ void WriteString(HKEY root, const wchar_t* key, const wchar_t* name, const std::
 void WriteDword(HKEY root, const wchar_t* key, const wchar_t* name, DWORD value);
 void DeleteValue(HKEY root, const wchar_t* key, const wchar_t* name);
 
-// The pixels of a rectangle of the screen (0x00RRGGBB, row by row); empty when it cannot be read.
-std::vector<unsigned> ScreenPixels(const RECT& r);
 // The text of a visible balloon or tooltip window (any process) that contains part, or empty.
 std::wstring VisibleTooltipWith(const std::wstring& part);
 
@@ -52,5 +50,6 @@ std::wstring VisibleTooltipWith(const std::wstring& part);
 // <test folder>\screenshots); answers the file written or empty.
 std::wstring SaveScreenshot(const std::wstring& name, const RECT& r);
 
-// The screen's pixels in the rectangle, row by row from the top, as 0x00RRGGBB.
+// The screen's pixels in the rectangle, row by row from the top, as 0x00RRGGBB; empty when they
+// cannot be read.
 std::vector<uint32_t> CaptureScreen(const RECT& r);

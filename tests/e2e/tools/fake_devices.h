@@ -181,6 +181,22 @@ inline bool ReadUint32(const std::wstring& instanceId, const DEVPROPKEY& key, ui
   });
 }
 
+// Device setup classes the tests make their fake devices in.
+inline constexpr wchar_t kCameraClass[] = L"{CA3E7AB9-B4C3-4AE6-8251-579EF933890F}";
+inline constexpr wchar_t kImageClass[] = L"{6BDD1FC6-810F-11D0-BEC7-08002BE2092F}";
+inline constexpr wchar_t kAudioEndpointClass[] = L"{C166523C-FE0C-4A94-A586-F1A80CFBBF3E}";
+
+// The problem code of a device: 0 (working) when none was ever set or the device is not there.
+inline uint32_t ProblemCode(const std::wstring& instanceId) {
+  uint32_t v = 0;
+  return ReadUint32(instanceId, KeyProblemCode(), &v) ? v : 0;
+}
+
+// The fakedev.exe arguments that add a device of the class with the id and friendly name.
+inline std::wstring AddCommand(const wchar_t* cls, const std::wstring& instanceId, const std::wstring& name) {
+  return std::wstring(L"add ") + cls + L" \"" + instanceId + L"\" \"" + name + L"\"";
+}
+
 struct ListedDevice {
   std::wstring instanceId;
   std::wstring friendlyName;

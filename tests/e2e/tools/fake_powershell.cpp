@@ -31,27 +31,9 @@
 #include <vector>
 
 #include "fake_devices.h"
+#include "fakes/powershell_text.h"
 
 namespace {
-bool IsQuote(wchar_t c) { return c == L'\'' || (c >= 0x2018 && c <= 0x201B); }
-
-// A single-quoted literal at the start of s: {value, rest}.
-std::optional<std::pair<std::wstring, std::wstring>> ReadLiteral(const std::wstring& s) {
-  if (s.empty() || !IsQuote(s[0])) return std::nullopt;
-  std::wstring value;
-  for (size_t i = 1; i < s.size(); ++i) {
-    if (!IsQuote(s[i])) {
-      value += s[i];
-    } else if (i + 1 < s.size() && IsQuote(s[i + 1])) {
-      value += s[i];
-      ++i;
-    } else {
-      return std::make_pair(value, s.substr(i + 1));
-    }
-  }
-  return std::nullopt;
-}
-
 class Log {
  public:
   Log() {
@@ -77,43 +59,6 @@ class Log {
  private:
   HANDLE h_ = INVALID_HANDLE_VALUE;
 };
-
-std::wstring DecodeBase64Utf16(const std::wstring& b64, bool* ok) {
-  *ok = false;
-  auto value = [](wchar_t c) -> int {
-    if (c >= L'A' && c <= L'Z') return c - L'A';
-    if (c >= L'a' && c <= L'z') return c - L'a' + 26;
-    if (c >= L'0' && c <= L'9') return c - L'0' + 52;
-    if (c == L'+') return 62;
-    if (c == L'/') return 63;
-    return -1;
-  };
-  if (b64.size() % 4 != 0) return {};
-  std::string bytes;
-  for (size_t i = 0; i < b64.size(); i += 4) {
-    int pad = 0;
-    unsigned v = 0;
-    for (size_t k = 0; k < 4; ++k) {
-      if (b64[i + k] == L'=' && i + 4 == b64.size() && k >= 2) {
-        ++pad;
-        v <<= 6;
-        continue;
-      }
-      int d = value(b64[i + k]);
-      if (d < 0 || pad) return {};
-      v = (v << 6) | unsigned(d);
-    }
-    bytes += char(v >> 16);
-    if (pad < 2) bytes += char(v >> 8);
-    if (pad < 1) bytes += char(v);
-  }
-  if (bytes.size() % 2) return {};
-  std::wstring text;
-  for (size_t i = 0; i < bytes.size(); i += 2)
-    text += wchar_t(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
-  *ok = true;
-  return text;
-}
 
 const wchar_t* const kCategories[] = {L"{33D9A762-90C8-11D0-BD43-00A0C911CE86}",
                                       L"{860BB310-5D01-11D0-BD3B-00A0C911CE86}"};
@@ -175,11 +120,11 @@ int Apply(Log& log, const std::wstring& text) {
   static const std::wstring kDisable = L"; PnpDevice\\Disable-PnpDevice -InstanceId ",
                             kEnable = L"; PnpDevice\\Enable-PnpDevice -InstanceId ";
   if (text.rfind(kHead, 0) == 0) {
-    auto module = ReadLiteral(text.substr(kHead.size()));
+    auto module = ReadQuotedLiteral(std::wstring_view(text).substr(kHead.size()));
     if (module) {
       const std::wstring& rest = module->second;
       const bool disable = rest.rfind(kDisable, 0) == 0, enable = rest.rfind(kEnable, 0) == 0;
-      auto literal = (disable || enable) ? ReadLiteral(rest.substr((disable ? kDisable : kEnable).size())) : std::nullopt;
+      auto literal = (disable || enable) ? ReadQuotedLiteral(std::wstring_view(rest).substr((disable ? kDisable : kEnable).size())) : std::nullopt;
       if (literal && literal->second == L" -Confirm:$false") {
         log.Line(L"MODULE", module->first);
         log.Line(disable ? L"DISABLE" : L"ENABLE", literal->first);
@@ -220,12 +165,11 @@ int wmain(int, wchar_t**) {
     log.Line(L"IGNORED", commandLine);
     return 1;
   }
-  bool ok = false;
-  const std::wstring text = DecodeBase64Utf16(args.back(), &ok);
-  if (!ok) {
+  const auto text = DecodeEncodedCommand(std::wstring_view(args.back()));
+  if (!text) {
     log.Line(L"IGNORED", args.back());
     return 1;
   }
-  log.Line(L"COMMAND", text);
-  return Apply(log, text);
+  log.Line(L"COMMAND", *text);
+  return Apply(log, *text);
 }
