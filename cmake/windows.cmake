@@ -59,10 +59,12 @@ if(VEILCAP_MAKENSIS)
   add_custom_command(OUTPUT ${VEILCAP_SETUP}
     COMMAND ${VEILCAP_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8 -DARCH=${VEILCAP_SETUP_ARCH} -DVERSION=${PROJECT_VERSION}
             -DPAYLOAD=${CMAKE_BINARY_DIR}/stage -DREADME=${CMAKE_SOURCE_DIR}/assets/dist-readme.txt
-            -DICON=${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico -DOUTFILE=${VEILCAP_SETUP}
+            -DICON=${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico -DWIZARD_BITMAP=${CMAKE_SOURCE_DIR}/assets/wizard.bmp
+            -DOUTFILE=${VEILCAP_SETUP}
             ${CMAKE_SOURCE_DIR}/installer/veilcap.nsi
     DEPENDS stage Veilcap ${CMAKE_SOURCE_DIR}/installer/veilcap.nsi ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt
-            ${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico ${CMAKE_SOURCE_DIR}/assets/TASK.xml ${VEILCAP_PAYLOAD_FILES}
+            ${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico ${CMAKE_SOURCE_DIR}/assets/wizard.bmp ${CMAKE_SOURCE_DIR}/assets/TASK.xml
+            ${VEILCAP_PAYLOAD_FILES}
     COMMENT "Building ${VEILCAP_SETUP}" VERBATIM)
   add_custom_target(setup DEPENDS ${VEILCAP_SETUP})
   add_dependencies(dist setup)

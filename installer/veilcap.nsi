@@ -1,9 +1,10 @@
 ﻿; Setup program of Vostrel Veilcap. One script makes both setups; the build passes
 ;   ARCH     x64 (amd64 stub, 64-bit program, 64-bit Program Files) or x86 (x86 stub, 32-bit program)
 ;   VERSION  the program's version, PAYLOAD the staged program folder, README the read-me text,
-;   ICON     the program's icon, OUTFILE the setup program to write.
+;   ICON     the program's icon, WIZARD_BITMAP the welcome and finish pages' picture (164 x 314),
+;   OUTFILE  the setup program to write.
 ; Silent use: Setup.exe /S [/AUTOSTART] [/D=folder]   (/D= must come last, without quotes)
-;             uninstall.exe /S
+;             the quiet-uninstall command of "Apps & features" (see QuietUninstallCommand)
 !if "${ARCH}" == "x64"
   Target amd64-unicode
   !define PROGRAM_FILES "$PROGRAMFILES64"
@@ -54,6 +55,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+; Veilcap's own picture on the welcome and finish pages; the header keeps the shield icon.
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD_BITMAP}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Veilcap.exe"
@@ -83,8 +86,14 @@ LangString TextStillRunning ${LANG_ENGLISH} "Veilcap is still running and does n
 LangString TextStillRunning ${LANG_GERMAN} "Veilcap läuft noch und beendet sich nicht.$\r$\nBeenden Sie es über sein Menü im Infobereich und wählen Sie dann Wiederholen."
 LangString TextRestoring ${LANG_ENGLISH} "Switching on the devices Veilcap switched off..."
 LangString TextRestoring ${LANG_GERMAN} "Die von Veilcap abgeschalteten Geräte werden wieder eingeschaltet..."
-LangString TextRestoreFailed ${LANG_ENGLISH} "Some devices Veilcap switched off could not be switched on again (code $0).$\r$\nSwitch them on in the Device Manager."
-LangString TextRestoreFailed ${LANG_GERMAN} "Einige von Veilcap abgeschaltete Geräte ließen sich nicht wieder einschalten (Code $0).$\r$\nSchalten Sie sie im Geräte-Manager ein."
+LangString TextRestoreFailed ${LANG_ENGLISH} "Some devices Veilcap switched off could not be switched on again (code $0).$\r$\n$\r$\nRetry: try again.$\r$\nCancel: stop the uninstall; Veilcap stays installed. Switch the devices on in the Device Manager or in Veilcap, then uninstall again."
+LangString TextRestoreFailed ${LANG_GERMAN} "Einige von Veilcap abgeschaltete Geräte ließen sich nicht wieder einschalten (Code $0).$\r$\n$\r$\nWiederholen: erneut versuchen.$\r$\nAbbrechen: die Deinstallation beenden; Veilcap bleibt installiert. Schalten Sie die Geräte im Geräte-Manager oder in Veilcap ein und deinstallieren Sie dann erneut."
+LangString TextUninstallStopped ${LANG_ENGLISH} "Uninstall stopped: Veilcap stays installed, because devices it switched off are still off. Switch them on, then uninstall again."
+LangString TextUninstallStopped ${LANG_GERMAN} "Deinstallation beendet: Veilcap bleibt installiert, weil von ihm abgeschaltete Geräte noch aus sind. Schalten Sie sie ein und deinstallieren Sie dann erneut."
+LangString TextPathFailed ${LANG_ENGLISH} "The program folder could not be added to PATH (code $0); Veilcap works, only not by its name in a console."
+LangString TextPathFailed ${LANG_GERMAN} "Der Programmordner ließ sich nicht zum PATH hinzufügen (Code $0); Veilcap funktioniert, nur nicht über seinen Namen in der Konsole."
+LangString TextAutostartFailed ${LANG_ENGLISH} "Start with Windows was not set up (code $0)."
+LangString TextAutostartFailed ${LANG_GERMAN} "Der Start mit Windows wurde nicht eingerichtet (Code $0)."
 
 Var TaskExisted
 
@@ -186,7 +195,7 @@ Section "$(TextProgram)" SecProgram
   WriteRegStr HKLM "${UNINST_KEY}" "DisplayIcon" "$INSTDIR\Veilcap.exe,0"
   WriteRegStr HKLM "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINST_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegStr HKLM "${UNINST_KEY}" "QuietUninstallString" '"$SYSDIR\cmd.exe" /d /s /c "copy /b /y "$INSTDIR\uninstall.exe" "%TEMP%\Veilcap-uninstall.exe" >nul && "%TEMP%\Veilcap-uninstall.exe" /S _?=$INSTDIR"'
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINST_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -194,15 +203,31 @@ Section "$(TextProgram)" SecProgram
   WriteRegDWORD HKLM "${UNINST_KEY}" "EstimatedSize" $0
 SectionEnd
 
-; Off unless chosen, passed as /AUTOSTART, or the task existed before.
+; The program folder as the last entry of the machine PATH, so "veilcap -status" works in every new
+; console. The program edits the value itself (any length, its type and every other entry kept) and
+; tells running programs; a fixed-length string of the setup never holds it.
+Section "-Program folder in PATH"
+  ExecWait '"$INSTDIR\Veilcap.exe" -ADDPATH' $0
+  ${If} $0 != 0
+    DetailPrint "$(TextPathFailed)"
+  ${EndIf}
+SectionEnd
+
+; Off unless chosen, passed as /AUTOSTART, or the task existed before. The task modes show no
+; window: what they have to say (a refused task) goes into the list of details.
 Section /o "$(TextAutostart)" SecAutostart
-  ExecWait '"$INSTDIR\Veilcap.exe" -CREATETASK'
+  nsExec::ExecToLog '"$INSTDIR\Veilcap.exe" -CREATETASK'
+  Pop $0
+  ${If} $0 != 0
+    DetailPrint "$(TextAutostartFailed)"
+  ${EndIf}
 SectionEnd
 
 Section "-Autostart off"
   ${IfNot} ${SectionIsSelected} ${SecAutostart}
   ${AndIf} $TaskExisted = 1
-    ExecWait '"$INSTDIR\Veilcap.exe" -DELETETASK'
+    nsExec::ExecToLog '"$INSTDIR\Veilcap.exe" -DELETETASK'
+    Pop $0
   ${EndIf}
 SectionEnd
 
@@ -235,6 +260,37 @@ Function un.onInit
   !endif
 FunctionEnd
 
+; Switches on every device Veilcap switched off. When that fails, nothing is removed: the program is
+; the only thing left that can switch them on. The wizard offers Retry / Cancel; the silent
+; uninstall stops with exit code 1. Out: $0 = 0.
+Function un.RestoreDevices
+  DetailPrint "$(TextRestoring)"
+  retry:
+  ExecWait '"$INSTDIR\Veilcap.exe" -RESTORE' $0
+  ${If} $0 == 0
+    Return
+  ${EndIf}
+  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(TextRestoreFailed)" /SD IDCANCEL IDRETRY retry
+  DetailPrint "$(TextUninstallStopped)"
+  SetErrorLevel 1
+  Abort "$(TextUninstallStopped)"
+FunctionEnd
+
+; The quiet-uninstall command. "uninstall.exe /S" alone returns at once: the uninstaller starts a
+; copy of itself in the temporary folder and ends, so a management tool would read success before
+; anything happened. The command waits instead: cmd copies the uninstaller into the temporary folder
+; itself and runs the copy in place ("_?=" names the folder to remove), waits for it and returns its
+; exit code. A running uninstaller keeps its own file open, so it could not remove it from the
+; folder if it ran from there.
+;
+; The uninstaller itself; a copy that ran from the temporary folder goes at the next restart.
+Function un.DeleteUninstaller
+  Delete "$INSTDIR\uninstall.exe"
+  ${If} $EXEPATH != "$INSTDIR\uninstall.exe"
+    Delete /REBOOTOK "$EXEPATH"
+  ${EndIf}
+FunctionEnd
+
 Section "Uninstall"
   Call un.QuitVeilcap
   ; Programs started from here (and the consoles and scripts they start in turn) work in the system
@@ -242,13 +298,10 @@ Section "Uninstall"
   SetOutPath "$SYSDIR"
   StrCpy $0 1
   IfFileExists "$INSTDIR\Veilcap.exe" 0 no_program
-    DetailPrint "$(TextRestoring)"
-    ExecWait '"$INSTDIR\Veilcap.exe" -RESTORE' $0
-    ${If} $0 != 0
-      MessageBox MB_OK|MB_ICONEXCLAMATION "$(TextRestoreFailed)" /SD IDOK
-      SetErrorLevel 1  ; a script waiting for the uninstall (uninstall.exe /S _?=folder) learns of it
-    ${EndIf}
-    ExecWait '"$INSTDIR\Veilcap.exe" -DELETETASK'
+    Call un.RestoreDevices
+    nsExec::ExecToLog '"$INSTDIR\Veilcap.exe" -DELETETASK'
+    Pop $1
+    ExecWait '"$INSTDIR\Veilcap.exe" -REMOVEPATH'
   no_program:
 
   ; Only what the setup put here (and the program's own scratch file), never the whole folder: it
@@ -260,7 +313,7 @@ Section "Uninstall"
   RMDir /r "$INSTDIR\skins"
   RMDir /r "$INSTDIR\Flags"
   RMDir /r "$INSTDIR\translation"
-  Delete "$INSTDIR\uninstall.exe"
+  Call un.DeleteUninstaller
   ; A console the program's helpers ran in may still hold the folder for a moment after they ended.
   StrCpy $1 0
   ${Do}

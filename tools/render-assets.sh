@@ -98,6 +98,10 @@ ico "$ICONS/veilcap.ico"       "$SVG/program/veilcap-%s.svg" x x
 echo "about"
 bmp24 "$SVG/about.svg" "$ROOT/assets/about.bmp" "#FFFFFF"
 
+echo "setup"
+# The setup wizard's welcome and finish pages: 164 x 314 at 96 DPI, as NSIS lays them out.
+bmp24 "$SVG/setup/wizard.svg" "$ROOT/assets/wizard.bmp" "#0A69C1"
+
 echo "flags"
 for f in "$SVG"/flags/*.svg; do
   bmp24 "$f" "$FLAGS/$(basename "$f" .svg).bmp" "#FFFFFF"
@@ -225,6 +229,7 @@ for ic in tray_normal tray_on tray_off tray_nodevice tray_normal_inuse tray_on_i
 done
 endrow
 addtile "about.bmp 417x372" "$T/5about.png" "$ROOT/assets/about.bmp"
+addtile "wizard.bmp 164x314 (setup)" "$T/5wizard.png" "$ROOT/assets/wizard.bmp"
 endrow
 i=0
 for f in "$FLAGS"/*.bmp; do

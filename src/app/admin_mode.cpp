@@ -31,9 +31,15 @@ class TrayClickLock final : public SwitchingLock {
   void Release() override { SwitchingMutex().Release(); }
 };
 
-// Where the text goes: a redirected standard output (file or pipe) gets UTF-8; else the console of
-// the parent process, if it has one, gets the text as it is; else nobody.
-void WriteOut(const u16& text) {
+void AskRunningInstanceToRefresh() {
+  const UINT message = RegisterWindowMessageW(W(u16(kRefreshRequestMessage)));
+  if (message == 0) return;
+  if (HWND w = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr)) PostMessageW(w, message, 0, 0);
+}
+
+}  // namespace
+
+void WriteCommandOutput(const u16& text) {
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   const DWORD type = (out && out != INVALID_HANDLE_VALUE) ? GetFileType(out) : FILE_TYPE_UNKNOWN;
   if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
@@ -55,17 +61,10 @@ void WriteOut(const u16& text) {
   FreeConsole();
 }
 
-void AskRunningInstanceToRefresh() {
-  const UINT message = RegisterWindowMessageW(W(u16(kRefreshRequestMessage)));
-  if (message == 0) return;
-  if (HWND w = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr)) PostMessageW(w, message, 0, 0);
-}
-
-void LoadLanguage() {
+void LoadCommandLanguage() {
   Choose_Language();
   LOAD_INTERNAL_ONLY(AppFolder + u"\\translation", CurrentLanguage);
 }
-}  // namespace
 
 void InstallSwitchingLock() {
   static TrayClickLock lock;
@@ -73,7 +72,7 @@ void InstallSwitchingLock() {
 }
 
 int RunAdminMode(const AdminCommand& command) {
-  LoadLanguage();
+  LoadCommandLanguage();
   AdminResult result;
   const bool switches = command.verb == AdminVerb::Block || command.verb == AdminVerb::Unblock ||
                         command.verb == AdminVerb::Restore;
@@ -105,6 +104,6 @@ int RunAdminMode(const AdminCommand& command) {
       }
     }
   }
-  WriteOut(result.text);
+  WriteCommandOutput(result.text);
   return result.exitCode;
 }

@@ -4,12 +4,14 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include "app/admin_mode.h"
 #include "app/window_hooks.h"
 #include "core/win32/windows_seams.h"
 #include "lang/languages.h"
 #include "lang/translate.h"
 #include "platform/autostart.h"
 #include "platform/environment.h"
+#include "platform/machine_path.h"
 #include "ui/devices_window.h"
 #include "ui/options.h"
 #include "ui/thread_timer.h"
@@ -31,6 +33,36 @@ class GdiplusScope {
  private:
   ULONG_PTR token_ = 0;
 };
+
+// The setup and scripts start the task modes: no window ever, the error as text, exit code 1.
+int RunTaskMode(RunMode mode) {
+  LoadCommandLanguage();
+  try {
+    if (mode == RunMode::CreateTask)
+      RaiseUnlessCreated(Create_AutostartTask());
+    else
+      Delete_AutostartTask();
+    return 0;
+  } catch (...) {
+    // A refused or failed task, or a missing or unreadable task template.
+    WriteCommandOutput(UnhandledExceptionText() + u"\r\n");
+    return 1;
+  }
+}
+
+// Running programs (Explorer first) read the environment again, so consoles opened from now on
+// find the program by its name.
+void AnnounceEnvironmentChange() {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Environment"), SMTO_ABORTIFHUNG,
+                      5000, &result);
+}
+
+int RunPathMode(RunMode mode) {
+  const PathEdit edit = mode == RunMode::AddPath ? Add_MachinePathEntry(AppFolder) : Remove_MachinePathEntry(AppFolder);
+  if (edit == PathEdit::Changed) AnnounceEnvironmentChange();
+  return edit == PathEdit::Failed ? 1 : 0;
+}
 }  // namespace
 
 int RunExportMode(HINSTANCE instance, const std::vector<u16>& args) {
@@ -74,17 +106,10 @@ int RunOneShot(HINSTANCE instance, RunMode mode, const std::vector<u16>& args) {
       return RunExportMode(instance, args);
     case RunMode::CreateTask:
     case RunMode::DeleteTask:
-      try {
-        if (mode == RunMode::CreateTask)
-          RaiseUnlessCreated(Create_AutostartTask());  // a refused or failed task is shown, exit code 1
-        else
-          Delete_AutostartTask();
-      } catch (...) {
-        // A missing or unreadable task template: shown, not swallowed.
-        ShowUnhandledException(nullptr);
-        return 1;
-      }
-      return 0;
+      return RunTaskMode(mode);
+    case RunMode::AddPath:
+    case RunMode::RemovePath:
+      return RunPathMode(mode);
     case RunMode::Normal:
       break;
   }

@@ -12,6 +12,7 @@
 // An export that fails shows its error instead. Answers the process exit code.
 int RunExportMode(HINSTANCE instance, const std::vector<u16>& args);
 
-// "-SAVE", "-CREATETASK" or "-DELETETASK": runs the job and answers the exit code: 0, or 1 when the
-// job failed (its error has been shown).
+// "-SAVE", "-CREATETASK", "-DELETETASK", "-ADDPATH" or "-REMOVEPATH": runs the job and answers the
+// exit code: 0, or 1 when the job failed. "-SAVE" shows its result; the others, which the setup and
+// scripts start, never show a window: a task mode writes its error as text.
 int RunOneShot(HINSTANCE instance, RunMode mode, const std::vector<u16>& args);

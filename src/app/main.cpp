@@ -49,6 +49,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const std::vector<u16> args = CommandLineArguments();
   // The command line for administrators works while the tray program runs: before the guard.
   if (const auto admin = ParseAdminCommand(args)) return RunAdminMode(*admin);
+  if (const RunMode early = SelectRunMode(args); RunsBeforeInstanceGuard(early)) return RunOneShot(instance, early, args);
 
   InstanceMutex mutex;
   // Goes before the mutex: the online services are shut down first, in every mode.

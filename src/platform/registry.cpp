@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -150,6 +151,27 @@ bool Reg_ReadQword(RegRoot root, const u16& key, const u16& name, uint64_t* valu
   if (!ReadFixed(k.get(), name, b, 8)) return false;
   *value = Le64(b);
   return true;
+}
+
+bool Reg_ReadRaw(RegRoot root, const u16& key, const u16& name, uint32_t* type, std::vector<uint8_t>* data) {
+  data->clear();
+  OpenedKey k;
+  uint32_t size = 0;
+  if (!k.Open(root, key, kKeyRead) || !QueryTypeAndSize(k.get(), name, type, &size)) return false;
+  // The value may grow between the two calls: ask again for the size it has then.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    data->assign(size, 0);
+    uint32_t bytes = size;
+    const long rc = g_backend->QueryValue(k.get(), name, type, data->data(), &bytes);
+    if (rc == kErrorSuccess) {
+      data->resize(std::min(bytes, size));
+      return true;
+    }
+    if (rc != kErrorMoreData) break;
+    size = bytes;
+  }
+  data->clear();
+  return false;
 }
 
 bool Reg_WriteValue(RegRoot root, const u16& key, const u16& name, uint32_t type, uint32_t size,

@@ -9,7 +9,11 @@ RunMode SelectRunMode(const std::vector<u16>& args) {
   if (first == u"-SAVE") return RunMode::SaveTranslation;
   if (first == u"-CREATETASK") return RunMode::CreateTask;
   if (first == u"-DELETETASK") return RunMode::DeleteTask;
+  if (first == u"-ADDPATH") return RunMode::AddPath;
+  if (first == u"-REMOVEPATH") return RunMode::RemovePath;
   return RunMode::Normal;
 }
+
+bool RunsBeforeInstanceGuard(RunMode mode) { return mode == RunMode::AddPath || mode == RunMode::RemovePath; }
 
 bool StartsInTray(const std::vector<u16>& args) { return FirstUpper(args) == u"-TRAY"; }

@@ -4,7 +4,10 @@
 
 #include "core/text.h"
 
-enum class RunMode { Normal, SaveTranslation, CreateTask, DeleteTask };
+enum class RunMode { Normal, SaveTranslation, CreateTask, DeleteTask, AddPath, RemovePath };
+// The setup's own modes ("-ADDPATH", "-REMOVEPATH": the program folder in the machine PATH) touch
+// nothing of a running tray program and run before the single-instance guard.
+bool RunsBeforeInstanceGuard(RunMode mode);
 
 RunMode SelectRunMode(const std::vector<u16>& args);
 // The main window stays hidden at start when the first argument is "-TRAY".

@@ -1,12 +1,16 @@
 // The x64 setup program under Wine: a silent install into Program Files, Veilcap started from there
-// blocking simulated cameras, an update over the running program, the silent uninstall; and the
-// wizard's pages walked through with screenshots.
+// blocking simulated cameras, an update over the running program, the quiet uninstall (also one
+// whose restore fails); and the wizard's pages walked through with screenshots. No window other
+// than the wizard may ever appear.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
+#include <atomic>
 #include <functional>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e/lib/e2e.h"
@@ -23,6 +27,7 @@ constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options"
 constexpr wchar_t kLedgerKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";
 constexpr wchar_t kCamId[] = L"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000";
 constexpr wchar_t kVideoId[] = L"USB\\VID_046D&PID_0825&MI_00\\7&1B2C3D4E&0&0000";
+constexpr wchar_t kEnvironmentKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr int kWebcamX = 136, kWebcamY = 170;  // the big webcam picture
 
 std::wstring Expand(const wchar_t* text) {
@@ -31,6 +36,18 @@ std::wstring Expand(const wchar_t* text) {
   return buf;
 }
 std::wstring InstallDir() { return Expand(L"%ProgramFiles%\\Veilcap"); }
+// What is in the installation folder, for messages.
+std::string LeftInstalled() {
+  std::string left;
+  WIN32_FIND_DATAW fd{};
+  HANDLE find = FindFirstFileW((InstallDir() + L"\\*").c_str(), &fd);
+  if (find != INVALID_HANDLE_VALUE) {
+    do left += " " + std::string(fd.cFileName, fd.cFileName + wcslen(fd.cFileName));
+    while (FindNextFileW(find, &fd));
+    FindClose(find);
+  }
+  return left;
+}
 std::wstring Shortcut() { return Expand(L"%ProgramData%\\Microsoft\\Windows\\Start Menu\\Programs\\Veilcap.lnk"); }
 std::wstring TaskFile() { return Expand(L"%SystemRoot%\\System32\\Tasks\\Vostrel Veilcap"); }
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -54,6 +71,175 @@ bool KeyExists(HKEY root, const wchar_t* key) {
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
+// A registry value as stored: type and bytes.
+struct RawValue {
+  bool exists = false;
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  bool operator==(const RawValue& o) const { return exists == o.exists && type == o.type && data == o.data; }
+};
+RawValue ReadRaw(HKEY root, const wchar_t* key, const wchar_t* name) {
+  RawValue v;
+  HKEY k = nullptr;
+  if (RegOpenKeyExW(root, key, 0, KEY_READ | KEY_WOW64_64KEY, &k) != ERROR_SUCCESS) return v;
+  DWORD size = 0;
+  if (RegQueryValueExW(k, name, nullptr, &v.type, nullptr, &size) == ERROR_SUCCESS) {
+    v.data.resize(size);
+    v.exists = RegQueryValueExW(k, name, nullptr, &v.type, v.data.data(), &size) == ERROR_SUCCESS;
+  }
+  RegCloseKey(k);
+  return v;
+}
+void WriteRaw(HKEY root, const wchar_t* key, const wchar_t* name, const RawValue& v) {
+  HKEY k = nullptr;
+  if (RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &k, nullptr) != ERROR_SUCCESS)
+    return;
+  if (v.exists)
+    RegSetValueExW(k, name, 0, v.type, v.data.data(), DWORD(v.data.size()));
+  else
+    RegDeleteValueW(k, name);
+  RegCloseKey(k);
+}
+RawValue ExpandSz(const std::wstring& text) {
+  RawValue v{true, REG_EXPAND_SZ, {}};
+  const BYTE* b = reinterpret_cast<const BYTE*>(text.c_str());
+  v.data.assign(b, b + (text.size() + 1) * sizeof(wchar_t));
+  return v;
+}
+
+// Runs exe with args, its standard output going to a file; answers the exit code (-1: did not end)
+// and the text written (UTF-8).
+long RunCaptured(const std::wstring& exe, const std::wstring& args, std::string* text) {
+  wchar_t folder[MAX_PATH] = {}, file[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, folder);
+  GetTempFileNameW(folder, L"out", 0, file);
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = si.hStdError = out;
+  PROCESS_INFORMATION pi{};
+  std::wstring cmd = L"\"" + exe + L"\" " + args;
+  long code = -1;
+  if (out != INVALID_HANDLE_VALUE && CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+    if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0) {
+      DWORD c = 0;
+      GetExitCodeProcess(pi.hProcess, &c);
+      code = long(c);
+    }
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    char buf[4096];
+    DWORD n = 0;
+    SetFilePointer(out, 0, nullptr, FILE_BEGIN);
+    text->clear();
+    while (ReadFile(out, buf, sizeof buf, &n, nullptr) && n > 0) text->append(buf, n);
+  }
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  DeleteFileW(file);
+  return code;
+}
+
+std::wstring WindowText(HWND w) {
+  wchar_t cls[64] = {}, title[256] = {};
+  GetClassNameW(w, cls, 64);
+  GetWindowTextW(w, title, 256);
+  std::wstring text = std::wstring(cls) + L" \"" + title + L"\"";
+  EnumChildWindows(
+      w,
+      [](HWND c, LPARAM p) -> BOOL {
+        wchar_t t[512] = {};
+        if (GetWindowTextW(c, t, 512) > 0) *reinterpret_cast<std::wstring*>(p) += std::wstring(L" | ") + t;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&text));
+  return text;
+}
+
+// The setup or uninstall wizard itself: NSIS's top-level dialog (class #32770, "Veilcap" in the
+// title, owned by no other window; its message boxes are owned by it).
+bool IsWizard(HWND w) {
+  wchar_t cls[32] = {}, title[256] = {};
+  GetClassNameW(w, cls, 32);
+  GetWindowTextW(w, title, 256);
+  return std::wstring(cls) == L"#32770" && GetWindow(w, GW_OWNER) == nullptr &&
+         std::wstring(title).find(L"Veilcap") != std::wstring::npos;
+}
+
+// Watches, while it lives, for visible top-level windows that were not there when it began: each
+// one (other than the wizard, and windows of the classes allowed) is a failure, named with its
+// texts, and closed so nothing waits on it.
+class NoOtherWindows {
+ public:
+  explicit NoOtherWindows(bool wizard, std::vector<std::wstring> allowedClasses = {})
+      : wizard_(wizard), allowed_(std::move(allowedClasses)), seen_(Visible()) {}
+  void Check() {
+    for (HWND w : Visible()) {
+      if (std::find(seen_.begin(), seen_.end(), w) != seen_.end()) continue;
+      seen_.push_back(w);
+      wchar_t cls[64] = {};
+      GetClassNameW(w, cls, 64);
+      if ((wizard_ && IsWizard(w)) || std::find(allowed_.begin(), allowed_.end(), cls) != allowed_.end()) continue;
+      ADD_FAILURE() << "a window appeared: " << Narrow(WindowText(w));
+      PostMessageW(w, WM_CLOSE, 0, 0);
+    }
+  }
+
+ private:
+  static std::vector<HWND> Visible() {
+    std::vector<HWND> all;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          if (IsWindowVisible(w)) reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&all));
+    return all;
+  }
+  bool wizard_;
+  std::vector<std::wstring> allowed_;
+  std::vector<HWND> seen_;
+};
+
+// A hidden top-level window on a thread of its own that counts the WM_SETTINGCHANGE "Environment"
+// broadcasts it receives.
+class EnvironmentBroadcasts {
+ public:
+  EnvironmentBroadcasts() {
+    thread_ = std::thread([this] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+        if (m == WM_SETTINGCHANGE && lp && lstrcmpiW(reinterpret_cast<const wchar_t*>(lp), L"Environment") == 0)
+          ++*reinterpret_cast<std::atomic<int>*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+        return DefWindowProcW(w, m, wp, lp);
+      };
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"VeilcapTestEnvironmentBroadcasts";
+      RegisterClassW(&wc);
+      window_ = CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+      SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&count_));
+      threadId_ = GetCurrentThreadId();
+      MSG msg;
+      while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+      DestroyWindow(window_);
+    });
+    WaitFor([this] { return threadId_.load() != 0; }, 5000);
+  }
+  ~EnvironmentBroadcasts() {
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    thread_.join();
+  }
+  int Count() const { return count_; }
+
+ private:
+  std::thread thread_;
+  HWND window_ = nullptr;
+  std::atomic<DWORD> threadId_{0};
+  std::atomic<int> count_{0};
+};
+
 // A Veilcap main window of another process than `except`, or nullptr.
 HWND OtherVeilcapWindow(DWORD except) {
   HWND w = nullptr;
@@ -76,8 +262,14 @@ class SetupE2E : public ::testing::Test {
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kImageClass, kVideoId, L"USB Video Device")), 0);
     // The language choice is a setting of the user's own: the uninstall leaves it.
     WriteString(HKEY_CURRENT_USER, kOptionsKey, L"ForceLanguage_LCID", L"de-de");
+    // A machine PATH far longer than the 1,024 characters of an installer's fixed-length string.
+    pathBefore = ReadRaw(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path");
+    longPath = L"%SystemRoot%\\system32;%SystemRoot%";
+    for (int i = 0; longPath.size() <= 4500; ++i) longPath += L";C:\\Tools\\Folder number " + std::to_wstring(i) + L"\\bin";
+    WriteRaw(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path", ExpandSz(longPath));
   }
   void TearDown() override {
+    SetEnvironmentVariableW(L"VEILCAP_FAKE_PS_REFUSE", nullptr);
     for (HWND w; (w = FindWindowExW(nullptr, nullptr, kVeilcapWindowClass, nullptr)) != nullptr;) {
       PostMessageW(w, WM_CLOSE, 0, 0);
       WaitFor([&] { return !IsWindow(w); }, 10000);
@@ -88,42 +280,34 @@ class SetupE2E : public ::testing::Test {
     DeleteValue(HKEY_CURRENT_USER, kOptionsKey, L"ForceLanguage_LCID");
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam");
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Mic");
+    WriteRaw(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path", pathBefore);
   }
   static void RemoveDevices() {
     for (const wchar_t* id : {kCamId, kVideoId}) RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
   }
-  // Runs the setup and waits for it; a message box of the program that names Program Files (a
-  // refused autostart task) is answered with OK and its text kept in `refused`.
-  static long RunSetup(const std::wstring& args, std::wstring* refused = nullptr) {
-    Program setup;
-    if (!setup.Start(SetupExe(), args)) return -2;
+  // Runs a silent command (the setup, the quiet uninstall) and waits for it: no window may appear
+  // meanwhile. Answers its exit code (-1: it did not end).
+  static long RunSilent(const std::wstring& exe, const std::wstring& args) {
+    NoOtherWindows watch(false);
+    Program run;
+    if (!run.Start(exe, args)) return -2;
     for (int waited = 0; waited < 60000; waited += 250) {
-      const long code = setup.WaitExit(250);
+      const long code = run.WaitExit(250);
+      watch.Check();
       if (code >= 0) return code;
-      if (refused && refused->empty()) *refused = AnswerRefusal();
     }
     return -1;
   }
-  static std::wstring AnswerRefusal() {
-    HWND w = nullptr;
-    while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
-      if (!IsWindowVisible(w)) continue;
-      std::wstring text;
-      EnumChildWindows(
-          w,
-          [](HWND c, LPARAM p) -> BOOL {
-            wchar_t cls[32] = {}, t[1024] = {};
-            GetClassNameW(c, cls, 32);
-            if (std::wstring(cls) == L"Static" && GetWindowTextW(c, t, 1024) > 0) *reinterpret_cast<std::wstring*>(p) += t;
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&text));
-      if (text.find(L"Program Files") != std::wstring::npos) {
-        PostMessageW(w, WM_COMMAND, IDOK, 0);
-        return text;
-      }
+  static long RunSetup(const std::wstring& args) { return RunSilent(SetupExe(), args); }
+  // The quiet-uninstall command of "Apps & features", as a management tool runs it.
+  static long QuietUninstall() {
+    const std::wstring command = ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString");
+    const size_t close = command.find(L'"', 1);
+    if (command.empty() || command[0] != L'"' || close == std::wstring::npos) {
+      ADD_FAILURE() << "no quiet-uninstall command: " << Narrow(command);
+      return -3;
     }
-    return L"";
+    return RunSilent(command.substr(1, close - 1), command.substr(std::min(command.size(), close + 2)));
   }
   // NSIS's uninstaller copies itself away and ends at once; the copy does the work. Once the
   // Veilcap that ran (process `running`) has ended, a Veilcap main window that appears means the
@@ -146,15 +330,7 @@ class SetupE2E : public ::testing::Test {
         },
         60000);
     if (process) CloseHandle(process);
-    std::string left;
-    WIN32_FIND_DATAW fd{};
-    HANDLE find = FindFirstFileW((InstallDir() + L"\\*").c_str(), &fd);
-    if (find != INVALID_HANDLE_VALUE) {
-      do left += " " + Narrow(fd.cFileName);
-      while (FindNextFileW(find, &fd));
-      FindClose(find);
-    }
-    EXPECT_TRUE(done) << "the uninstall did not finish; left in the folder:" << left;
+    EXPECT_TRUE(done) << "the uninstall did not finish; left in the folder:" << LeftInstalled();
   }
   void StartInstalled(const wchar_t* args, const wchar_t* camText) {
     ASSERT_TRUE(program.Start(InstallDir() + L"\\Veilcap.exe", args));
@@ -164,16 +340,25 @@ class SetupE2E : public ::testing::Test {
   }
   Program program;
   HWND main = nullptr;
+  RawValue pathBefore;
+  std::wstring longPath;
 };
 
 TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
   // /AUTOSTART runs "-CREATETASK". Wine reports every folder as the user's own, so the program
   // refuses the task even under Program Files (on Windows that folder is the administrators' and
-  // the task is registered); the refusal is a message box, which must not stall the setup.
-  std::wstring refused;
-  ASSERT_EQ(RunSetup(L"/S /AUTOSTART", &refused), 0);
-  EXPECT_NE(refused.find(L"Program Files"), std::wstring::npos) << "-CREATETASK did not run or was not refused";
+  // the task is registered); the refusal is text, never a window that would stall the setup.
+  EnvironmentBroadcasts broadcasts;
+  ASSERT_EQ(RunSetup(L"/S /AUTOSTART"), 0);
   const std::wstring dir = InstallDir();
+  std::string refusal;
+  EXPECT_EQ(RunCaptured(dir + L"\\Veilcap.exe", L"-CREATETASK", &refusal), 1);
+  EXPECT_NE(refusal.find("(Program Files)"), std::string::npos) << refusal;
+  // The program folder is the new last entry of the machine PATH: the rest byte for byte, the
+  // type kept, running programs told.
+  EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path") == ExpandSz(longPath + L";" + dir))
+      << "PATH after the setup: " << Narrow(ReadText(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path").substr(4400));
+  EXPECT_TRUE(WaitFor([&] { return broadcasts.Count() > 0; }, 5000)) << "no WM_SETTINGCHANGE \"Environment\"";
   for (const wchar_t* f : {L"\\Veilcap.exe", L"\\uninstall.exe", L"\\TASK.xml", L"\\README.txt", L"\\skins",
                            L"\\Flags", L"\\translation\\index.txt"})
     EXPECT_TRUE(Exists(dir + f)) << Narrow(f);
@@ -187,7 +372,8 @@ TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
                          Entry{L"Publisher", L"Vostrel Software"}, Entry{L"InstallLocation", dir},
                          Entry{L"DisplayIcon", dir + L"\\Veilcap.exe,0"},
                          Entry{L"UninstallString", L"\"" + dir + L"\\uninstall.exe\""},
-                         Entry{L"QuietUninstallString", L"\"" + dir + L"\\uninstall.exe\" /S"}})
+                         Entry{L"QuietUninstallString", L"\"" + Expand(L"%SystemRoot%\\system32") + L"\\cmd.exe\" /d /s /c \"copy /b /y \"" +
+                                                            dir + L"\\uninstall.exe\" \"%TEMP%\\Veilcap-uninstall.exe\" >nul && \"%TEMP%\\Veilcap-uninstall.exe\" /S _?=" + dir + L"\""}})
     EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, e.name), e.value) << Narrow(e.name);
   DWORD size = 0;
   EXPECT_TRUE(ReadDword(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", &size));
@@ -213,13 +399,19 @@ TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
   EXPECT_TRUE(Exists(dir + L"\\Veilcap.exe"));
   EXPECT_EQ(ProblemCode(kCamId), 22u) << "an update leaves the devices as they are";
 
-  // The silent uninstall ends the running program and gives the cameras back.
+  EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path") == ExpandSz(longPath + L";" + dir))
+      << "the update added the folder again";
+
+  // The quiet uninstall ends the running program and gives the cameras back; its command returns
+  // when everything is gone.
   program.Kill();
   StartInstalled(L"-TRAY", L"0/2 Webcams bereit");
   if (HasFatalFailure()) return;
-  Uninstall(L"/S", program.Pid());
+  EXPECT_EQ(QuietUninstall(), 0);
   EXPECT_EQ(program.WaitExit(5000), 0) << "the uninstall did not end Veilcap";
-  EXPECT_FALSE(Exists(dir));
+  EXPECT_FALSE(Exists(dir)) << "the quiet uninstall returned before the folder was gone:" << LeftInstalled();
+  EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path") == ExpandSz(longPath))
+      << "PATH is not what it was before the setup";
   EXPECT_FALSE(Exists(Shortcut()));
   EXPECT_FALSE(Exists(TaskFile()));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
@@ -229,15 +421,37 @@ TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
   EXPECT_EQ(ProblemCode(kVideoId), 0u);
 }
 
-// The visible top-level dialog of the setup or uninstall wizard (NSIS: class #32770, "Veilcap" in
-// the title).
+TEST_F(SetupE2E, AnUninstallWhoseRestoreFailsKeepsTheProgram) {
+  ASSERT_EQ(RunSetup(L"/S"), 0);
+  const std::wstring dir = InstallDir();
+  Program block;
+  ASSERT_TRUE(block.Start(dir + L"\\Veilcap.exe", L"-BLOCK CAM"));
+  ASSERT_EQ(block.WaitExit(30000), 0);
+  ASSERT_EQ(ProblemCode(kCamId), 22u);
+  // The camera's driver will not start again: the restore fails, and nothing may go.
+  SetEnvironmentVariableW(L"VEILCAP_FAKE_PS_REFUSE", kCamId);
+  EXPECT_NE(QuietUninstall(), 0) << "a failed restore was reported as success";
+  for (const wchar_t* f : {L"\\Veilcap.exe", L"\\uninstall.exe", L"\\translation\\index.txt"})
+    EXPECT_TRUE(Exists(dir + f)) << Narrow(f);
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kLedgerKey));
+  EXPECT_TRUE(Exists(Shortcut()));
+  EXPECT_EQ(ProblemCode(kCamId), 22u);
+  EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path") == ExpandSz(longPath + L";" + dir));
+  // Once the camera can start again, the same command uninstalls.
+  SetEnvironmentVariableW(L"VEILCAP_FAKE_PS_REFUSE", nullptr);
+  EXPECT_EQ(QuietUninstall(), 0);
+  EXPECT_FALSE(Exists(dir)) << LeftInstalled();
+  EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kLedgerKey));
+  EXPECT_EQ(ProblemCode(kCamId), 0u);
+  EXPECT_EQ(ProblemCode(kVideoId), 0u);
+}
+
+// The visible top-level dialog of the setup or uninstall wizard.
 HWND WizardWindow() {
   HWND w = nullptr;
-  while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr) {
-    wchar_t title[256] = {};
-    GetWindowTextW(w, title, 256);
-    if (IsWindowVisible(w) && std::wstring(title).find(L"Veilcap") != std::wstring::npos) return w;
-  }
+  while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr)
+    if (IsWindowVisible(w) && IsWizard(w)) return w;
   return nullptr;
 }
 
@@ -278,20 +492,39 @@ bool PressNext(HWND wizard) {
 }
 
 TEST_F(SetupE2E, WizardPagesInstallStartTheProgramAndUninstallEndsIt) {
+  // Only the wizard, and the Veilcap its finish page starts, may show a window.
+  NoOtherWindows watch(true, {kVeilcapWindowClass, L"__winex11_standalone_tray"});
   Program setup;
   ASSERT_TRUE(setup.Start(SetupExe(), L""));
   HWND wizard = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (wizard = WizardWindow()) != nullptr; }, 20000)) << "no setup wizard";
   Shot(wizard, L"setup_1_welcome.png");
+  // Veilcap's own picture on the welcome page, not NSIS's: its brand blue at the top left.
+  RECT page{};
+  GetWindowRect(wizard, &page);
+  const std::vector<uint32_t> corner = CaptureScreen({page.left + 12, page.top + 40, page.left + 13, page.top + 41});
+  ASSERT_EQ(corner.size(), 1u);
+  EXPECT_LT(std::abs(int(corner[0] >> 16 & 0xFF) - 10) + std::abs(int(corner[0] >> 8 & 0xFF) - 105) +
+                std::abs(int(corner[0] & 0xFF) - 193),
+            40)
+      << std::hex << corner[0];
   ASSERT_TRUE(PressNext(wizard));
+  watch.Check();
   Shot(wizard, L"setup_2_components.png");
   ASSERT_TRUE(PressNext(wizard));
   Shot(wizard, L"setup_3_folder.png");
   ASSERT_TRUE(PressNext(wizard));  // Install
   HWND startNow = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (startNow = FindCheckBox(wizard)) != nullptr; }, 30000)) << "no finish page";
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        watch.Check();
+        return (startNow = FindCheckBox(wizard)) != nullptr;
+      },
+      30000))
+      << "no finish page";
   EXPECT_EQ(SendMessageW(startNow, BM_GETCHECK, 0, 0), BST_CHECKED);
   Shot(wizard, L"setup_4_finish.png");
+  watch.Check();
   ASSERT_TRUE(PressNext(wizard));  // Finish, with "start Veilcap now"
   EXPECT_EQ(setup.WaitExit(20000), 0);
   HWND started = nullptr;
@@ -305,6 +538,7 @@ TEST_F(SetupE2E, WizardPagesInstallStartTheProgramAndUninstallEndsIt) {
   if (started) GetWindowThreadProcessId(started, &startedPid);
   bool confirmed = false, closed = false;
   Uninstall(L"", startedPid, [&] {
+    watch.Check();
     HWND u = WizardWindow();
     if (!u) return closed;
     if (!confirmed) {

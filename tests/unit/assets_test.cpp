@@ -377,6 +377,7 @@ TEST(AssetsPictures, StatusPicturesHaveTheirSizeAndACalmTextBand) {
 TEST(AssetsPictures, BannerAndAboutBackground) {
   ExpectBmp24(kAssets / "skins" / "logo.bmp", 500, 64);
   ExpectBmp24(kAssets / "about.bmp", 417, 372);
+  ExpectBmp24(kAssets / "wizard.bmp", 164, 314);  // the setup's welcome and finish pages (NSIS at 96 DPI)
   const Bmp about = ReadBmp(kAssets / "about.bmp");
   if (about.width != 417 || about.bits != 24) return;
   // Gradient from (10, 105, 193) at the left to (0, 180, 255) at the right over the top 78 rows.

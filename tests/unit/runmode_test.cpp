@@ -23,6 +23,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{{u"-save"}, RunMode::SaveTranslation, false},
                       ModeCase{{u"-CreateTask"}, RunMode::CreateTask, false},
                       ModeCase{{u"-deletetask", u"-SAVE"}, RunMode::DeleteTask, false},
+                      ModeCase{{u"-addpath"}, RunMode::AddPath, false},
+                      ModeCase{{u"-RemovePath", u"-TRAY"}, RunMode::RemovePath, false},
                       ModeCase{{u"-TRAY", u"-SAVE"}, RunMode::Normal, true},
                       ModeCase{{u"-tRaY"}, RunMode::Normal, true}, ModeCase{{u"SAVE"}, RunMode::Normal, false},
                       ModeCase{{u"-SAVE "}, RunMode::Normal, false}, ModeCase{{u""}, RunMode::Normal, false}),

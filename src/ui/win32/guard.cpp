@@ -4,17 +4,20 @@
 #include "core/win32/windows_seams.h"
 #include "platform/environment.h"
 
-void ShowUnhandledException(HWND owner) {
-  u16 text;
+u16 UnhandledExceptionText() {
   try {
     throw;
   } catch (const OsError& e) {
-    text = e.Message();
+    return e.Message();
   } catch (const std::exception& e) {
-    text = FromUtf8(e.what());
+    return FromUtf8(e.what());
   } catch (...) {
-    text = u"Unknown error";
+    return u"Unknown error";
   }
+}
+
+void ShowUnhandledException(HWND owner) {
+  const u16 text = UnhandledExceptionText();
   try {
     MessageBoxW(owner, W(text), W(AppTitle), MB_OK | MB_ICONERROR);
   } catch (...) {

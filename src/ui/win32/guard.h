@@ -6,6 +6,10 @@
 #include <exception>
 #include <utility>
 
+#include "core/text.h"
+
+// The text of the exception that is being handled (call only inside a catch block).
+u16 UnhandledExceptionText();
 // Shows the text of the exception that is being handled.
 void ShowUnhandledException(HWND owner);
 

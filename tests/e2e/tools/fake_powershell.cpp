@@ -18,7 +18,8 @@
 // Like Windows, disabling a device also takes it out of the DirectShow audio and video categories:
 // every HKCR\CLSID\{category}\Instance\{...} entry whose "VeilcapFakeInstanceId" names the device
 // moves to HKLM\SOFTWARE\VeilcapFake\HiddenDirectShow\{category}, and enabling moves it back.
-// Exit code 0 when applied, 1 otherwise (as PowerShell with a terminating error).
+// Exit code 0 when applied, 1 otherwise (as PowerShell with a terminating error). A device named by
+// VEILCAP_FAKE_PS_REFUSE is never switched (REFUSED, exit code 1), as a driver that will not start.
 // "-VeilcapFakeProbe" answers exit code 4242 at once; "-VeilcapFakeHang" sleeps for a minute.
 #include <windows.h>
 #include <shellapi.h>
@@ -128,6 +129,12 @@ int Apply(Log& log, const std::wstring& text) {
       if (literal && literal->second == L" -Confirm:$false") {
         log.Line(L"MODULE", module->first);
         log.Line(disable ? L"DISABLE" : L"ENABLE", literal->first);
+        wchar_t refused[512] = {};
+        const DWORD n = GetEnvironmentVariableW(L"VEILCAP_FAKE_PS_REFUSE", refused, 512);
+        if (n > 0 && n < 512 && lstrcmpiW(refused, literal->first.c_str()) == 0) {
+          log.Line(L"REFUSED", L"");
+          return 1;
+        }
         const bool applied = SetFakeDeviceProblem(literal->first, disable ? 22 : 0);
         if (applied) MoveDirectShowEntries(literal->first, disable);
         log.Line(applied ? L"APPLIED" : L"NO DEVICE", L"");
