@@ -397,3 +397,74 @@ TEST(InUseText, FitsTheStatusLabelInEveryLanguage) {
   EXPECT_EQ(files, 15);
 }
 }  // namespace
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include "core/win32/windows_seams.h"
+#include "platform/environment.h"
+#include "lang/win32/providers.h"
+#include "platform/win32/providers.h"
+#include "platform/win32/registry_win.h"
+#include "ui/thread_timer.h"
+#include "ui/win32/main_window_view.h"
+#include "ui/win32/providers.h"
+
+namespace {
+// A dark high-contrast theme: black windows, white text.
+SystemColours HighContrastBlack() { return {true, RGB(0, 0, 0), RGB(255, 255, 255), RGB(26, 235, 255)}; }
+
+// The main window made in this process (its timers never tick: no search, no tray icon), drawn
+// with the system colours and with those of a dark high-contrast theme. The status line lies on
+// the picture's light text band: in high contrast its white text needs the window colour under it.
+TEST(MainWindowColours, InHighContrastTheStatusLineLiesOnTheWindowColour) {
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  static WindowsRegistry registry;
+  SetRegistryBackend(&registry, false);
+  InstallPlatformProviders();
+  InstallLangProviders();
+  InstallUiProviders();
+  SetTimerDispatcher(nullptr);
+  const u16 skins = SkinsFolder;
+  SkinsFolder = FromW(StageFolder().c_str()) + u"\\skins";
+  MainWindowView view(GetModuleHandleW(nullptr), {}, MainWindowHooks{}, TrayIcons{}, nullptr);
+  ASSERT_TRUE(view.Create());
+  view.Form().FormCreate();
+  view.Form().Label_Status_Cam->SetCaption(u"Verwendet von Zoom");
+  view.ShowAt(40, 40);
+  // The theme changes while the window is shown: it reads the colours again and redraws.
+  for (bool high : {false, true}) {
+    SCOPED_TRACE(high ? "high contrast" : "system colours");
+    SetSystemColoursSource(high ? &HighContrastBlack : nullptr);
+    SendMessageW(view.Window(), WM_SYSCOLORCHANGE, 0, 0);
+    for (int i = 0; i < 25; ++i) {
+      view.ProcessMessages();
+      Sleep(20);
+    }
+    RECT label = view.PixelRect(*view.Form().Label_Status_Cam);
+    MapWindowPoints(view.Window(), nullptr, reinterpret_cast<POINT*>(&label), 2);
+    int dark = 0, light = 0, all = 0;
+    for (uint32_t p : CaptureScreen(label)) {
+      const int r = int(p >> 16), g = int(p >> 8 & 0xFF), b = int(p & 0xFF);
+      dark += r < 0x30 && g < 0x30 && b < 0x30;
+      light += r > 0xD0 && g > 0xD0 && b > 0xD0;
+      ++all;
+    }
+    ASSERT_GT(all, 0);
+    // Mostly the backing (or the picture's light band), some text in the other colour.
+    EXPECT_GT(high ? dark : light, all * 7 / 10) << dark << " dark, " << light << " light of " << all;
+    EXPECT_GT(high ? light : dark, 20) << "no text to be seen";
+    RECT window{};
+    GetWindowRect(view.Window(), &window);
+    SaveScreenshot(high ? L"main_window_high_contrast.png" : L"main_window_system_colours.png", window);
+  }
+  view.Hide();
+  SetSystemColoursSource(nullptr);
+  SkinsFolder = skins;
+  UninstallUiProviders();
+  SetRegistryBackend(nullptr, false);
+  Gdiplus::GdiplusShutdown(token);
+}
+}  // namespace

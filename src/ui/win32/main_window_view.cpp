@@ -74,6 +74,17 @@ bool HighContrastOn() {
   return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(hc), &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
 }
 
+namespace {
+SystemColours (*g_coloursSource)() = nullptr;
+}  // namespace
+
+SystemColours SystemColoursNow() {
+  if (g_coloursSource) return g_coloursSource();
+  return {HighContrastOn(), GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_HIGHLIGHT)};
+}
+
+void SetSystemColoursSource(SystemColours (*source)()) { g_coloursSource = source; }
+
 MainWindowView::MainWindowView(HINSTANCE instance, std::vector<u16> args, MainWindowHooks hooks, TrayIcons icons,
                                HICON appIcon)
     : instance_(instance), icons_(icons), appIcon_(appIcon) {
@@ -365,15 +376,15 @@ void MainWindowView::UpdateButton(TControl& button, HWND w) {
   }
 }
 
-void MainWindowView::ReadColours() { highContrast_ = HighContrastOn(); }
+void MainWindowView::ReadColours() { colours_ = SystemColoursNow(); }
 
 void MainWindowView::PaintBackdrop(HDC dc, const RECT& area) {
   // In high contrast the system's window colours replace the fixed light background.
-  HBRUSH bg = CreateSolidBrush(highContrast_ ? GetSysColor(COLOR_WINDOW) : ToColorRef(kMainBackground));
+  HBRUSH bg = CreateSolidBrush(colours_.highContrast ? colours_.window : ToColorRef(kMainBackground));
   FillRect(dc, &area, bg);
   DeleteObject(bg);
   // Shape1: the one-pixel black frame of the borderless window (as thick as the scale makes it).
-  HBRUSH frame = CreateSolidBrush(highContrast_ ? GetSysColor(COLOR_WINDOWTEXT) : RGB(0, 0, 0));
+  HBRUSH frame = CreateSolidBrush(colours_.highContrast ? colours_.windowText : RGB(0, 0, 0));
   RECT all = PixelRect(*form_->Shape1);
   for (int i = 0; i < std::max(1, scale_.Px(1)); ++i) {
     FrameRect(dc, &all, frame);
@@ -393,7 +404,7 @@ void MainWindowView::PaintBackdrop(HDC dc, const RECT& area) {
   // The focus ring of the focused picture button: two pixels in the selection colour just inside
   // its edge, over the picture (and under whatever text covers the edge, which draws it too).
   if (TControl* focused = ButtonOf(GetFocus())) {
-    HBRUSH ring = CreateSolidBrush(GetSysColor(COLOR_HIGHLIGHT));
+    HBRUSH ring = CreateSolidBrush(colours_.highlight);
     RECT r = PixelRect(*focused);
     for (int i = 0; i < scale_.Px(2); ++i) {
       InflateRect(&r, -1, -1);
@@ -439,9 +450,16 @@ void MainWindowView::PaintChild(HWND w, const TControl& c, const std::function<v
 
 void MainWindowView::PaintLabel(HWND w, TLabel& label) {
   PaintChild(w, label, [&](HDC m, const RECT& rc) {
+    // The pictures keep their light text bands in high contrast too, where the text colour may be
+    // white: the label then lies on a backing of the window colour.
+    if (colours_.highContrast) {
+      HBRUSH backing = CreateSolidBrush(colours_.window);
+      FillRect(m, &rc, backing);
+      DeleteObject(backing);
+    }
     HGDIOBJ oldFont = SelectObject(m, font_);
     SetBkMode(m, TRANSPARENT);
-    SetTextColor(m, GetSysColor(COLOR_WINDOWTEXT));
+    SetTextColor(m, colours_.highContrast ? colours_.windowText : GetSysColor(COLOR_WINDOWTEXT));
     UINT format = DT_NOPREFIX | (label.Alignment == TAlignment::Center ? DT_CENTER : 0) |
                   (label.Alignment == TAlignment::Right ? DT_RIGHT : 0);
     RECT text = rc;

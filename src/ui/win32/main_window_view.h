@@ -37,6 +37,16 @@ inline constexpr int kIdButtonClose = 118;
 inline constexpr UINT kTrayIconId = 1;
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 1;
 
+// What the main window paints with: whether high contrast is on, and the system colours it then
+// uses. Read through a replaceable source, so a test can draw the window as a high-contrast theme.
+struct SystemColours {
+  bool highContrast = false;
+  COLORREF window = RGB(255, 255, 255), windowText = RGB(0, 0, 0), highlight = RGB(0, 120, 215);
+};
+SystemColours SystemColoursNow();
+// nullptr: Windows' own (HighContrastOn and GetSysColor).
+void SetSystemColoursSource(SystemColours (*source)());
+
 struct TrayIcons {
   HICON normal = nullptr, on = nullptr, off = nullptr, noDevice = nullptr;
   HICON normalInUse = nullptr, onInUse = nullptr, offInUse = nullptr, noDeviceInUse = nullptr;
@@ -119,7 +129,7 @@ class MainWindowView final : public MainWindowHost {
   std::map<TLabel*, HWND> labels_;
   // The picture buttons' windows in Tab order.
   std::vector<std::pair<TControl*, HWND>> buttons_;
-  bool highContrast_ = false;
+  SystemColours colours_;
   TControl* hover_ = nullptr;
   TControl* pressed_ = nullptr;
   bool tracking_ = false;
@@ -132,6 +142,7 @@ class MainWindowView final : public MainWindowHost {
 // Whether Windows' high-contrast mode is on: the windows then draw texts and their backgrounds in
 // the system colours.
 bool HighContrastOn();
+
 
 // Draws a link button at its place in dc at the scale (the layout decides positions and the
 // automatic width, at 100 %).
