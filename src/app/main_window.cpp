@@ -21,10 +21,16 @@
 namespace {
 // The notification area shows small icons at the primary monitor's scale: 16 px at 100 %, 24 at
 // 150 %, 32 at 200 %; the icon file holds those sizes, so none is stretched.
-HICON SmallIcon(HINSTANCE instance, int id) {
-  const int dpi = SystemDpi();
+HICON SmallIcon(HINSTANCE instance, int id, int dpi) {
   return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, SystemMetricForDpi(SM_CXSMICON, dpi),
                                        SystemMetricForDpi(SM_CYSMICON, dpi), LR_DEFAULTCOLOR));
+}
+
+TrayIcons LoadTrayIcons(HINSTANCE instance, int dpi) {
+  return {SmallIcon(instance, IDI_TRAY_NORMAL, dpi),       SmallIcon(instance, IDI_TRAY_ON, dpi),
+          SmallIcon(instance, IDI_TRAY_OFF, dpi),          SmallIcon(instance, IDI_TRAY_NODEVICE, dpi),
+          SmallIcon(instance, IDI_TRAY_NORMAL_INUSE, dpi), SmallIcon(instance, IDI_TRAY_ON_INUSE, dpi),
+          SmallIcon(instance, IDI_TRAY_OFF_INUSE, dpi),    SmallIcon(instance, IDI_TRAY_NODEVICE_INUSE, dpi)};
 }
 
 // COM on the window thread, for the screen readers' objects the windows hand out.
@@ -66,10 +72,8 @@ void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
   InstallSwitchingLock();
   Choose_Language();
   {
-    TrayIcons icons{SmallIcon(instance, IDI_TRAY_NORMAL), SmallIcon(instance, IDI_TRAY_ON),
-                    SmallIcon(instance, IDI_TRAY_OFF), SmallIcon(instance, IDI_TRAY_NODEVICE),
-                    SmallIcon(instance, IDI_TRAY_NORMAL_INUSE), SmallIcon(instance, IDI_TRAY_ON_INUSE),
-                    SmallIcon(instance, IDI_TRAY_OFF_INUSE), SmallIcon(instance, IDI_TRAY_NODEVICE_INUSE)};
+    const int trayDpi = PrimaryMonitorDpi();
+    TrayIcons icons = LoadTrayIcons(instance, trayDpi);
     // The detected-devices window, the device monitor, the language menu and the online services
     // plug in through these hooks.
     MainWindowHooks hooks;
@@ -78,6 +82,7 @@ void RunNormal(HINSTANCE instance, const std::vector<u16>& args) {
     hooks.RegisterHotkey = [&window](int id, const Hotkey& key) { return Hotkey_Register(window, id, key); };
     hooks.UnregisterHotkey = [&window](int id) { Hotkey_Unregister(window, id); };
     MainWindowView view(instance, args, std::move(hooks), icons, LoadIconW(instance, MAKEINTRESOURCEW(IDI_VEILCAP)));
+    view.SetTrayIconLoader([instance](int dpi) { return LoadTrayIcons(instance, dpi); }, trayDpi, &PrimaryMonitorDpi);
     // The language menu, the about dialog and the online services.
     online.Attach(view);
     if (view.Create()) {

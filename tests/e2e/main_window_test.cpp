@@ -417,18 +417,41 @@ SystemColours HighContrastBlack() { return {true, RGB(0, 0, 0), RGB(255, 255, 25
 // The main window made in this process (its timers never tick: no search, no tray icon), drawn
 // with the system colours and with those of a dark high-contrast theme. The status line lies on
 // the picture's light text band: in high contrast its white text needs the window colour under it.
+// What the program's windows need in this process: GDI+, the registry, the providers, the staged
+// pictures; the timers never tick.
+class InProcessWindows {
+ public:
+  InProcessWindows() {
+    Gdiplus::GdiplusStartupInput input;
+    Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+    static WindowsRegistry registry;
+    SetRegistryBackend(&registry, false);
+    InstallPlatformProviders();
+    InstallLangProviders();
+    InstallUiProviders();
+    SetTimerDispatcher(nullptr);
+    SkinsFolder = FromW(StageFolder().c_str()) + u"\\skins";
+  }
+  ~InProcessWindows() {
+    SkinsFolder = skins_;
+    UninstallUiProviders();
+    SetRegistryBackend(nullptr, false);
+    Gdiplus::GdiplusShutdown(token_);
+  }
+  static void Pump(MainWindowView& view) {
+    for (int i = 0; i < 25; ++i) {
+      view.ProcessMessages();
+      Sleep(20);
+    }
+  }
+
+ private:
+  ULONG_PTR token_ = 0;
+  u16 skins_ = SkinsFolder;
+};
+
 TEST(MainWindowColours, InHighContrastTheStatusLineLiesOnTheWindowColour) {
-  Gdiplus::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  Gdiplus::GdiplusStartup(&token, &input, nullptr);
-  static WindowsRegistry registry;
-  SetRegistryBackend(&registry, false);
-  InstallPlatformProviders();
-  InstallLangProviders();
-  InstallUiProviders();
-  SetTimerDispatcher(nullptr);
-  const u16 skins = SkinsFolder;
-  SkinsFolder = FromW(StageFolder().c_str()) + u"\\skins";
+  InProcessWindows windows;
   MainWindowView view(GetModuleHandleW(nullptr), {}, MainWindowHooks{}, TrayIcons{}, nullptr);
   ASSERT_TRUE(view.Create());
   view.Form().FormCreate();
@@ -439,10 +462,7 @@ TEST(MainWindowColours, InHighContrastTheStatusLineLiesOnTheWindowColour) {
     SCOPED_TRACE(high ? "high contrast" : "system colours");
     SetSystemColoursSource(high ? &HighContrastBlack : nullptr);
     SendMessageW(view.Window(), WM_SYSCOLORCHANGE, 0, 0);
-    for (int i = 0; i < 25; ++i) {
-      view.ProcessMessages();
-      Sleep(20);
-    }
+    InProcessWindows::Pump(view);
     RECT label = view.PixelRect(*view.Form().Label_Status_Cam);
     MapWindowPoints(view.Window(), nullptr, reinterpret_cast<POINT*>(&label), 2);
     int dark = 0, light = 0, all = 0;
@@ -462,9 +482,58 @@ TEST(MainWindowColours, InHighContrastTheStatusLineLiesOnTheWindowColour) {
   }
   view.Hide();
   SetSystemColoursSource(nullptr);
-  SkinsFolder = skins;
-  UninstallUiProviders();
-  SetRegistryBackend(nullptr, false);
-  Gdiplus::GdiplusShutdown(token);
+}
+
+// An opaque icon of one colour at the notification area's size for the dpi.
+HICON PlainIcon(int dpi, COLORREF colour) {
+  const int size = MulDiv(16, dpi, 96);
+  HDC screen = GetDC(nullptr);
+  HBITMAP colourBits = CreateCompatibleBitmap(screen, size, size), mask = CreateBitmap(size, size, 1, 1, nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(dc, colourBits);
+  HBRUSH brush = CreateSolidBrush(colour);
+  RECT all{0, 0, size, size};
+  FillRect(dc, &all, brush);
+  SelectObject(dc, mask);
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));  // black mask: opaque
+  SelectObject(dc, old);
+  ICONINFO info{TRUE, 0, 0, mask, colourBits};
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(brush);
+  DeleteDC(dc);
+  DeleteObject(colourBits);
+  DeleteObject(mask);
+  ReleaseDC(nullptr, screen);
+  return icon;
+}
+
+int g_primaryDpi = 96;
+
+// The primary monitor goes from 100 % to 150 % while the program runs: the tray icons are loaded
+// again at the new scale, once.
+TEST(TrayIconScale, TheIconsAreLoadedAgainWhenThePrimaryMonitorsScaleChanges) {
+  InProcessWindows windows;
+  MainWindowView view(GetModuleHandleW(nullptr), {}, MainWindowHooks{}, TrayIcons{}, nullptr);
+  ASSERT_TRUE(view.Create());
+  view.Form().FormCreate();
+  std::vector<int> loads;
+  const auto load = [&loads](int dpi) {
+    loads.push_back(dpi);
+    HICON i = PlainIcon(dpi, RGB(220, 0, 0));
+    return TrayIcons{i, i, i, i, i, i, i, i};
+  };
+  g_primaryDpi = 96;
+  view.SetTrayIconLoader(load, 0, [] { return g_primaryDpi; });
+  SendMessageW(view.Window(), WM_DISPLAYCHANGE, 32, 0);
+  ASSERT_EQ(loads, std::vector<int>{96});
+  view.AddTrayIcon(TrayIconKind::Normal, u"Veilcap");
+  SendMessageW(view.Window(), WM_SETTINGCHANGE, 0, 0);
+  EXPECT_EQ(loads, std::vector<int>{96}) << "loaded again at the same scale";
+  g_primaryDpi = 144;
+  SendMessageW(view.Window(), WM_SETTINGCHANGE, 0, 0);
+  EXPECT_EQ(loads, (std::vector<int>{96, 144}));
+  SendMessageW(view.Window(), WM_DISPLAYCHANGE, 32, 0);
+  EXPECT_EQ(loads, (std::vector<int>{96, 144}));
+  view.RemoveTrayIcon();
 }
 }  // namespace

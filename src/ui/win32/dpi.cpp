@@ -50,6 +50,8 @@ int DpiForWindow(HWND window) {
 
 int DpiAtPoint(POINT p) { return DpiForMonitor(MonitorFromPoint(p, MONITOR_DEFAULTTOPRIMARY)); }
 
+int PrimaryMonitorDpi() { return DpiAtPoint(POINT{0, 0}); }
+
 int SystemMetricForDpi(int index, int dpi) {
   static const auto fn = Lookup<GetSystemMetricsForDpiFn>(User32(), "GetSystemMetricsForDpi");
   if (fn) return fn(index, UINT(dpi));

@@ -12,6 +12,8 @@ int DpiForMonitor(HMONITOR monitor);
 int DpiForWindow(HWND window);
 // The dpi of the monitor nearest the point (screen pixels).
 int DpiAtPoint(POINT p);
+// The primary monitor's scale now (the notification area's); SystemDpi stays what it was at start.
+int PrimaryMonitorDpi();
 // GetSystemMetrics at that dpi (icon sizes, frame widths).
 int SystemMetricForDpi(int index, int dpi);
 // The window rectangle around a client rectangle, with the frame at that dpi.

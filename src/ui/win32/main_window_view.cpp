@@ -109,7 +109,8 @@ bool MainWindowView::Create() {
   wc.hIcon = appIcon_;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = kMainWindowClassName;
-  if (!RegisterClassExW(&wc)) return false;
+  // A second window of the class in the same process (a test's) finds it registered.
+  if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
   WNDCLASSEXW lc{};
   lc.cbSize = sizeof(lc);
   lc.lpfnWndProc = LabelProc;
@@ -226,6 +227,24 @@ void MainWindowView::ShowAt(int left, int top) {
 
 void MainWindowView::Hide() {
   if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+void MainWindowView::SetTrayIconLoader(TrayIconLoader load, int loadedAtDpi, int (*primaryDpi)()) {
+  loadIcons_ = std::move(load);
+  iconsDpi_ = loadedAtDpi;
+  primaryDpi_ = primaryDpi;
+}
+
+void MainWindowView::PrimaryScaleMayHaveChanged() {
+  if (!loadIcons_ || !primaryDpi_) return;
+  const int dpi = primaryDpi_();
+  if (dpi <= 0 || dpi == iconsDpi_) return;
+  const TrayIcons old = icons_;
+  icons_ = loadIcons_(dpi);
+  iconsDpi_ = dpi;
+  if (trayAdded_) UpdateTrayIcon(form_->CurrentTrayIcon, form_->TrayTooltipText());
+  for (HICON i : {old.normal, old.on, old.off, old.noDevice, old.normalInUse, old.onInUse, old.offInUse, old.noDeviceInUse})
+    if (i) DestroyIcon(i);
 }
 
 HICON MainWindowView::IconFor(TrayIconKind icon) const {
@@ -613,7 +632,11 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 1;
     case WM_DPICHANGED:
       ScaleChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      PrimaryScaleMayHaveChanged();
       return 0;
+    case WM_DISPLAYCHANGE:
+      PrimaryScaleMayHaveChanged();
+      break;
     case WM_ENTERSIZEMOVE:
       dragging_ = true;
       break;
@@ -675,6 +698,7 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
+      PrimaryScaleMayHaveChanged();
       ReadColours();
       RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
       break;

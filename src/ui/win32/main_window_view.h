@@ -52,6 +52,9 @@ struct TrayIcons {
   HICON normalInUse = nullptr, onInUse = nullptr, offInUse = nullptr, noDeviceInUse = nullptr;
 };
 
+// The eight tray icons at a dpi; the view loads them again when the primary monitor's scale changes.
+using TrayIconLoader = std::function<TrayIcons(int dpi)>;
+
 class MainWindowView final : public MainWindowHost {
  public:
   MainWindowView(HINSTANCE instance, std::vector<u16> args, MainWindowHooks hooks, TrayIcons icons, HICON appIcon);
@@ -62,6 +65,11 @@ class MainWindowView final : public MainWindowHost {
   // Registers the window class and creates the hidden window with its children; false on failure.
   bool Create();
   HWND Window() const { return hwnd_; }
+  // From now on the tray icons come from load, at the scale primaryDpi answers for the primary
+  // monitor (where the notification area is); icons were loaded at loadedAtDpi. When that scale
+  // changes (checked at every display, scale and setting change), the icons are loaded again at
+  // the new scale and the tray icon shows them at once.
+  void SetTrayIconLoader(TrayIconLoader load, int loadedAtDpi, int (*primaryDpi)());
   TForm_Veilcap& Form() { return *form_; }
 
   // The scale the window is laid out at, and a control's place in pixels of the client area: every
@@ -117,9 +125,13 @@ class MainWindowView final : public MainWindowHost {
   void TrayEvent(WPARAM wp, LPARAM lp);
   void FillTrayData(NOTIFYICONDATAW& nid, TrayIconKind icon, const u16& tooltip);
   HICON IconFor(TrayIconKind icon) const;
+  void PrimaryScaleMayHaveChanged();
 
   HINSTANCE instance_;
   TrayIcons icons_;
+  TrayIconLoader loadIcons_;
+  int iconsDpi_ = 0;
+  int (*primaryDpi_)() = nullptr;
   HICON appIcon_;
   std::unique_ptr<TForm_Veilcap> form_;
   HWND hwnd_ = nullptr;
