@@ -55,8 +55,7 @@ std::vector<DeviceUse> Read_DeviceUses(DeviceKind kind) {
 
 InUse Read_InUse() { return {Read_DeviceUses(DeviceKind::Webcam), Read_DeviceUses(DeviceKind::Microphone)}; }
 
-u16 Join_UseNames(const std::vector<DeviceUse>& uses, size_t maxNames) {
-  constexpr size_t kMaxName = 40;
+u16 Join_UseNames(const std::vector<DeviceUse>& uses, size_t maxNames, size_t kMaxName) {
   std::vector<u16> names;
   for (const DeviceUse& u : uses) {
     const bool seen =
@@ -70,6 +69,19 @@ u16 Join_UseNames(const std::vector<DeviceUse>& uses, size_t maxNames) {
     joined += names[i].size() > kMaxName ? names[i].substr(0, kMaxName - 1) + u"\u2026" : names[i];
   }
   return joined;
+}
+
+u16 Fit_InUseLine(u16v templ, const std::vector<DeviceUse>& uses, const std::function<bool(const u16&)>& fits) {
+  struct Try {
+    size_t names, length;
+  };
+  constexpr Try kTries[] = {{3, 40}, {3, 20}, {2, 20}, {1, 20}, {1, 12}};
+  u16 line;
+  for (const Try& t : kTries) {
+    line = ReplaceAll(templ, u"%1", Join_UseNames(uses, t.names, t.length));
+    if (fits(line)) break;
+  }
+  return line;
 }
 
 std::vector<DeviceUse> Started_Uses(const std::vector<DeviceUse>& before, const std::vector<DeviceUse>& now) {

@@ -6,6 +6,7 @@
 // device now while its stop time is 0 and its start time is not.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "core/text.h"
@@ -35,9 +36,13 @@ u16 DeviceUse_DisplayName(u16v id, bool packaged);
 std::vector<DeviceUse> Read_DeviceUses(DeviceKind kind);
 InUse Read_InUse();
 // The distinct display names (case ignored) in list order, joined with ", "; empty for none.
-// Past maxNames names the list ends in ", …", and a name longer than 40 characters is cut
-// to 39 and "…": the text must still fit a status line and a tooltip.
-u16 Join_UseNames(const std::vector<DeviceUse>& uses, size_t maxNames = 3);
+// Past maxNames names the list ends in ", …", and a name longer than maxName characters (40) is
+// cut to one less and "…": the text must still fit a status line and a tooltip.
+u16 Join_UseNames(const std::vector<DeviceUse>& uses, size_t maxNames = 3, size_t maxName = 40);
+// The in-use line (templ with "%1" for the names) that fits where fits says: all three names at
+// their full 40 characters when that fits, else fewer and shorter ones, down to one name of 12
+// characters (the last try, answered even when it does not fit either).
+u16 Fit_InUseLine(u16v templ, const std::vector<DeviceUse>& uses, const std::function<bool(const u16&)>& fits);
 // The uses in now that before did not have (same store, same id, same start): programs that
 // started using the device since before was read.
 std::vector<DeviceUse> Started_Uses(const std::vector<DeviceUse>& before, const std::vector<DeviceUse>& now);

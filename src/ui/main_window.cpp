@@ -272,8 +272,10 @@ void TForm_Veilcap::Repaint_Status() {
   const std::pair<DeviceKind, TLabel*> lines[] = {{DeviceKind::Webcam, Label_Status_Cam},
                                                   {DeviceKind::Microphone, Label_Status_Mic}};
   for (const auto& [kind, label] : lines) {
-    const u16 names = Join_UseNames(CurrentInUse.Of(kind));
-    if (!names.empty()) label->SetCaption(ReplaceAll(MESSAGE_STATUS_INUSE, u"%1", names));
+    const std::vector<DeviceUse>& uses = CurrentInUse.Of(kind);
+    if (uses.empty()) continue;
+    TLabel& l = *label;
+    l.SetCaption(Fit_InUseLine(MESSAGE_STATUS_INUSE, uses, [&](const u16& text) { return Host.LabelTextFits(l, text); }));
   }
   if (!TRAYICON_DONE) return;
   const bool inUse = !CurrentInUse.webcam.empty() || !CurrentInUse.microphone.empty();

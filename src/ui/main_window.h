@@ -58,6 +58,12 @@ class MainWindowHost {
   // A millisecond clock for measuring waits (wraps around); a host without one answers 0, so every
   // wait is slept in full.
   virtual uint32_t NowMs() { return 0; }
+  // Whether the text, as the label draws it in its font at the scale, stays inside the label; a
+  // host that cannot measure answers true.
+  virtual bool LabelTextFits(const TLabel& label, const u16& text) {
+    (void)label, (void)text;
+    return true;
+  }
   virtual void ProcessMessages() = 0;
   virtual void BeginWindowDrag() = 0;  // the system move loop, as if the caption were dragged
   virtual void Close() = 0;            // destroys the window, which ends the program

@@ -7,6 +7,7 @@
 #include "e2e/lib/e2e.h"
 #include "e2e/lib/ui_probe.h"
 #include "e2e/tools/fake_devices.h"
+#include "guard/in_use.h"
 
 #include <shellapi.h>
 
@@ -355,9 +356,9 @@ TEST_F(MainWindowE2E, InUseStatusInEnglish) {
 
 
 namespace {
-// The in-use status line of every shipped language, with a long packaged-app name and with three
-// joined names, measured as the label draws it (Segoe UI 13 px, word wrap, 192 px wide): it must
-// stay within the label's 36 px.
+// The in-use status line of every shipped language, as the program fits it to its label, measured
+// as the label draws it (Segoe UI 13 px, word wrap, 192 px wide, real glyphs for Chinese and
+// Japanese): it must stay within the label's 36 px, and a short one is not cut.
 TEST(InUseText, FitsTheStatusLabelInEveryLanguage) {
   const std::wstring folder = StageFolder() + L"\\translation";
   HDC dc = CreateCompatibleDC(nullptr);
@@ -380,13 +381,32 @@ TEST(InUseText, FitsTheStatusLabelInEveryLanguage) {
     const size_t at = text.find(key);
     ASSERT_NE(at, std::wstring::npos) << fd.cFileName;
     const std::wstring templ = text.substr(at + key.size(), text.find(L"\r\n", at) - at - key.size());
-    for (const wchar_t* names : {L"Microsoft.WindowsCamera", L"Zoom, Teams, obs64, \x2026"}) {
-      std::wstring line = templ;
-      line.replace(line.find(L"%1"), 2, names);
+    const auto measure = [&](const std::wstring& line) {
       RECT r{0, 0, 192, 0};
       DrawTextW(dc, line.c_str(), -1, &r, DT_NOPREFIX | DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+      return r;
+    };
+    const auto fits = [&](const u16& line) {
+      const RECT r = measure(std::wstring(line.begin(), line.end()));
+      return r.bottom <= 36 && r.right <= 192;
+    };
+    // A long packaged-app name, three short names, and the longest the text allows: more than
+    // three names of 40 characters (wide Latin letters; Chinese ones).
+    const std::vector<DeviceUse> shortUse = {{u"p", u"Microsoft.WindowsCamera"}};
+    const std::vector<DeviceUse> three = {{u"z", u"Zoom"}, {u"t", u"Teams"}, {u"o", u"obs64"}, {u"x", u"x"}};
+    std::vector<DeviceUse> latin, cjk;  // filled below
+    for (char16_t c : {u'A', u'B', u'C', u'D'}) {
+      latin.push_back({u16(1, c), u16(40, u'W') + c});
+      cjk.push_back({u16(1, c), u16(40, u'\x6F14') + c});
+    }
+    for (const std::vector<DeviceUse>* uses : std::initializer_list<const std::vector<DeviceUse>*>{&shortUse, &three, &latin, &cjk}) {
+      const u16 line = Fit_InUseLine(u16(templ.begin(), templ.end()), *uses, fits);
+      const RECT r = measure(std::wstring(line.begin(), line.end()));
       EXPECT_LE(r.bottom, 36) << fd.cFileName << ": " << r.right << " x " << r.bottom;
       EXPECT_LE(r.right, 192) << fd.cFileName;
+      if (uses != &latin && uses != &cjk) {
+        EXPECT_NE(line.find((*uses)[0].name), u16::npos) << fd.cFileName << ": a short line was cut";
+      }
     }
     ++files;
   } while (FindNextFileW(h, &fd));

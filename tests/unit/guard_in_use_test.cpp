@@ -113,6 +113,25 @@ TEST_F(InUseStores, AHundredProgramsAreAllReadAndTheNamesStayShort) {
   EXPECT_EQ(ToUtf8(Join_UseNames({uses.back()})), "AVeryLongProgramNameThatGoesOnAndOnFore\xe2\x80\xa6");
 }
 
+// The status line gives up names and letters only as far as its label needs.
+TEST(InUseLine, FewerAndShorterNamesUntilTheLineFits) {
+  const u16 forty(40, u'W');
+  const std::vector<DeviceUse> uses = {{u"a", forty + u"A"}, {u"b", forty + u"B"}, {u"c", forty + u"C"}, {u"d", u"D"}};
+  struct Case {
+    size_t room;  // characters that fit
+    std::string line;
+  };
+  const std::string w39(39, 'W'), w19(19, 'W'), w11(11, 'W'), more = "\xe2\x80\xa6";
+  for (const Case& c : {Case{1000, "In use by " + w39 + more + ", " + w39 + more + ", " + w39 + more + ", " + more},
+                        Case{80, "In use by " + w19 + more + ", " + w19 + more + ", " + w19 + more + ", " + more},
+                        Case{60, "In use by " + w19 + more + ", " + w19 + more + ", " + more},
+                        Case{35, "In use by " + w19 + more + ", " + more}, Case{25, "In use by " + w11 + more + ", " + more},
+                        Case{5, "In use by " + w11 + more + ", " + more}}) {
+    const u16 line = Fit_InUseLine(u"In use by %1", uses, [&](const u16& t) { return t.size() <= c.room; });
+    EXPECT_EQ(ToUtf8(line), c.line) << c.room;
+  }
+}
+
 TEST(InUseChanges, StartedUsesAreTheNewEntriesOfTheSameStoreIdAndStart) {
   const DeviceUse zoom{u"C:#Zoom.exe", u"Zoom", false, false, 10};
   const DeviceUse zoomAgain{u"c:#zoom.exe", u"Zoom", false, false, 30};  // a new session

@@ -229,6 +229,19 @@ void MainWindowView::Hide() {
   if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
+bool MainWindowView::LabelTextFits(const TLabel& label, const u16& text) {
+  if (!hwnd_ || !font_) return true;
+  const RECT r = PixelRect(label);
+  HDC dc = GetDC(hwnd_);
+  if (!dc) return true;
+  HGDIOBJ old = SelectObject(dc, font_);
+  RECT calc{0, 0, r.right - r.left, 0};
+  DrawTextW(dc, W(text), -1, &calc, DT_NOPREFIX | DT_CALCRECT | (label.WordWrap ? DT_WORDBREAK : DT_SINGLELINE));
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  return calc.right - calc.left <= r.right - r.left && calc.bottom - calc.top <= r.bottom - r.top;
+}
+
 void MainWindowView::SetTrayIconLoader(TrayIconLoader load, int loadedAtDpi, int (*primaryDpi)()) {
   loadIcons_ = std::move(load);
   iconsDpi_ = loadedAtDpi;

@@ -92,6 +92,7 @@ class MainWindowView final : public MainWindowHost {
   void ErrorBox(const u16& text) override;
   void Sleep(uint32_t ms) override;
   uint32_t NowMs() override;
+  bool LabelTextFits(const TLabel& label, const u16& text) override;
   void ProcessMessages() override;
   void BeginWindowDrag() override;
   void Close() override;
