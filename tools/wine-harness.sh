@@ -67,6 +67,11 @@ ENV
   mkdir -p "$prefix"
   timeout 120 wineboot -i </dev/null >"$state/wineboot.log" 2>&1 || { log "wineboot failed"; tail -20 "$state/wineboot.log" >&2; exit 1; }
   timeout 60 wine winecfg /v win10 </dev/null >>"$state/wineboot.log" 2>&1 || log "winecfg /v win10 failed"
+  # Windows links Segoe UI to its Chinese and Japanese fonts; Wine does not, and in any other locale
+  # draws those texts as empty boxes. The same link, to WenQuanYi Micro Hei (fonts-wqy-microhei).
+  timeout 60 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'Segoe UI' \
+    /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >>"$state/wineboot.log" 2>&1 ||
+    log "the font link for Chinese and Japanese failed"
   # Windows always has the user's temporary folder; a new prefix does not.
   local user_dir
   user_dir=$(ls -d "$prefix/drive_c/users/"*/ 2>/dev/null | grep -v '/Public/$' | head -n1)
