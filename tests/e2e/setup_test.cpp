@@ -360,7 +360,8 @@ TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
       << "PATH after the setup: " << Narrow(ReadText(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path").substr(4400));
   EXPECT_TRUE(WaitFor([&] { return broadcasts.Count() > 0; }, 5000)) << "no WM_SETTINGCHANGE \"Environment\"";
   for (const wchar_t* f : {L"\\Veilcap.exe", L"\\uninstall.exe", L"\\TASK.xml", L"\\README.txt", L"\\skins",
-                           L"\\Flags", L"\\translation\\index.txt"})
+                           L"\\Flags", L"\\translation\\index.txt", L"\\policies\\Veilcap.admx",
+                           L"\\policies\\en-US\\Veilcap.adml", L"\\policies\\de-DE\\Veilcap.adml"})
     EXPECT_TRUE(Exists(dir + f)) << Narrow(f);
   EXPECT_TRUE(Exists(Shortcut()));
   EXPECT_FALSE(Exists(TaskFile())) << "a refused task was registered";
