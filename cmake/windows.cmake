@@ -23,12 +23,25 @@ target_link_options(Veilcap PRIVATE -municode -mwindows)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/app.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/app.manifest;${CMAKE_SOURCE_DIR}/assets/resources.rc;${VEILCAP_RESOURCE_FILES}")
 
-# The program laid out as it ships (exe, skins, Flags, translation, TASK.xml), for end-to-end tests.
+# Veilcap.com, the console companion: a console program running as its caller, built from the
+# command line's run modes beside Veilcap.exe (a console finds the .com first for "Veilcap").
+add_executable(VeilcapConsole ${CMAKE_SOURCE_DIR}/src/app/companion/companion_main.cpp
+               ${CMAKE_SOURCE_DIR}/src/app/admin_mode.cpp ${CMAKE_SOURCE_DIR}/src/app/console_io.cpp
+               ${CMAKE_SOURCE_DIR}/src/app/startup.cpp ${CMAKE_SOURCE_DIR}/src/app/companion/companion.rc)
+target_link_libraries(VeilcapConsole PRIVATE veilcap_win)
+target_compile_options(VeilcapConsole PRIVATE ${VEILCAP_WARNINGS})
+target_link_options(VeilcapConsole PRIVATE -municode -mconsole)
+set_target_properties(VeilcapConsole PROPERTIES OUTPUT_NAME Veilcap SUFFIX .com)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/companion/companion.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/companion/companion.manifest")
+
+# The program laid out as it ships (exe, companion, skins, Flags, translation, TASK.xml), for
+# end-to-end tests.
 add_custom_target(stage ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/stage
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilcap> ${CMAKE_BINARY_DIR}/stage/
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilcap> $<TARGET_FILE:VeilcapConsole> ${CMAKE_BINARY_DIR}/stage/
   COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR} -DDST=${CMAKE_BINARY_DIR}/stage -P ${CMAKE_SOURCE_DIR}/cmake/layout.cmake
-  DEPENDS Veilcap VERBATIM)
+  DEPENDS Veilcap VeilcapConsole VERBATIM)
 
 # The package: Veilcap-<version>-<arch>.zip holding the staged layout and a short read-me.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
@@ -41,7 +54,7 @@ add_custom_target(dist
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt ${CMAKE_BINARY_DIR}/stage/README.txt
   COMMAND ${CMAKE_COMMAND} -E rm -f ${VEILCAP_ZIP}
   COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/stage
-          ${CMAKE_COMMAND} -E tar cf ${VEILCAP_ZIP} --format=zip Veilcap.exe README.txt skins Flags translation TASK.xml
+          ${CMAKE_COMMAND} -E tar cf ${VEILCAP_ZIP} --format=zip Veilcap.exe Veilcap.com README.txt skins Flags translation TASK.xml
   DEPENDS stage VERBATIM)
 
 # The setup program beside the zip: Veilcap-<version>-setup-x64.exe (amd64 stub, 64-bit program) or
@@ -61,7 +74,7 @@ if(VEILCAP_MAKENSIS)
             -DPAYLOAD=${CMAKE_BINARY_DIR}/stage -DREADME=${CMAKE_SOURCE_DIR}/assets/dist-readme.txt
             -DICON=${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico -DOUTFILE=${VEILCAP_SETUP}
             ${CMAKE_SOURCE_DIR}/installer/veilcap.nsi
-    DEPENDS stage Veilcap ${CMAKE_SOURCE_DIR}/installer/veilcap.nsi ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt
+    DEPENDS stage Veilcap VeilcapConsole ${CMAKE_SOURCE_DIR}/installer/veilcap.nsi ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt
             ${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico ${CMAKE_SOURCE_DIR}/assets/TASK.xml ${VEILCAP_PAYLOAD_FILES}
     COMMENT "Building ${VEILCAP_SETUP}" VERBATIM)
   add_custom_target(setup DEPENDS ${VEILCAP_SETUP})

@@ -170,6 +170,7 @@ Section "$(TextProgram)" SecProgram
   Call QuitVeilcap
   SetOutPath "$INSTDIR"
   File "${PAYLOAD}\Veilcap.exe"
+  File "${PAYLOAD}\Veilcap.com"
   File "${PAYLOAD}\TASK.xml"
   File /oname=README.txt "${README}"
   File /r "${PAYLOAD}\skins"
@@ -254,6 +255,7 @@ Section "Uninstall"
   ; Only what the setup put here (and the program's own scratch file), never the whole folder: it
   ; may be a folder the user chose that holds other files.
   Delete "$INSTDIR\Veilcap.exe"
+  Delete "$INSTDIR\Veilcap.com"
   Delete "$INSTDIR\TASK.xml"
   Delete "$INSTDIR\TASKdummy.xml"
   Delete "$INSTDIR\README.txt"

@@ -3,9 +3,14 @@
 #pragma once
 #include <windows.h>
 
+#include "app/command_line/switching_runs.h"
 #include "platform/admin_args.h"
 
+// Runs the command and writes its text where the caller reads it (the relay pipe it names, a
+// redirected output, the parent's console); answers the exit code.
 int RunAdminMode(const AdminCommand& command);
+// The run itself, without writing: what the console companion does for the status and the help.
+AdminResult RunAdminHere(const AdminCommand& command);
 
 // Installs the cross-process switching lock for the tray program's clicks (kept for the process).
 void InstallSwitchingLock();

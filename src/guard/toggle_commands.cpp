@@ -124,15 +124,25 @@ void ToggleCommands::SwitchOne(Side side, bool disable, const u16& instanceId) {
 }
 
 // The ids are taken before the first switch: a refresh that runs while messages are pumped
-// replaces the device list, and the pass goes on with the devices it set out to switch.
+// replaces the device list, and the pass goes on with the devices it set out to switch. A device
+// that did not work before (switched off elsewhere) is switched off all the same, but the ledger
+// keeps only what Veilcap itself took away, so restoring never switches on someone else's choice.
 void ToggleCommands::BlockPass(Side side) {
-  std::vector<u16> ids;
+  struct Target {
+    u16 id;
+    bool worked;
+  };
+  std::vector<Target> targets;
   for (const auto& d : v_.Devices) {
     if (!OfSide(d, side == Side::Mic) || !d.Watch) continue;
     u16 id = d.InstanceID();
-    if (!id.empty()) ids.push_back(std::move(id));
+    if (!id.empty()) targets.push_back({std::move(id), d.ProblemCode == 0});
   }
-  for (const auto& id : ids) SwitchOne(side, true, id);
+  for (const auto& t : targets) {
+    const bool recorded = t.worked || Ledger_Contains(t.id);
+    SwitchOne(side, true, t.id);
+    if (!recorded) Ledger_Remove(t.id);
+  }
 }
 
 // Unblocking enables every disabled device of the kind, watched or not.

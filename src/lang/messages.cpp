@@ -121,6 +121,8 @@ constexpr const char16_t kCliStillOnDe[] = u"Noch eingeschaltet: %1";
 constexpr const char16_t kCliStillOnEn[] = u"Still on: %1";
 constexpr const char16_t kCliStillOffDe[] = u"Noch ausgeschaltet: %1";
 constexpr const char16_t kCliStillOffEn[] = u"Still off: %1";
+constexpr const char16_t kCliNotFoundDe[] = u"Nicht gefunden, bleibt vorgemerkt: %1";
+constexpr const char16_t kCliNotFoundEn[] = u"Not found, still recorded: %1";
 constexpr const char16_t kCliBusyDe[] =
     u"Ein anderer Schaltvorgang ist nicht rechtzeitig fertig geworden; nichts wurde ge\u00e4ndert.";
 constexpr const char16_t kCliBusyEn[] = u"Another switching run did not end in time; nothing was changed.";
@@ -187,6 +189,7 @@ u16 MESSAGE_CLI_BAD_USAGE = kCliBadUsageDe;
 u16 MESSAGE_CLI_STILL_ON = kCliStillOnDe;
 u16 MESSAGE_CLI_STILL_OFF = kCliStillOffDe;
 u16 MESSAGE_CLI_BUSY = kCliBusyDe;
+u16 MESSAGE_CLI_NOT_FOUND = kCliNotFoundDe;
 u16 MESSAGE_TASK_CREATE_FAILED = kTaskCreateFailed;
 u16 MESSAGE_TASK_REFUSED_FOLDER = kTaskRefusedFolder;
 
@@ -244,6 +247,7 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_CLI_BUSY", &MESSAGE_CLI_BUSY, kCliBusyDe, kCliBusyEn},
       {u"MESSAGE_TASK_CREATE_FAILED", &MESSAGE_TASK_CREATE_FAILED, kTaskCreateFailed, kTaskCreateFailedEn},
       {u"MESSAGE_TASK_REFUSED_FOLDER", &MESSAGE_TASK_REFUSED_FOLDER, kTaskRefusedFolder, kTaskRefusedFolderEn},
+      {u"MESSAGE_CLI_NOT_FOUND", &MESSAGE_CLI_NOT_FOUND, kCliNotFoundDe, kCliNotFoundEn},
   };
   return table;
 }

@@ -62,6 +62,7 @@ extern u16 MESSAGE_CLI_BAD_USAGE;
 extern u16 MESSAGE_CLI_STILL_ON;   // "%1": the device's name
 extern u16 MESSAGE_CLI_STILL_OFF;  // "%1": the device's name
 extern u16 MESSAGE_CLI_BUSY;
+extern u16 MESSAGE_CLI_NOT_FOUND;  // "%1": the instance id of a recorded device not found
 extern u16 MESSAGE_TASK_CREATE_FAILED;   // the task scheduler did not accept the autostart task
 extern u16 MESSAGE_TASK_REFUSED_FOLDER;  // no autostart task from a folder non-administrators can change
 

@@ -110,6 +110,7 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_CLI_BUSY",
     "MESSAGE_TASK_CREATE_FAILED",
     "MESSAGE_TASK_REFUSED_FOLDER",
+    "MESSAGE_CLI_NOT_FOUND",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

@@ -8,6 +8,7 @@
 #include "app/command_line/switching_runs.h"
 #include "core/errors.h"
 #include "devices/ledger.h"
+#include "devices/privacy.h"
 #include "fakes/cp1252.h"
 #include "fakes/memory_registry.h"
 #include "guard/toggle_commands.h"
@@ -65,6 +66,7 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
     if (failSwitch) throw OsError(1223 + 1, u"Zugriff verweigert");
     SimDevice* found = Find(id);
     if (!found) return;  // gone: PowerShell reports it to nobody
+    Ledger_Add(id);      // as the device list's switch records a disable PowerShell did not refuse
     SimDevice& d = *found;
     if (d.refuses) return;
     if (d.restartOnDisable)
@@ -74,6 +76,7 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   }
   void Enable(const u16& id) override {
     log.push_back("enable " + ToUtf8(id));
+    if (onEnable) onEnable();
     if (SimDevice* d = Find(id); d && !d->refuses) d->problem = 0;
   }
   void PrivacyCam(bool block) override { log.push_back(block ? "consent cam Deny" : "consent cam Allow"); }
@@ -111,7 +114,7 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   std::vector<SimDevice> machine;
   std::vector<std::string> log;
   std::vector<std::string> commanded;
-  std::function<void()> onPump;
+  std::function<void()> onPump, onEnable;
   bool privacyCam = true, privacyMic = true, failSwitch = false, buttonsEnabled = true;
   int32_t camState = 0, micState = 0;
 
@@ -430,6 +433,10 @@ TEST_F(AdminRunTest, ExitCodesFollowTheDevicesAfterTheRun) {
        {u"-STATUS", u"CAM"}, 3, {}, {"CAM: Keine Webcam angeschlossen\r\n"}},
       {"status: a pending restart is shown as such", {{kCam, "CAM1"}, {kMic, "MIC1", true, 22, false, false, true}},
        {u"-STATUS"}, 1, {}, {"MIC\trestart pending\tDevice MIC1\tMIC1\r\n"}},
+      {"status: every webcam off or waiting for a restart, one waits", {{kCam, "CAM1", true, 22}, {kCam, "CAM2", true, 0, false, false, true}},
+       {u"-STATUS", u"CAM"}, 4, {}, {"CAM\trestart pending\tDevice CAM2\tCAM2\r\n"}},
+      {"block: the kind has no watched device", {{kCam, "CAM1", false}, {kMic, "MIC1"}},
+       {u"-BLOCK", u"CAM"}, 3, {}, {"CAM: Keine Webcam angeschlossen\r\n"}},
       {"block cam: done", {{kCam, "CAM1"}, {kImg, "CAM2"}, {kMic, "MIC1"}},
        {u"-BLOCK", u"CAM"}, 0, {"disable CAM1", "disable CAM2"}, {"CAM: 0/2 Webcams bereit\r\n"}},
       {"block cam: one refuses and is named", {{kCam, "CAM1"}, {kCam, "CAM2", true, 0, true}},
@@ -479,7 +486,24 @@ TEST_F(AdminRunTest, RestoreEnablesExactlyTheLedgerAndForgetsWhatWorksAgain) {
   host.machine[2].id = "STUCK\\1";
   ASSERT_TRUE(Ledger_Add(u"STUCK\\1"));
   ASSERT_TRUE(Ledger_Add(u"GONE\\2"));
+  // The kinds recorded as blocked and one consent value Veilcap denied (the other root's "Deny"
+  // was set by someone else).
+  ASSERT_TRUE(Ledger_SetKindBlocked(LedgerKind::Cam, true) && Ledger_SetKindBlocked(LedgerKind::Mic, true));
+  reg.PutString(RegRoot::CurrentUser, kConsentKeyWebcam, u"Value", u"Deny");
+  reg.PutString(RegRoot::LocalMachine, kConsentKeyWebcam, u"Value", u"Deny");
+  ASSERT_TRUE(Ledger_SetConsentDenied(LedgerKind::Cam, RegRoot::CurrentUser, true));
+  std::vector<std::string> recordsAtFirstSwitch;
+  host.onEnable = [&] {
+    if (recordsAtFirstSwitch.empty())
+      recordsAtFirstSwitch.push_back(std::to_string(Ledger_KindBlocked(LedgerKind::Cam)) +
+                                     std::to_string(Ledger_KindBlocked(LedgerKind::Mic)));
+  };
   const AdminResult r = Run({u"-RESTORE"});
+  host.onEnable = nullptr;
+  EXPECT_EQ(recordsAtFirstSwitch, std::vector<std::string>{"00"}) << "the kind records are cleared first";
+  EXPECT_EQ(ToUtf8(Reg_ReadString(RegRoot::CurrentUser, kConsentKeyWebcam, u"Value")), "Allow");
+  EXPECT_EQ(ToUtf8(Reg_ReadString(RegRoot::LocalMachine, kConsentKeyWebcam, u"Value")), "Deny");
+  EXPECT_FALSE(Ledger_ConsentDenied(LedgerKind::Cam, RegRoot::CurrentUser));
   EXPECT_EQ(Switched(host), (std::vector<std::string>{"enable MINE\\0", "enable STUCK\\1", "enable GONE\\2"}));
   EXPECT_EQ(host.machine[1].problem, 22u) << "switched off by someone else: left alone";
   EXPECT_EQ(host.machine[3].problem, 22u);
@@ -489,12 +513,35 @@ TEST_F(AdminRunTest, RestoreEnablesExactlyTheLedgerAndForgetsWhatWorksAgain) {
   EXPECT_NE(text.find("CAM\ton\tDevice MINE\\0\tMINE\\0\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("-\tabsent\t\tGONE\\2\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Noch ausgeschaltet: Device STUCK\\1\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Nicht gefunden, bleibt vorgemerkt: GONE\\2\r\n"), std::string::npos) << text;
+
+  // Only the absent device left: it is named again and keeps the exit code at 1.
+  ASSERT_TRUE(Ledger_Remove(u"STUCK\\1"));
+  const AdminResult absent = Run({u"-RESTORE"});
+  EXPECT_EQ(absent.exitCode, 1);
+  EXPECT_EQ(Ledger_Ids(), std::vector<u16>{u"GONE\\2"});
 
   // An empty ledger: nothing to do, success.
   for (const auto& id : Ledger_Ids()) Ledger_Remove(id);
   const AdminResult again = Run({u"-RESTORE"});
   EXPECT_EQ(again.exitCode, 0);
   EXPECT_TRUE(Switched(host).empty());
+}
+
+// A device that was already off before the block (disabled elsewhere) is switched off again but
+// never recorded, so a restore leaves it off.
+TEST_F(AdminRunTest, OnlyADeviceThatWorkedBeforeTheBlockIsRestored) {
+  Start({{kCam, "USB\\MINE"}, {kCam, "USB\\OTHERS", true, 22}, {kMic, "SWD\\MIC"}});
+  EXPECT_EQ(Run({u"-BLOCK", u"CAM"}).exitCode, 0);
+  EXPECT_EQ(Switched(host), (std::vector<std::string>{"disable USB\\MINE", "disable USB\\OTHERS"}));
+  EXPECT_EQ(Ledger_Ids(), std::vector<u16>{u"USB\\MINE"});
+  // Blocking again keeps the record of the device Veilcap switched off the first time.
+  EXPECT_EQ(Run({u"-BLOCK", u"CAM"}).exitCode, 0);
+  EXPECT_EQ(Ledger_Ids(), std::vector<u16>{u"USB\\MINE"});
+  EXPECT_EQ(Run({u"-RESTORE"}).exitCode, 0);
+  EXPECT_EQ(Switched(host), std::vector<std::string>{"enable USB\\MINE"});
+  EXPECT_EQ(host.machine[1].problem, 22u);
+  EXPECT_TRUE(Ledger_Ids().empty());
 }
 
 TEST(AdminReport, TextAndJsonKeepNamesExactAndSafe) {

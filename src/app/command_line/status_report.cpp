@@ -11,7 +11,7 @@ u16 StateOf(const TTreeData_Device& d) {
 }
 
 ReportRow RowOf(const TTreeData_Device& d) {
-  return {IsMicrophone(d), StateOf(d), d.FriendlyName(), d.InstanceID(), d.ProblemCode == 0};
+  return {IsMicrophone(d), StateOf(d), d.FriendlyName(), d.InstanceID(), d.ProblemCode == 0, d.RebootRequired};
 }
 
 bool Includes(DeviceKinds kinds, bool mic) { return kinds == DeviceKinds::All || (kinds == DeviceKinds::Mic) == mic; }
@@ -73,9 +73,14 @@ std::vector<ReportRow> RowsOfIds(const std::vector<TTreeData_Device>& devices, c
 
 int StatusExitCode(const std::vector<ReportRow>& watched) {
   if (watched.empty()) return kExitNoDevice;
-  for (const auto& r : watched)
-    if (r.works) return kExitSomeOn;
-  return kExitAllOff;
+  bool waits = false;
+  for (const auto& r : watched) {
+    if (r.restartPending)
+      waits = true;
+    else if (r.works)
+      return kExitSomeOn;
+  }
+  return waits ? kExitRestartPending : kExitAllOff;
 }
 
 u16 DeviceLines(const std::vector<ReportRow>& rows) {
