@@ -2,6 +2,7 @@
 
 #include <sddl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "core/win32/windows_seams.h"

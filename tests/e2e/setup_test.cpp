@@ -174,7 +174,7 @@ TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
   ASSERT_EQ(RunSetup(L"/S /AUTOSTART", &refused), 0);
   EXPECT_NE(refused.find(L"Program Files"), std::wstring::npos) << "-CREATETASK did not run or was not refused";
   const std::wstring dir = InstallDir();
-  for (const wchar_t* f : {L"\\Veilcap.exe", L"\\uninstall.exe", L"\\TASK.xml", L"\\README.txt", L"\\skins",
+  for (const wchar_t* f : {L"\\Veilcap.exe", L"\\Veilcap.com", L"\\uninstall.exe", L"\\TASK.xml", L"\\README.txt", L"\\skins",
                            L"\\Flags", L"\\translation\\index.txt"})
     EXPECT_TRUE(Exists(dir + f)) << Narrow(f);
   EXPECT_TRUE(Exists(Shortcut()));

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <iterator>
+
 #include "app/admin_mode.h"
 #include "app/command_line/relay.h"
 #include "app/console_io.h"
