@@ -35,7 +35,7 @@ set_target_properties(VeilcapConsole PROPERTIES OUTPUT_NAME Veilcap SUFFIX .com)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/companion/companion.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/companion/companion.manifest")
 
-# The program laid out as it ships (exe, companion, skins, Flags, translation, TASK.xml), for
+# The program laid out as it ships (exe, companion, skins, Flags, translation, TASK.xml, policies), for
 # end-to-end tests.
 add_custom_target(stage ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/stage
@@ -54,7 +54,7 @@ add_custom_target(dist
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt ${CMAKE_BINARY_DIR}/stage/README.txt
   COMMAND ${CMAKE_COMMAND} -E rm -f ${VEILCAP_ZIP}
   COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/stage
-          ${CMAKE_COMMAND} -E tar cf ${VEILCAP_ZIP} --format=zip Veilcap.exe Veilcap.com README.txt skins Flags translation TASK.xml
+          ${CMAKE_COMMAND} -E tar cf ${VEILCAP_ZIP} --format=zip Veilcap.exe Veilcap.com README.txt skins Flags translation TASK.xml policies
   DEPENDS stage VERBATIM)
 
 # The setup program beside the zip: Veilcap-<version>-setup-x64.exe (amd64 stub, 64-bit program) or
@@ -68,7 +68,7 @@ endif()
 set(VEILCAP_SETUP ${CMAKE_BINARY_DIR}/Veilcap-${PROJECT_VERSION}-setup-${VEILCAP_SETUP_ARCH}.exe)
 if(VEILCAP_MAKENSIS)
   file(GLOB_RECURSE VEILCAP_PAYLOAD_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/skins/*
-       ${CMAKE_SOURCE_DIR}/assets/Flags/* ${CMAKE_SOURCE_DIR}/assets/translation/*)
+       ${CMAKE_SOURCE_DIR}/assets/Flags/* ${CMAKE_SOURCE_DIR}/assets/translation/* ${CMAKE_SOURCE_DIR}/assets/policies/*)
   add_custom_command(OUTPUT ${VEILCAP_SETUP}
     COMMAND ${VEILCAP_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8 -DARCH=${VEILCAP_SETUP_ARCH} -DVERSION=${PROJECT_VERSION}
             -DPAYLOAD=${CMAKE_BINARY_DIR}/stage -DREADME=${CMAKE_SOURCE_DIR}/assets/dist-readme.txt

@@ -18,6 +18,7 @@ inline constexpr int kExitSomeOn = 1;   // also: a device did not follow, a swit
 inline constexpr int kExitBadUsage = 2;
 inline constexpr int kExitNoDevice = 3;   // also: a block found no watched device of the kinds
 inline constexpr int kExitRestartPending = 4;  // status: all off or waiting for a restart, one waits
+inline constexpr int kExitRefused = 5;  // a policy of the organisation keeps the kind blocked
 
 struct AdminCommand {
   AdminVerb verb = AdminVerb::Help;
