@@ -39,6 +39,14 @@ InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 ManifestDPIAware true
 SetCompressor /SOLID lzma
+; The same setup from the same sources: the installed files keep the times the build gave them (the
+; release time); FINALIZE (from the build) sets the PE checksum of the uninstaller this setup writes
+; and of the setup itself, and signs both when the build has a certificate.
+SetDateSave on
+!ifdef FINALIZE
+  !uninstfinalize '/bin/sh "${FINALIZE}" "%1"' = 0
+  !finalize '/bin/sh "${FINALIZE}" "%1"' = 0
+!endif
 BrandingText "${PUBLISHER}"
 ShowInstDetails show
 ShowUninstDetails show
