@@ -143,6 +143,14 @@ if [[ " ${presets[*]} " == *" win64 "* ]] && [ -f "$copy/build/win64/SHA256SUMS"
   for prog in $(cd "$scratch/unzipped" && ls | grep -Ei '\.(exe|com)$'); do
     verify "$b/$prog" "$prog"
     verify "$scratch/unzipped/$prog" "$prog in the zip"
+    # Without its signature a signed program is the unsigned release's program, byte for byte.
+    if osslsigncode remove-signature -in "$b/$prog" -out "$scratch/unsigned-$prog" >"$scratch/verify.log" 2>&1 &&
+       cmp "$root/build/win64/$prog" "$scratch/unsigned-$prog"; then
+      echo "release: $prog without its signature is the unsigned $prog"
+    else
+      echo "release: $prog without its signature differs from the unsigned one"
+      problems=$((problems + 1))
+    fi
   done
   verify "$b/$setup" "$setup"
   # The uninstaller the setup writes, as 7-Zip unpacks it from the setup.
