@@ -28,7 +28,7 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/app.rc PROPERTIES
 # Every program the stage holds is a shipped one: release time stamp, checksum, optional signature.
 veilcap_shipped_executable(Veilcap)
 
-# The program laid out as it ships (exe, skins, Flags, translation, TASK.xml), for end-to-end tests.
+# The program laid out as it ships (exe, skins, Flags, translation, TASK.xml, policies), for end-to-end tests.
 add_custom_target(stage ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/stage
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilcap> ${CMAKE_BINARY_DIR}/stage/
@@ -59,7 +59,7 @@ endif()
 set(VEILCAP_SETUP ${CMAKE_BINARY_DIR}/Veilcap-${PROJECT_VERSION}-setup-${VEILCAP_SETUP_ARCH}.exe)
 if(VEILCAP_MAKENSIS)
   file(GLOB_RECURSE VEILCAP_PAYLOAD_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/skins/*
-       ${CMAKE_SOURCE_DIR}/assets/Flags/* ${CMAKE_SOURCE_DIR}/assets/translation/*)
+       ${CMAKE_SOURCE_DIR}/assets/Flags/* ${CMAKE_SOURCE_DIR}/assets/translation/* ${CMAKE_SOURCE_DIR}/assets/policies/*)
   add_custom_command(OUTPUT ${VEILCAP_SETUP}
     COMMAND ${VEILCAP_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8 -DARCH=${VEILCAP_SETUP_ARCH} -DVERSION=${PROJECT_VERSION}
             -DPAYLOAD=${CMAKE_BINARY_DIR}/stage -DREADME=${CMAKE_BINARY_DIR}/stage/README.txt

@@ -31,7 +31,7 @@ import zipfile
 SHIPPED_SUFFIXES = ('.exe', '.com')
 # Besides the programs: what the staged layout holds, as it ships.
 LAYOUT_FILES = ('README.txt', 'TASK.xml')
-LAYOUT_FOLDERS = ('skins', 'Flags', 'translation')
+LAYOUT_FOLDERS = ('skins', 'Flags', 'translation', 'policies')
 ZIP_EPOCH_MIN = 315532800  # 1980-01-01 00:00:00 UTC, the earliest time a zip entry can hold
 
 PACKAGE_ID = 'Vostrel.Veilcap'

@@ -136,6 +136,8 @@ constexpr const char16_t kTaskRefusedFolder[] =
 constexpr const char16_t kTaskRefusedFolderEn[] =
     u"Veilcap will not start with Windows: Veilcap.exe or its folder can be changed by users without "
     u"administrator rights. Install the program under Program Files and try again.";
+constexpr const char16_t kPolicyRefused[] = u"Von Ihrer Organisation blockiert";
+constexpr const char16_t kPolicyRefusedEn[] = u"Blocked by your organization";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -189,6 +191,7 @@ u16 MESSAGE_CLI_STILL_OFF = kCliStillOffDe;
 u16 MESSAGE_CLI_BUSY = kCliBusyDe;
 u16 MESSAGE_TASK_CREATE_FAILED = kTaskCreateFailed;
 u16 MESSAGE_TASK_REFUSED_FOLDER = kTaskRefusedFolder;
+u16 MESSAGE_POLICY_REFUSED = kPolicyRefused;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -244,6 +247,7 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_CLI_BUSY", &MESSAGE_CLI_BUSY, kCliBusyDe, kCliBusyEn},
       {u"MESSAGE_TASK_CREATE_FAILED", &MESSAGE_TASK_CREATE_FAILED, kTaskCreateFailed, kTaskCreateFailedEn},
       {u"MESSAGE_TASK_REFUSED_FOLDER", &MESSAGE_TASK_REFUSED_FOLDER, kTaskRefusedFolder, kTaskRefusedFolderEn},
+      {u"MESSAGE_POLICY_REFUSED", &MESSAGE_POLICY_REFUSED, kPolicyRefused, kPolicyRefusedEn},
   };
   return table;
 }
