@@ -54,6 +54,10 @@ class MainWindowHost {
   virtual TMenuItem* PopupMenu(TPopupMenu& menu, int x, int y) = 0;
   virtual void WarningBox(const u16& text) = 0;  // modal, warning icon, OK
   virtual void ErrorBox(const u16& text) = 0;    // modal, error icon, OK
+  // A question of the program's own, in front of every other window: the confirm button (its
+  // caption given, the default, so Enter chooses it) and a cancel button. True only when the
+  // confirm button was chosen.
+  virtual bool ConfirmBox(const u16& text, const u16& confirmCaption) = 0;
   virtual void Sleep(uint32_t ms) = 0;
   // A millisecond clock for measuring waits (wraps around); a host without one answers 0, so every
   // wait is slept in full.
@@ -189,7 +193,9 @@ class TForm_Veilcap : public TComponent {
   // reported once per run), or gives them up while it is not.
   void Apply_Hotkeys();
   // A hotkey press: the toggle command of its kind, as a click on the picture, then a notice of
-  // the new state. Ignored while the option is off.
+  // the new state. Blocking is instant; unblocking first asks (ConfirmBox), since any program can
+  // inject the keys, and a cancelled question switches nothing and tells nothing. Ignored while
+  // the option is off.
   void HotkeyPressed(int id);
 
   // Top-left corner of a title-bar menu: the button's lower-left corner on the screen.
@@ -290,6 +296,7 @@ class TForm_Veilcap : public TComponent {
     bool reported = false;
   };
   HotkeySlot hotkeySlots_[2];
+  bool confirming_[2] = {false, false};  // a hotkey's unblock question is open, per kind
   std::unique_ptr<AutostartQuery> startWithWindows_;
 };
 

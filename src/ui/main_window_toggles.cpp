@@ -30,6 +30,10 @@ void MainWindowToggles::ShowDevicesNeedReboot() {
 void MainWindowToggles::WebCamClick() { Click(DeviceKind::Webcam); }
 void MainWindowToggles::MicClick() { Click(DeviceKind::Microphone); }
 
+void MainWindowToggles::Unblock(DeviceKind kind) {
+  commands_.Unblock(kind == DeviceKind::Webcam ? ToggleCommands::Side::Cam : ToggleCommands::Side::Mic);
+}
+
 void MainWindowToggles::Click(DeviceKind kind) {
   const bool cam = kind == DeviceKind::Webcam;
   if (commands_.Running()) return;

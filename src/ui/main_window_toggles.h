@@ -12,6 +12,9 @@ class MainWindowToggles final : public ToggleHost {
   // named in one warning, which then stands in for the restart warning.
   void WebCamClick();
   void MicClick();
+  void Click(DeviceKind kind);
+  // Switches the kind's disabled devices on, whatever the picture shows.
+  void Unblock(DeviceKind kind);
   bool Running() const { return commands_.Running(); }
 
   int32_t WebCamState() override;
@@ -30,7 +33,6 @@ class MainWindowToggles final : public ToggleHost {
   void KindCommanded(bool mic, bool block) override;
 
  private:
-  void Click(DeviceKind kind);
   TForm_Veilcap& form_;
   VeilcapSwitches switches_;
   bool blocking_ = false;        // a block click runs

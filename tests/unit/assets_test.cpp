@@ -110,6 +110,8 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_CLI_BUSY",
     "MESSAGE_TASK_CREATE_FAILED",
     "MESSAGE_TASK_REFUSED_FOLDER",
+    "MESSAGE_CONFIRM_UNBLOCK_CAM",      "MESSAGE_CONFIRM_UNBLOCK_MIC",
+    "MESSAGE_CONFIRM_UNBLOCK_BUTTON",   "MESSAGE_SWITCHING_BUSY",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

@@ -162,7 +162,7 @@ TEST_F(DeviceMonitorWin, DevicesWindowListsChecksAndStoresTheChoice) {
   EXPECT_TRUE(ListView_GetCheckState(list, 1));
   EXPECT_FALSE(ListView_GetCheckState(list, 2));
   EXPECT_EQ(repaints, 0);  // filling raises no check handler
-  EXPECT_FALSE(reg.KeyExists(RegRoot::CurrentUser, kDeviceStoreKey));
+  EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, kDeviceStoreKey));
   EXPECT_EQ(CellText(list, 0, 0), L"Integrated Camera");
   EXPECT_EQ(ToUtf8(FromW(CellText(list, 1, 1).c_str())), "deaktiviert");
   EXPECT_EQ(ToUtf8(FromW(CellText(list, 2, 1).c_str())), "nicht angeschlossen");
@@ -182,7 +182,7 @@ TEST_F(DeviceMonitorWin, DevicesWindowListsChecksAndStoresTheChoice) {
   // The user unchecks the camera: 0 under its instance id, at once.
   ListView_SetCheckState(list, 0, FALSE);
   Pump();
-  const auto* stored = reg.Get(RegRoot::CurrentUser, kDeviceStoreKey, u"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000");
+  const auto* stored = reg.Get(RegRoot::LocalMachine, kDeviceStoreKey, u"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000");
   ASSERT_NE(stored, nullptr);
   EXPECT_EQ(stored->data, (std::vector<uint8_t>{0, 0, 0, 0}));
   EXPECT_FALSE(v.Devices[0].Watch);
