@@ -17,6 +17,7 @@ void MainWindowToggles::SetStatusCam(const u16& text) { form_.Label_Status_Cam->
 void MainWindowToggles::SetStatusMic(const u16& text) { form_.Label_Status_Mic->SetCaption(text); }
 void MainWindowToggles::ProcessMessages() { form_.Host.ProcessMessages(); }
 void MainWindowToggles::SleepMs(uint32_t ms) { form_.Host.Sleep(ms); }
+uint32_t MainWindowToggles::NowMs() { return form_.Host.NowMs(); }
 void MainWindowToggles::Refresh() { form_.Button_Refresh->Click(); }
 bool MainWindowToggles::PrivacyCamChecked() { return form_.Tray_Option_Privacy_Cam->Checked; }
 bool MainWindowToggles::PrivacyMicChecked() { return form_.Tray_Option_Privacy_Mic->Checked; }

@@ -24,6 +24,7 @@ class MainWindowToggles final : public ToggleHost {
   void SetStatusMic(const u16& text) override;
   void ProcessMessages() override;
   void SleepMs(uint32_t ms) override;
+  uint32_t NowMs() override;
   void Refresh() override;
   bool PrivacyCamChecked() override;
   bool PrivacyMicChecked() override;

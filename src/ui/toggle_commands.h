@@ -25,6 +25,9 @@ class ToggleHost {
   // Lets the toolkit handle every pending window message, then returns.
   virtual void ProcessMessages() = 0;
   virtual void SleepMs(uint32_t ms) = 0;
+  // A millisecond clock for measuring waits (wraps around); a host without one answers 0, and the
+  // waits then count only what was slept.
+  virtual uint32_t NowMs() { return 0; }
   // The refresh command: search, rebuild the devices window's list, Repaint_Status.
   virtual void Refresh() = 0;
   // Check marks of the two privacy options in the tray menu.
@@ -81,8 +84,10 @@ class ToggleCommands {
  public:
   // Blocking passes of the microphone command before it gives up.
   static constexpr int kMicAttempts = 3;
-  // Pause between two tries of a lock that another process holds.
+  // Pause between two tries of a lock that another process holds, and how long a command waits
+  // for it before it tells the user (MESSAGE_SWITCHING_BUSY) and ends without switching.
   static constexpr uint32_t kLockRetryMs = 50;
+  static constexpr uint32_t kLockWaitMs = 30000;
   enum class Side { Cam, Mic };
 
   ToggleCommands(TVeilcap& v, ToggleHost& host, ToggleSwitches& switches)
@@ -97,8 +102,8 @@ class ToggleCommands {
 
   // What a click does when the side is on (Block) or off (Unblock), whatever the picture shows.
   // Blocking a side without watched devices does nothing; blocking a side that is already off
-  // only sets the consent. False when a switch raised (the error went to ShowError) or another
-  // command was running.
+  // only sets the consent. False when a switch raised (the error went to ShowError), another
+  // command was running or the switching lock stayed busy (told with ShowWarning).
   bool Block(Side side);
   bool Unblock(Side side);
   // Switches on exactly these devices, one by one, then refreshes. False as for Block.

@@ -46,9 +46,11 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   void SetStatusMic(const u16& t) override { log.push_back("mic text " + ToUtf8(t)); }
   void ProcessMessages() override {
     log.push_back("pump");
+    now += clockStepMs;
     if (onPump) onPump();
   }
   void SleepMs(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
+  uint32_t NowMs() override { return now; }
   void Refresh() override {
     log.push_back("refresh");
     Read();
@@ -114,6 +116,7 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   std::vector<std::string> log;
   std::vector<std::string> commanded;
   std::function<void()> onPump;
+  uint32_t now = 0xFFFFF000u, clockStepMs = 0;  // the clock wraps during the wait
   bool privacyCam = true, privacyMic = true, failSwitch = false, buttonsEnabled = true;
   int32_t camState = 0, micState = 0;
 
@@ -392,6 +395,33 @@ TEST_F(ToggleTest, AClickWaitsForTheSwitchingLockAndReleasesIt) {
     EXPECT_EQ(lock.held, 0);
   }
   host.failSwitch = false;
+  SetSwitchingLock(nullptr);
+}
+
+// A lock that stays busy (a pass that never ends, or a program holding it on purpose): the click
+// gives up after 30 s by the clock, or by what it slept when the host has no clock, says why and
+// switches nothing.
+TEST_F(ToggleTest, AClickWaitsForTheSwitchingLockAtMostThirtySeconds) {
+  FakeLock lock;
+  SetSwitchingLock(&lock);
+  struct Case {
+    uint32_t clockStepMs;  // per pump
+    int sleeps;
+  } cases[] = {{7000, 5}, {0, 600}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.clockStepMs);
+    Start({{kCam, "CAM1"}});
+    lock.busyTries = 1000000;
+    host.clockStepMs = c.clockStepMs;
+    host.log.clear();
+    cmds.WebCamClick();
+    EXPECT_EQ(host.Count("sleep 50"), c.sleeps);
+    EXPECT_TRUE(Switched(host).empty());
+    EXPECT_EQ(host.Only("warning "), std::vector<std::string>{"warning " + ToUtf8(MESSAGE_SWITCHING_BUSY)});
+    EXPECT_EQ(lock.held, 0);
+    EXPECT_FALSE(cmds.Running());
+  }
+  host.clockStepMs = 0;
   SetSwitchingLock(nullptr);
 }
 
