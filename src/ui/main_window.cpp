@@ -296,6 +296,11 @@ u16 TForm_Veilcap::TrayTooltipText() const {
 void TForm_Veilcap::Notify(const u16& text) {
   if (!Tray_Option_ShowNotices->Checked) return;
   DebugOut(u"Notice: " + text);
+  // Before the icon is there (a hotkey right after logon) the notice waits for it.
+  if (!TRAYICON_DONE) {
+    if (pendingNotices_.size() < kPendingNoticesMax) pendingNotices_.push_back(text);
+    return;
+  }
   Host.ShowNotice(AppTitle, text);
 }
 
@@ -586,8 +591,12 @@ void TForm_Veilcap::TarvoThreadTimer_TrayIconTimer() {
     CurrentTrayIcon = TrayIconKind::Normal;
     Host.AddTrayIcon(CurrentTrayIcon, TrayTooltipText());
     TRAYICON_DONE = true;
-    // The first search may have finished before the icon could be added: show what it found.
+    // The first search may have finished before the icon could be added: show what it found,
+    // and the notices that waited for the icon.
     if (searched_) Repaint_Status();
+    std::vector<u16> pending;
+    pending.swap(pendingNotices_);
+    for (const u16& text : pending) Host.ShowNotice(AppTitle, text);
     Trim_WorkingSet();
     TarvoThreadTimer_TrayIcon->SetEnabled(false);
   } catch (const std::exception&) {

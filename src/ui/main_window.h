@@ -172,8 +172,11 @@ class TForm_Veilcap : public TComponent {
   std::vector<TPellamMouseImage3State*> FocusOrder() const;
   // What a screen reader calls a picture button in the current language (empty for others).
   u16 AccessibleName(const TControl& c) const;
-  // A tray notice with the program's name as its title, unless "Show notices" is unchecked.
+  // A tray notice with the program's name as its title, unless "Show notices" is unchecked. Before
+  // the tray icon is there the notice waits (up to kPendingNoticesMax of them) and shows when the
+  // icon is added.
   void Notify(const u16& text);
+  static constexpr size_t kPendingNoticesMax = 8;
   // Reads who uses a camera or microphone now and shows it: status lines, tooltip, tray mark, and
   // a notice for every program that started since the last read (none on the first read).
   void InUse_Changed();
@@ -297,6 +300,7 @@ class TForm_Veilcap : public TComponent {
   };
   HotkeySlot hotkeySlots_[2];
   bool confirming_[2] = {false, false};  // a hotkey's unblock question is open, per kind
+  std::vector<u16> pendingNotices_;       // notices given before the tray icon was there
   std::unique_ptr<AutostartQuery> startWithWindows_;
 };
 

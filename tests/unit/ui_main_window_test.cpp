@@ -1077,6 +1077,27 @@ TEST_F(MainWindowTest, InUseShowsInStatusTooltipAndIconAndANoticeOnlyForNewUses)
   EXPECT_EQ(reg.OpenHandles(), 0);
 }
 
+// A hotkey right after logon, before the tray icon could be added: its notice is shown once the
+// icon is there, not lost; the shell refusing the icon at first changes nothing about that.
+TEST_F(MainWindowTest, ANoticeGivenBeforeTheTrayIconShowsWhenTheIconIsAdded) {
+  TForm_Veilcap& f = Form();
+  f.TarvoThreadTimer_StarterTimer();
+  host.log.clear();
+  f.HotkeyPressed(kHotkeyIdCam);
+  const std::string notice = "notice Vostrel Veilcap: Keine Webcam angeschlossen";
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), notice), 0);
+  host.trayFailures = 1;
+  f.TarvoThreadTimer_TrayIconTimer();
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), notice), 0);
+  f.TarvoThreadTimer_TrayIconTimer();
+  const auto added = std::find(host.log.rbegin(), host.log.rend(), "add-tray");
+  const auto shown = std::find(host.log.rbegin(), host.log.rend(), notice);
+  ASSERT_NE(shown, host.log.rend());
+  EXPECT_LT(shown - host.log.rbegin(), added - host.log.rbegin()) << "the notice comes after the icon";
+  f.TarvoThreadTimer_TrayIconTimer();
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), notice), 1);
+}
+
 TEST_F(MainWindowTest, ShowNoticesIsCheckedUnlessStoredOffAndWrittenOnlyOnceTurnedOff) {
   struct Case {
     std::optional<uint32_t> stored;
