@@ -1,4 +1,4 @@
-#include "ui/toggle_commands.h"
+#include "guard/toggle_commands.h"
 
 #include <algorithm>
 #include <exception>
@@ -64,14 +64,14 @@ class LockHold {
 void SetSwitchingLock(SwitchingLock* lock) { g_switchingLock = lock; }
 SwitchingLock* InstalledSwitchingLock() { return g_switchingLock; }
 
-void ToggleCommands::WebCamClick() { RunGuarded([this] { WebCam(); }); }
-void ToggleCommands::MicClick() { RunGuarded([this] { Mic(); }); }
+void ToggleCommands::ToggleCam() { RunGuarded([this] { WebCam(); }); }
+void ToggleCommands::ToggleMic() { RunGuarded([this] { Mic(); }); }
 
-// The commands let pending messages run between devices, and the status texts stay clickable
-// meanwhile: a click that arrives then is dropped, since a nested run would start a second
+// The commands let pending messages run between devices, and the window's status texts stay
+// clickable meanwhile: a toggle that arrives then is dropped, since a nested run would start a second
 // PowerShell on the same devices under the running one. A switch that raises (PowerShell cannot be
-// started) ends the command: the error is shown and a refresh repaints the status, so the picture
-// buttons are never left disabled. The switching lock is held for the command, so another process
+// started) ends the command: the error is reported and a refresh shows the state again, so the
+// window's pictures are never left disabled. The switching lock is held for the command, so another process
 // never switches at the same time.
 bool ToggleCommands::RunGuarded(const std::function<void()>& command) {
   if (running_) return false;
@@ -81,7 +81,7 @@ bool ToggleCommands::RunGuarded(const std::function<void()>& command) {
     LockHold lock(g_switchingLock, host_);
     if (!lock.Held()) {
       DebugOut(u"Another switching run kept the lock; the command ends without switching");
-      host_.ShowWarning(MESSAGE_SWITCHING_BUSY);
+      host_.ReportWarning(MESSAGE_SWITCHING_BUSY);
       return false;
     }
     command();
@@ -91,7 +91,7 @@ bool ToggleCommands::RunGuarded(const std::function<void()>& command) {
   } catch (const std::exception& e) {
     error = FromUtf8(e.what());
   }
-  host_.ShowError(error);
+  host_.ReportError(error);
   host_.Refresh();
   return false;
 }
@@ -132,11 +132,7 @@ void ToggleCommands::SwitchSide(Side side, bool block) {
 }
 
 void ToggleCommands::SwitchOne(Side side, bool disable, const u16& instanceId) {
-  host_.DisableBigButtons();
-  if (side == Side::Cam)
-    host_.SetStatusCam(MESSAGE_STATUS_PLEASEWAIT);
-  else
-    host_.SetStatusMic(MESSAGE_STATUS_PLEASEWAIT);
+  host_.Switching(side == Side::Mic);
   host_.ProcessMessages();
   if (disable)
     switches_.Disable(instanceId);
@@ -191,7 +187,7 @@ void ToggleCommands::BlockCam() {
   BlockPass(Side::Cam);
   if (host_.PrivacyCamChecked()) switches_.PrivacyCam(true);
   Settle();
-  if (v_.reboot_required_cams > 0) host_.ShowDevicesNeedReboot();
+  if (v_.reboot_required_cams > 0) host_.ReportRestartNeeded();
 }
 
 void ToggleCommands::UnblockCam() {
@@ -233,7 +229,7 @@ void ToggleCommands::BlockMic() {
   }
   if (host_.PrivacyMicChecked()) switches_.PrivacyMic(true);
   if (v_.reboot_required_mics > 0)
-    host_.ShowDevicesNeedReboot();
+    host_.ReportRestartNeeded();
   else if (host_.MicState() == 1)
-    host_.ShowWarning(MESSAGE_STATUS_MIC_DEACTIVATE_FAILED);
+    host_.ReportWarning(MESSAGE_STATUS_MIC_DEACTIVATE_FAILED);
 }
