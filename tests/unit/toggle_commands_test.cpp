@@ -536,7 +536,7 @@ TEST(AdminReport, TextAndJsonKeepNamesExactAndSafe) {
   list[0].SetInstanceID(u"USB\\VID_1&PID_2\\A");
   list[0].Watch = true;
   list[1].SetClassGUID(kClassAudioEndpoint);
-  list[1].SetFriendlyName(u"Mic\x1b[31m\tx");
+  list[1].SetFriendlyName(u"Mic\x1b[31m\tx\u202E\u009B2J");
   list[1].SetInstanceID(u"SWD\\MMDEVAPI\\{0.0.1}");
   list[1].Watch = true;
   list[1].ProblemCode = 22;
@@ -550,7 +550,7 @@ TEST(AdminReport, TextAndJsonKeepNamesExactAndSafe) {
 
   EXPECT_EQ(ToUtf8(ReportText(rows, DeviceKinds::All)),
             "CAM\ton\tCam \"Pro\" \\ K\xC3\xBChl\xE2\x82\xAC\tUSB\\VID_1&PID_2\\A\r\n"
-            "MIC\toff\tMic?[31m?x\tSWD\\MMDEVAPI\\{0.0.1}\r\n"
+            "MIC\toff\tMic[31m x??2J\tSWD\\MMDEVAPI\\{0.0.1}\r\n"
             "CAM: 1/1 Webcams bereit\r\nMIC: 0/1 Mikrofone bereit\r\n");
   EXPECT_EQ(ToUtf8(ReportJson(WatchedRows(list, DeviceKinds::Cam), DeviceKinds::Cam, 1)),
             "{\"exitCode\":1,\"devices\":[{\"kind\":\"CAM\",\"state\":\"on\","
