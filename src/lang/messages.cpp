@@ -146,6 +146,8 @@ constexpr const char16_t kSwitchingBusy[] =
     u"Ein anderer Schaltvorgang l\u00e4uft noch; nichts wurde ge\u00e4ndert. Bitte versuchen Sie es gleich noch einmal.";
 constexpr const char16_t kSwitchingBusyEn[] =
     u"Another switching run is still going on; nothing was changed. Please try again in a moment.";
+constexpr const char16_t kPolicyRefused[] = u"Von Ihrer Organisation blockiert";
+constexpr const char16_t kPolicyRefusedEn[] = u"Blocked by your organization";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -203,6 +205,7 @@ u16 MESSAGE_CONFIRM_UNBLOCK_CAM = kConfirmUnblockCam;
 u16 MESSAGE_CONFIRM_UNBLOCK_MIC = kConfirmUnblockMic;
 u16 MESSAGE_CONFIRM_UNBLOCK_BUTTON = kConfirmUnblockButton;
 u16 MESSAGE_SWITCHING_BUSY = kSwitchingBusy;
+u16 MESSAGE_POLICY_REFUSED = kPolicyRefused;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -263,6 +266,7 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_CONFIRM_UNBLOCK_BUTTON", &MESSAGE_CONFIRM_UNBLOCK_BUTTON, kConfirmUnblockButton,
        kConfirmUnblockButtonEn},
       {u"MESSAGE_SWITCHING_BUSY", &MESSAGE_SWITCHING_BUSY, kSwitchingBusy, kSwitchingBusyEn},
+      {u"MESSAGE_POLICY_REFUSED", &MESSAGE_POLICY_REFUSED, kPolicyRefused, kPolicyRefusedEn},
   };
   return table;
 }

@@ -70,6 +70,7 @@ extern u16 MESSAGE_CONFIRM_UNBLOCK_MIC;
 extern u16 MESSAGE_CONFIRM_UNBLOCK_BUTTON;
 // A click that waited in vain for another switching run to end.
 extern u16 MESSAGE_SWITCHING_BUSY;
+extern u16 MESSAGE_POLICY_REFUSED;       // an unblock that a policy of the organisation forbids
 
 struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name
