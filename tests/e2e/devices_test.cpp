@@ -482,6 +482,8 @@ TEST_F(DevicesE2E, AZeroInTheUsersHiveChangesNothingOnceTheMachineStoreExists) {
   ASSERT_TRUE(WaitForCamText(L"0/2 Webcams bereit", 30000)) << Cam();
   EXPECT_EQ(ProblemCode(kCamId), 22u);
   DeleteValue(HKEY_CURRENT_USER, kDevicesKey, kCamId);
+}
+
 // A policy written while the tray program runs (a Group Policy refresh): the webcams go off within
 // seconds, a click does not unblock them but says why, the command line is refused with exit code
 // 5; without the value a click unblocks again.
