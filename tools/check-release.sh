@@ -143,9 +143,15 @@ if [[ " ${presets[*]} " == *" win64 "* ]] && [ -f "$copy/build/win64/SHA256SUMS"
   for prog in $(cd "$scratch/unzipped" && ls | grep -Ei '\.(exe|com)$'); do
     verify "$b/$prog" "$prog"
     verify "$scratch/unzipped/$prog" "$prog in the zip"
-    # Without its signature a signed program is the unsigned release's program, byte for byte.
+    # Without its signature, the zero bytes osslsigncode pads the program to 8 bytes with, and with
+    # the checksum set again, a signed program is the unsigned release's program, byte for byte.
     if osslsigncode remove-signature -in "$b/$prog" -out "$scratch/unsigned-$prog" >"$scratch/verify.log" 2>&1 &&
-       cmp "$root/build/win64/$prog" "$scratch/unsigned-$prog"; then
+       python3 -c 'import os, sys
+p, n = sys.argv[1], os.path.getsize(sys.argv[2])
+d = open(p, "rb").read()
+sys.exit(0 if len(d) >= n and not d[n:].strip(b"\0") and open(p, "wb").write(d[:n]) == n else 1)' \
+         "$scratch/unsigned-$prog" "$root/build/win64/$prog" &&
+       python3 "$release_tool" finish "$scratch/unsigned-$prog" && cmp "$root/build/win64/$prog" "$scratch/unsigned-$prog"; then
       echo "release: $prog without its signature is the unsigned $prog"
     else
       echo "release: $prog without its signature differs from the unsigned one"
