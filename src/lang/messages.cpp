@@ -136,6 +136,13 @@ constexpr const char16_t kTaskRefusedFolder[] =
 constexpr const char16_t kTaskRefusedFolderEn[] =
     u"Veilcap will not start with Windows: Veilcap.exe or its folder can be changed by users without "
     u"administrator rights. Install the program under Program Files and try again.";
+constexpr const char16_t kOpenPageYourself[] =
+    u"Veilcap öffnet Webseiten nicht mit Administratorrechten, und es läuft keine Windows-Oberfläche, "
+    u"die sie mit Ihren normalen Rechten öffnen könnte. Bitte öffnen Sie diese Adresse in Ihrem "
+    u"Browser (Strg+C kopiert diese Meldung): %1";
+constexpr const char16_t kOpenPageYourselfEn[] =
+    u"Veilcap does not open web pages with administrator rights, and no Windows desktop is running that could "
+    u"open it with your normal rights. Please open this address in your browser (Ctrl+C copies this message): %1";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -189,6 +196,7 @@ u16 MESSAGE_CLI_STILL_OFF = kCliStillOffDe;
 u16 MESSAGE_CLI_BUSY = kCliBusyDe;
 u16 MESSAGE_TASK_CREATE_FAILED = kTaskCreateFailed;
 u16 MESSAGE_TASK_REFUSED_FOLDER = kTaskRefusedFolder;
+u16 MESSAGE_OPEN_PAGE_YOURSELF = kOpenPageYourself;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -244,6 +252,7 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_CLI_BUSY", &MESSAGE_CLI_BUSY, kCliBusyDe, kCliBusyEn},
       {u"MESSAGE_TASK_CREATE_FAILED", &MESSAGE_TASK_CREATE_FAILED, kTaskCreateFailed, kTaskCreateFailedEn},
       {u"MESSAGE_TASK_REFUSED_FOLDER", &MESSAGE_TASK_REFUSED_FOLDER, kTaskRefusedFolder, kTaskRefusedFolderEn},
+      {u"MESSAGE_OPEN_PAGE_YOURSELF", &MESSAGE_OPEN_PAGE_YOURSELF, kOpenPageYourself, kOpenPageYourselfEn},
   };
   return table;
 }

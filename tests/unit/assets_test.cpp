@@ -110,6 +110,7 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_CLI_BUSY",
     "MESSAGE_TASK_CREATE_FAILED",
     "MESSAGE_TASK_REFUSED_FOLDER",
+    "MESSAGE_OPEN_PAGE_YOURSELF",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

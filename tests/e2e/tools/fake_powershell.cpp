@@ -13,7 +13,7 @@
 //   DISABLE <id> / ENABLE <id>       a recognised PnpDevice\Disable-PnpDevice / Enable-PnpDevice
 //   APPLIED / NO DEVICE              whether the fake device's problem code was set (22 / 0)
 //   IGNORED <text>                   anything else: never evaluated
-// The command text must be "$ErrorActionPreference='Stop'; Import-Module -Name '<module>'; " and
+// The command text must be "$PSModuleAutoLoadingPreference='None'; $ErrorActionPreference='Stop'; Import-Module -Name '<module>'; " and
 // the cmdlet with the id as a single-quoted literal ('' is one ') followed by " -Confirm:$false".
 // Like Windows, disabling a device also takes it out of the DirectShow audio and video categories:
 // every HKCR\CLSID\{category}\Instance\{...} entry whose "VeilcapFakeInstanceId" names the device
@@ -116,7 +116,7 @@ void LogTempFiles(Log& log) {
 
 // The command text: module import, then one cmdlet. Answers the exit code.
 int Apply(Log& log, const std::wstring& text) {
-  static const std::wstring kHead = L"$ErrorActionPreference='Stop'; Import-Module -Name ";
+  static const std::wstring kHead = L"$PSModuleAutoLoadingPreference='None'; $ErrorActionPreference='Stop'; Import-Module -Name ";
   static const std::wstring kDisable = L"; PnpDevice\\Disable-PnpDevice -InstanceId ",
                             kEnable = L"; PnpDevice\\Enable-PnpDevice -InstanceId ";
   if (text.rfind(kHead, 0) == 0) {
