@@ -159,10 +159,21 @@ TEST_F(SwitchingOnWindows, DisablingAndEnablingAFakeCameraShowsAtTheNextSearch) 
   list.DisablePnpDevice(U16(id));
   EXPECT_EQ(ProblemCodeAtNextSearch(id), 22);
   EXPECT_TRUE(Ledger_Contains(U16(id)));
+  const std::optional<uint32_t> nodeDisabled = WindowsDeviceNodeSwitch().ProblemCode(U16(id));
 
   list.EnablePnpDevice(U16(id));
   EXPECT_EQ(ProblemCodeAtNextSearch(id), 0);
   EXPECT_FALSE(Ledger_Contains(U16(id)));
+  const std::optional<uint32_t> nodeEnabled = WindowsDeviceNodeSwitch().ProblemCode(U16(id));
+  // Wine locates no node for a device made through SetupAPI (unreadable); Windows reports 22, then 0.
+  if (nodeDisabled) {
+    EXPECT_EQ(*nodeDisabled, 22u);
+  }
+  if (nodeEnabled) {
+    EXPECT_EQ(*nodeEnabled, 0u);
+  }
+  std::printf("CM_Get_DevNode_Status: disabled %ld, enabled %ld (-1: unreadable)\n",
+              nodeDisabled ? long(*nodeDisabled) : -1L, nodeEnabled ? long(*nodeEnabled) : -1L);
   for (const auto& entry : hostile) SetEnvironmentVariableW(entry.first, nullptr);
 
   // Wine refuses the in-process switch; PowerShell follows and says how it ended.
