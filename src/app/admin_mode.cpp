@@ -2,18 +2,18 @@
 
 #include <string>
 
+#include "app/command_line/switching_runs.h"
 #include "app/main_window.h"
 #include "core/win32/windows_seams.h"
+#include "guard/toggle_commands.h"
 #include "lang/languages.h"
 #include "lang/messages.h"
 #include "lang/translate.h"
 #include "platform/environment.h"
 #include "platform/process.h"
+#include "platform/option_values.h"
 #include "platform/runmode.h"
 #include "platform/win32/named_objects.h"
-#include "ui/admin_runs.h"
-#include "ui/options.h"
-#include "ui/toggle_commands.h"
 
 namespace {
 // How long a command-line run waits for a switching pass of the tray program (which may be

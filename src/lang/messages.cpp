@@ -260,3 +260,7 @@ const std::vector<MessageEntry>& MessageTable() {
 void Init_Messages() {
   for (const auto& m : MessageTable()) *m.text = m.builtInText;
 }
+
+u16 Fill_CountTemplate(u16v templ, int32_t active, int32_t current) {
+  return ReplaceAll(ReplaceAll(templ, u"%1", ToDec(active)), u"%2", ToDec(current));
+}

@@ -3,6 +3,7 @@
 // them from the section "MESSAGES" of the current translation file.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "core/text.h"
@@ -79,3 +80,6 @@ const std::vector<MessageEntry>& MessageTable();
 inline constexpr size_t kOriginalMessageCount = 13;
 // Puts every message back to its built-in text (what program start does).
 void Init_Messages();
+
+// A count text: replaces every "%1" by active, then every "%2" by current.
+u16 Fill_CountTemplate(u16v templ, int32_t active, int32_t current);

@@ -8,19 +8,19 @@ MainWindowToggles::MainWindowToggles(TForm_Veilcap& form)
 int32_t MainWindowToggles::WebCamState() { return form_.PellamMouseImage3State_WebCam->HelpContext; }
 int32_t MainWindowToggles::MicState() { return form_.PellamMouseImage3State_Mic->HelpContext; }
 
-void MainWindowToggles::DisableBigButtons() {
+// Both pictures take no click until the closing refresh repaints them; the kind's status line
+// shows the wait text meanwhile.
+void MainWindowToggles::Switching(bool mic) {
   form_.PellamMouseImage3State_WebCam->SetEnabled(false);
   form_.PellamMouseImage3State_Mic->SetEnabled(false);
+  (mic ? form_.Label_Status_Mic : form_.Label_Status_Cam)->SetCaption(MESSAGE_STATUS_PLEASEWAIT);
 }
-
-void MainWindowToggles::SetStatusCam(const u16& text) { form_.Label_Status_Cam->SetCaption(text); }
-void MainWindowToggles::SetStatusMic(const u16& text) { form_.Label_Status_Mic->SetCaption(text); }
 void MainWindowToggles::ProcessMessages() { form_.Host.ProcessMessages(); }
 void MainWindowToggles::SleepMs(uint32_t ms) { form_.Host.Sleep(ms); }
 void MainWindowToggles::Refresh() { form_.Button_Refresh->Click(); }
 bool MainWindowToggles::PrivacyCamChecked() { return form_.Tray_Option_Privacy_Cam->Checked; }
 bool MainWindowToggles::PrivacyMicChecked() { return form_.Tray_Option_Privacy_Mic->Checked; }
-void MainWindowToggles::ShowDevicesNeedReboot() {
+void MainWindowToggles::ReportRestartNeeded() {
   if (blocking_)
     rebootDeferred_ = true;
   else
@@ -36,7 +36,7 @@ void MainWindowToggles::Click(DeviceKind kind) {
   blocking_ = (cam ? WebCamState() : MicState()) == kStateOn;
   rebootDeferred_ = false;
   try {
-    cam ? commands_.WebCamClick() : commands_.MicClick();
+    cam ? commands_.ToggleCam() : commands_.ToggleMic();
   } catch (...) {
     blocking_ = false;
     throw;
@@ -50,8 +50,8 @@ void MainWindowToggles::Click(DeviceKind kind) {
   else if (reboot)
     form_.Show_DevicesNeedReboot();
 }
-void MainWindowToggles::ShowWarning(const u16& text) { form_.Host.WarningBox(text); }
-void MainWindowToggles::ShowError(const u16& text) { form_.Host.ErrorBox(text); }
+void MainWindowToggles::ReportWarning(const u16& text) { form_.Host.WarningBox(text); }
+void MainWindowToggles::ReportError(const u16& text) { form_.Host.ErrorBox(text); }
 void MainWindowToggles::KindCommanded(bool mic, bool) { form_.Keep_Blocked_Forget(mic); }
 
 MainWindowToggles& TForm_Veilcap::Toggles() {

@@ -1,8 +1,8 @@
-// The main window's side of the toggle commands: its picture buttons' state numbers, status lines,
-// option check marks, refresh and message boxes, handed to ToggleCommands.
+// The main window's side of the kind-level commands: its picture buttons' state numbers, status
+// lines, option check marks, refresh and message boxes, handed to ToggleCommands.
 #pragma once
 #include "ui/main_window.h"
-#include "ui/toggle_commands.h"
+#include "guard/toggle_commands.h"
 
 class MainWindowToggles final : public ToggleHost {
  public:
@@ -16,17 +16,15 @@ class MainWindowToggles final : public ToggleHost {
 
   int32_t WebCamState() override;
   int32_t MicState() override;
-  void DisableBigButtons() override;
-  void SetStatusCam(const u16& text) override;
-  void SetStatusMic(const u16& text) override;
+  void Switching(bool mic) override;
   void ProcessMessages() override;
   void SleepMs(uint32_t ms) override;
   void Refresh() override;
   bool PrivacyCamChecked() override;
   bool PrivacyMicChecked() override;
-  void ShowDevicesNeedReboot() override;
-  void ShowWarning(const u16& text) override;
-  void ShowError(const u16& text) override;
+  void ReportRestartNeeded() override;
+  void ReportWarning(const u16& text) override;
+  void ReportError(const u16& text) override;
   void KindCommanded(bool mic, bool block) override;
 
  private:

@@ -29,12 +29,6 @@ AutostartControl& Autostart() {
   return g_autostart ? *g_autostart : scheduler;
 }
 
-bool Load_PrivacyOption(const char16_t* valueName) {
-  if (!Win10_or_later) return false;
-  if (!Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, valueName)) return true;
-  return Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, valueName) == 1;
-}
-
 void RaiseUnlessCreated(TaskCreation result) {
   if (result == TaskCreation::Refused) throw OsError(kErrorAccessDenied, MESSAGE_TASK_REFUSED_FOLDER);
   if (result == TaskCreation::Failed) throw OsError(kErrorGenFailure, MESSAGE_TASK_CREATE_FAILED);

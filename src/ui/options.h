@@ -8,12 +8,10 @@
 
 #include "core/text.h"
 #include "platform/autostart.h"
+#include "platform/option_values.h"
 
 inline constexpr char16_t kCaptureKey[] = u"SOFTWARE\\Microsoft\\OEM\\Device\\Capture";
 inline constexpr char16_t kNoPhysicalCameraLEDValue[] = u"NoPhysicalCameraLED";
-inline constexpr char16_t kOptionsKey[] = u"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKLM
-inline constexpr char16_t kBlockPrivacyCamValue[] = u"Block_Privacy_Cam";
-inline constexpr char16_t kBlockPrivacyMicValue[] = u"Block_Privacy_Mic";
 inline constexpr char16_t kShowNoticesValue[] = u"Show_Notices";  // 1 or 0; missing: shown
 // Keep-blocked (REG_DWORD 1 on, else off; off when missing) and the global hotkeys (REG_DWORD 0
 // off, else on; on when missing), with the two hotkeys as text an administrator may edit.
@@ -21,10 +19,6 @@ inline constexpr char16_t kKeepBlockedValue[] = u"Keep_Blocked";
 inline constexpr char16_t kHotkeysValue[] = u"Hotkeys";
 inline constexpr char16_t kHotkeyCamValue[] = u"Hotkey_Cam";
 inline constexpr char16_t kHotkeyMicValue[] = u"Hotkey_Mic";
-
-// A privacy option as the tray menu loads it: off before Windows 10, else the stored value (1: on),
-// on when nothing is stored.
-bool Load_PrivacyOption(const char16_t* valueName);
 
 // The autostart task as the options see it. The default uses the task scheduler routines;
 // tests install a fake. Create raises OsError when the task template cannot be read or written.

@@ -3,10 +3,6 @@
 const SidePictures kCamPictures{u"\\cam-disabled.bmp", u"\\cam-on.bmp", u"\\cam-off.bmp"};
 const SidePictures kMicPictures{u"\\mic-disabled.bmp", u"\\mic-on.bmp", u"\\mic-off.bmp"};
 
-u16 Fill_CountTemplate(u16v templ, int32_t active, int32_t current) {
-  return ReplaceAll(ReplaceAll(templ, u"%1", ToDec(active)), u"%2", ToDec(current));
-}
-
 SideStatus Decide_SideStatus(const SideCounters& c, const SideTexts& texts, const SidePictures& pictures) {
   SideStatus s;
   if (c.current == 0) {

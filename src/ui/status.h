@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/text.h"
+#include "lang/messages.h"  // Fill_CountTemplate
 
 // State number of a big picture button.
 enum : int32_t { kStateNoDevice = 0, kStateOn = 1, kStateOff = 2 };
@@ -35,9 +36,6 @@ struct SideStatus {
   u16 text;
   bool rebootMarkerVisible = false;
 };
-
-// Replaces every "%1" by active, then every "%2" by current.
-u16 Fill_CountTemplate(u16v templ, int32_t active, int32_t current);
 
 SideStatus Decide_SideStatus(const SideCounters& c, const SideTexts& texts, const SidePictures& pictures);
 

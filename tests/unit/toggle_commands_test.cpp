@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line/status_report.h"
+#include "app/command_line/switching_runs.h"
 #include "core/errors.h"
 #include "devices/ledger.h"
 #include "fakes/cp1252.h"
 #include "fakes/memory_registry.h"
+#include "guard/toggle_commands.h"
 #include "lang/messages.h"
 #include "platform/registry.h"
-#include "ui/toggle_commands.h"
-#include "ui/admin_report.h"
-#include "ui/admin_runs.h"
 
 namespace {
 
@@ -38,12 +38,10 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
 
   int32_t WebCamState() override { return camState; }
   int32_t MicState() override { return micState; }
-  void DisableBigButtons() override {
+  void Switching(bool mic) override {
     buttonsEnabled = false;
-    log.push_back("buttons off");
+    log.push_back(mic ? "switching mic" : "switching cam");
   }
-  void SetStatusCam(const u16& t) override { log.push_back("cam text " + ToUtf8(t)); }
-  void SetStatusMic(const u16& t) override { log.push_back("mic text " + ToUtf8(t)); }
   void ProcessMessages() override {
     log.push_back("pump");
     if (onPump) onPump();
@@ -55,9 +53,9 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   }
   bool PrivacyCamChecked() override { return privacyCam; }
   bool PrivacyMicChecked() override { return privacyMic; }
-  void ShowDevicesNeedReboot() override { log.push_back("restart warning"); }
-  void ShowWarning(const u16& t) override { log.push_back("warning " + ToUtf8(t)); }
-  void ShowError(const u16& t) override { log.push_back("error " + ToUtf8(t)); }
+  void ReportRestartNeeded() override { log.push_back("restart warning"); }
+  void ReportWarning(const u16& t) override { log.push_back("warning " + ToUtf8(t)); }
+  void ReportError(const u16& t) override { log.push_back("error " + ToUtf8(t)); }
   void KindCommanded(bool mic, bool block) override {
     commanded.push_back(std::string(block ? "block " : "unblock ") + (mic ? "mic" : "cam"));
   }
@@ -187,7 +185,7 @@ TEST_F(ToggleTest, WebCamCommandSwitchesTheRightDevicesInListOrder) {
     SCOPED_TRACE(c.name);
     Start(c.devices);
     host.privacyCam = c.privacy;
-    cmds.WebCamClick();
+    cmds.ToggleCam();
     EXPECT_EQ(Switched(host), c.switched);
     EXPECT_EQ(host.Only("consent cam "), c.consent);
     EXPECT_EQ(host.camState, c.stateAfter);
@@ -199,11 +197,10 @@ TEST_F(ToggleTest, WebCamCommandSwitchesTheRightDevicesInListOrder) {
 
 TEST_F(ToggleTest, EachDeviceShowsTheWaitTextAndPumpsAroundItsSwitch) {
   Start({{kCam, "CAM1"}, {kCam, "CAM2"}});
-  cmds.WebCamClick();
+  cmds.ToggleCam();
   const std::vector<std::string> expected = {
-      "buttons off", "cam text Bitte warten...", "pump", "disable CAM1", "pump",
-      "buttons off", "cam text Bitte warten...", "pump", "disable CAM2", "pump",
-      "consent cam Deny",    "pump",                     "sleep 50", "refresh"};
+      "switching cam", "pump", "disable CAM1", "pump",  "switching cam", "pump", "disable CAM2",
+      "pump",          "consent cam Deny", "pump", "sleep 50", "refresh"};
   EXPECT_EQ(host.log, expected);
   EXPECT_TRUE(host.buttonsEnabled);
 }
@@ -212,8 +209,8 @@ TEST_F(ToggleTest, AnEmptyListDoesNothingEvenWithAStateLeftOver) {
   Start({});
   host.camState = 1;
   host.micState = 2;
-  cmds.WebCamClick();
-  cmds.MicClick();
+  cmds.ToggleCam();
+  cmds.ToggleMic();
   EXPECT_TRUE(host.log.empty());
 }
 
@@ -241,7 +238,7 @@ TEST_F(ToggleTest, MicrophoneCommandRetriesTheBlockingPassAndReports) {
     SCOPED_TRACE(c.name);
     Start(c.devices);
     host.privacyMic = c.privacy;
-    cmds.MicClick();
+    cmds.ToggleMic();
     EXPECT_EQ(host.Count("disable MIC1"), c.passes);
     EXPECT_EQ(host.Count("disable SPEAKER"), 0);
     EXPECT_EQ(host.Count("enable"), 0);
@@ -264,7 +261,7 @@ TEST_F(ToggleTest, MicrophoneRetryWithEverythingOffStillBlocks) {
     for (auto& d : host.machine)
       if (d.id == "MIC1" && d.problem == 22) d.reboot = true;
   };
-  cmds.MicClick();
+  cmds.ToggleMic();
   EXPECT_EQ(host.Count("enable"), 0);
   EXPECT_EQ(host.Count("consent mic Allow"), 0);
   EXPECT_EQ(host.Count("disable MIC1"), 3);
@@ -276,7 +273,7 @@ TEST_F(ToggleTest, MicrophoneRetryWithEverythingOffStillBlocks) {
 
 TEST_F(ToggleTest, MicrophoneUnblockEnablesDisabledEndpointsWithoutFinishingSteps) {
   Start({{kMic, "MIC1", true, 22}, {kMic, "OTHER", false, 22}, {kCam, "CAM1", true, 22}});
-  cmds.MicClick();
+  cmds.ToggleMic();
   EXPECT_EQ(Switched(host), (std::vector<std::string>{"enable MIC1", "enable OTHER"}));
   EXPECT_EQ(host.Only("consent mic "), (std::vector<std::string>{"consent mic Allow"}));
   EXPECT_EQ(host.Count("warning"), 0);
@@ -289,17 +286,17 @@ TEST_F(ToggleTest, AClickWhileACommandRunsIsIgnored) {
   host.onPump = [&] {
     if (!cmds.Running()) return;
     ++nested;
-    cmds.WebCamClick();  // the status text under the picture stays clickable
-    cmds.MicClick();
+    cmds.ToggleCam();  // the status text under the picture stays clickable
+    cmds.ToggleMic();
   };
-  cmds.WebCamClick();
+  cmds.ToggleCam();
   EXPECT_GT(nested, 0);
   EXPECT_EQ(Switched(host), (std::vector<std::string>{"disable CAM1", "disable CAM2"}));
   EXPECT_EQ(host.Count("refresh"), 1);
   EXPECT_FALSE(cmds.Running());
   // Once finished, the next click runs again.
   host.onPump = nullptr;
-  cmds.MicClick();
+  cmds.ToggleMic();
   EXPECT_EQ(host.Count("disable MIC1"), 1);
 }
 
@@ -309,9 +306,9 @@ TEST_F(ToggleTest, AFailedSwitchIsShownThenRefreshedSoTheButtonsComeBack) {
     Start({{kCam, "CAM1"}, {kCam, "CAM2"}, {kMic, "MIC1"}, {kMic, "MIC2"}});
     host.failSwitch = true;
     if (mic)
-      cmds.MicClick();
+      cmds.ToggleMic();
     else
-      cmds.WebCamClick();
+      cmds.ToggleCam();
     host.failSwitch = false;
     // The first switch raised: nothing more is switched, no consent change, no second pass.
     EXPECT_EQ(Switched(host).size(), 1u);
@@ -333,7 +330,7 @@ TEST_F(ToggleTest, ARefreshInsideAPassDoesNotDisturbIt) {
     host.Refresh();
     host.machine.push_back({kCam, "NEW"});
   };
-  cmds.WebCamClick();
+  cmds.ToggleCam();
   EXPECT_EQ(Switched(host), (std::vector<std::string>{"disable CAM1", "disable CAM2", "disable CAM3"}));
 }
 
@@ -344,18 +341,18 @@ TEST_F(ToggleTest, BlockAndUnblockRecordTheLastCommandPerKindFirst) {
   Start({{kCam, "CAM1"}, {kMic, "MIC1"}});
   std::vector<std::string> seen;
   host.onPump = [&] { seen.push_back(std::to_string(Ledger_KindBlocked(LedgerKind::Cam)) + std::to_string(Ledger_KindBlocked(LedgerKind::Mic))); };
-  cmds.WebCamClick();
-  cmds.MicClick();
+  cmds.ToggleCam();
+  cmds.ToggleMic();
   EXPECT_EQ(seen.front(), "10");
   EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Cam) && Ledger_KindBlocked(LedgerKind::Mic));
   seen.clear();
-  cmds.WebCamClick();  // unblock
+  cmds.ToggleCam();  // unblock
   EXPECT_EQ(seen.front(), "01");
   EXPECT_EQ(host.commanded, (std::vector<std::string>{"block cam", "block mic", "unblock cam"}));
   host.commanded.clear();
   Start({});
   host.camState = 2;
-  cmds.WebCamClick();  // an empty list: nothing runs, nothing is recorded
+  cmds.ToggleCam();  // an empty list: nothing runs, nothing is recorded
   EXPECT_TRUE(host.commanded.empty());
   EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Mic));
 }
@@ -386,7 +383,7 @@ TEST_F(ToggleTest, AClickWaitsForTheSwitchingLockAndReleasesIt) {
         EXPECT_EQ(lock.held, 1);
       }
     };
-    cmds.WebCamClick();
+    cmds.ToggleCam();
     EXPECT_EQ(host.Count("sleep 50"), fail ? 2 : 3);  // two waits, and the settle of a finished pass
     EXPECT_EQ(Switched(host), std::vector<std::string>{"disable CAM1"});
     EXPECT_EQ(lock.held, 0);

@@ -783,11 +783,17 @@ TEST_F(KeepBlockedWindowTest, TheUsersCommandsAreRecordedAndAnUnblockStopsTheGua
   EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Cam));
   EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Mic));
   EXPECT_EQ(switchOffs, 1);
-  shell.onHidden = [this](const FakeProcessShell::HiddenRun&) {
+  // While a device is switched, the kind's status line shows the wait text and neither picture
+  // takes a click.
+  std::string during;
+  shell.onHidden = [this, &f, &during](const FakeProcessShell::HiddenRun&) {
+    during = ToUtf8(f.Label_Status_Cam->Text()) + (f.PellamMouseImage3State_WebCam->Enabled ? " cam" : "") +
+             (f.PellamMouseImage3State_Mic->Enabled ? " mic" : "");
     Plug(0);
     return LimitedRun{};
   };
   f.PellamMouseImage3State_WebCamClick();  // unblock
+  EXPECT_EQ(during, "Bitte warten...");
   EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Cam));
   EXPECT_EQ(f.PellamMouseImage3State_WebCam->HelpContext, 1);
   f.Button_RefreshClick();  // a camera plugged in after the unblock stays on

@@ -1,7 +1,7 @@
 // The command line's runs on the device list: status, block, unblock and restore go through the
-// same toggle commands and switches as a click on the main window, with a host that has no window:
-// its state numbers come from the device list, its refresh is a new search, and what a click would
-// show in a message box becomes a line of the output.
+// same kind-level commands and switches as a click on the main window, with the console as their
+// host: its state numbers come from the device list, its refresh is a new search, and what the
+// window would show in a message box becomes a line of the output.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -9,7 +9,7 @@
 #include "core/text.h"
 #include "devices/veilcap.h"
 #include "platform/admin_args.h"
-#include "ui/toggle_commands.h"
+#include "guard/toggle_commands.h"
 
 struct AdminResult {
   int exitCode = 0;

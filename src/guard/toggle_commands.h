@@ -1,7 +1,8 @@
-// The two toggle commands behind the big webcam and microphone pictures (and the status texts under
-// them): block every watched device of the kind while one of them works, unblock the kind's disabled
-// devices while all watched ones are off. The main window supplies what the commands need through
-// ToggleHost; the device switching goes through ToggleSwitches so it can be replaced in tests.
+// The kind-level block and unblock commands that a click on a big picture, a hotkey, keep-blocked
+// and the command line all go through: block every watched device of the kind while one of them
+// works, unblock the kind's disabled devices while all watched ones are off. They know no window:
+// whoever runs them (the main window, the console) reports progress and answers their questions
+// through ToggleHost; the device switching goes through ToggleSwitches so it can be replaced in tests.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -10,32 +11,32 @@
 #include "core/text.h"
 #include "devices/veilcap.h"
 
-// What the commands need from the main window.
+// What the commands ask of whoever runs them, and where they report. The main window answers with
+// its pictures, menus and message boxes, the console with the device list and lines of text.
 class ToggleHost {
  public:
   virtual ~ToggleHost() = default;
-  // State numbers Repaint_Status left on the two big picture buttons: 0 no watched device,
-  // 1 at least one watched device works, 2 all watched devices are off.
+  // The state of a kind as last shown after a refresh: 0 no watched device, 1 at least one
+  // watched device works, 2 all watched devices are off.
   virtual int32_t WebCamState() = 0;
   virtual int32_t MicState() = 0;
-  // Disables both big picture buttons (Repaint_Status enables them again).
-  virtual void DisableBigButtons() = 0;
-  virtual void SetStatusCam(const u16& text) = 0;
-  virtual void SetStatusMic(const u16& text) = 0;
-  // Lets the toolkit handle every pending window message, then returns.
+  // A device of the kind is about to be switched: show that the command works (the next refresh
+  // shows the result again).
+  virtual void Switching(bool mic) = 0;
+  // Lets pending work of the caller's thread run (window messages), then returns.
   virtual void ProcessMessages() = 0;
   virtual void SleepMs(uint32_t ms) = 0;
-  // The refresh command: search, rebuild the devices window's list, Repaint_Status.
+  // Searches the devices anew, so that the device list and both states are current.
   virtual void Refresh() = 0;
-  // Check marks of the two privacy options in the tray menu.
+  // Whether a block also denies (and an unblock allows) the kind's privacy consent.
   virtual bool PrivacyCamChecked() = 0;
   virtual bool PrivacyMicChecked() = 0;
-  // The restart warning (modal).
-  virtual void ShowDevicesNeedReboot() = 0;
-  // A modal warning box with one OK button.
-  virtual void ShowWarning(const u16& text) = 0;
-  // Shows an error that stopped a command (the text of the system error), modally.
-  virtual void ShowError(const u16& text) = 0;
+  // A device of the kind waits for a restart of Windows.
+  virtual void ReportRestartNeeded() = 0;
+  // A warning about the result (the command itself ended).
+  virtual void ReportWarning(const u16& text) = 0;
+  // An error that stopped a command (the text of the system error).
+  virtual void ReportError(const u16& text) = 0;
   // A block or unblock of a kind is about to run (already recorded in the ledger).
   virtual void KindCommanded(bool /*mic*/, bool /*block*/) {}
 };
@@ -88,16 +89,16 @@ class ToggleCommands {
   ToggleCommands(TVeilcap& v, ToggleHost& host, ToggleSwitches& switches)
       : v_(v), host_(host), switches_(switches) {}
 
-  // PellamMouseImage3State_WebCamClick / Label_Status_Cam click.
-  void WebCamClick();
-  // PellamMouseImage3State_MicClick / Label_Status_Mic click.
-  void MicClick();
-  // True while a command runs (a click in that time is ignored).
+  // The toggle of a kind (a click on its picture or status line, a hotkey): block while the
+  // state is 1, unblock while it is 2, nothing otherwise.
+  void ToggleCam();
+  void ToggleMic();
+  // True while a command runs (a toggle in that time is ignored).
   bool Running() const { return running_; }
 
-  // What a click does when the side is on (Block) or off (Unblock), whatever the picture shows.
+  // What a toggle does when the side is on (Block) or off (Unblock), whatever the state says.
   // Blocking a side without watched devices does nothing; blocking a side that is already off
-  // only sets the consent. False when a switch raised (the error went to ShowError) or another
+  // only sets the consent. False when a switch raised (the error went to ReportError) or another
   // command was running.
   bool Block(Side side);
   bool Unblock(Side side);

@@ -1,4 +1,4 @@
-#include "ui/toggle_commands.h"
+#include "guard/toggle_commands.h"
 
 #include <exception>
 #include <functional>
@@ -51,14 +51,14 @@ class LockHold {
 void SetSwitchingLock(SwitchingLock* lock) { g_switchingLock = lock; }
 SwitchingLock* InstalledSwitchingLock() { return g_switchingLock; }
 
-void ToggleCommands::WebCamClick() { RunGuarded([this] { WebCam(); }); }
-void ToggleCommands::MicClick() { RunGuarded([this] { Mic(); }); }
+void ToggleCommands::ToggleCam() { RunGuarded([this] { WebCam(); }); }
+void ToggleCommands::ToggleMic() { RunGuarded([this] { Mic(); }); }
 
-// The commands let pending messages run between devices, and the status texts stay clickable
-// meanwhile: a click that arrives then is dropped, since a nested run would start a second
+// The commands let pending messages run between devices, and the window's status texts stay
+// clickable meanwhile: a toggle that arrives then is dropped, since a nested run would start a second
 // PowerShell on the same devices under the running one. A switch that raises (PowerShell cannot be
-// started) ends the command: the error is shown and a refresh repaints the status, so the picture
-// buttons are never left disabled. The switching lock is held for the command, so another process
+// started) ends the command: the error is reported and a refresh shows the state again, so the
+// window's pictures are never left disabled. The switching lock is held for the command, so another process
 // never switches at the same time.
 bool ToggleCommands::RunGuarded(const std::function<void()>& command) {
   if (running_) return false;
@@ -73,7 +73,7 @@ bool ToggleCommands::RunGuarded(const std::function<void()>& command) {
   } catch (const std::exception& e) {
     error = FromUtf8(e.what());
   }
-  host_.ShowError(error);
+  host_.ReportError(error);
   host_.Refresh();
   return false;
 }
@@ -114,11 +114,7 @@ void ToggleCommands::SwitchSide(Side side, bool block) {
 }
 
 void ToggleCommands::SwitchOne(Side side, bool disable, const u16& instanceId) {
-  host_.DisableBigButtons();
-  if (side == Side::Cam)
-    host_.SetStatusCam(MESSAGE_STATUS_PLEASEWAIT);
-  else
-    host_.SetStatusMic(MESSAGE_STATUS_PLEASEWAIT);
+  host_.Switching(side == Side::Mic);
   host_.ProcessMessages();
   if (disable)
     switches_.Disable(instanceId);
@@ -173,7 +169,7 @@ void ToggleCommands::BlockCam() {
   BlockPass(Side::Cam);
   if (host_.PrivacyCamChecked()) switches_.PrivacyCam(true);
   Settle();
-  if (v_.reboot_required_cams > 0) host_.ShowDevicesNeedReboot();
+  if (v_.reboot_required_cams > 0) host_.ReportRestartNeeded();
 }
 
 void ToggleCommands::UnblockCam() {
@@ -215,7 +211,7 @@ void ToggleCommands::BlockMic() {
   }
   if (host_.PrivacyMicChecked()) switches_.PrivacyMic(true);
   if (v_.reboot_required_mics > 0)
-    host_.ShowDevicesNeedReboot();
+    host_.ReportRestartNeeded();
   else if (host_.MicState() == 1)
-    host_.ShowWarning(MESSAGE_STATUS_MIC_DEACTIVATE_FAILED);
+    host_.ReportWarning(MESSAGE_STATUS_MIC_DEACTIVATE_FAILED);
 }

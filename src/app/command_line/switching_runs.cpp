@@ -1,21 +1,20 @@
-#include "ui/admin_runs.h"
+#include "app/command_line/switching_runs.h"
 
+#include "app/command_line/status_report.h"
 #include "devices/ledger.h"
 #include "lang/messages.h"
-#include "ui/admin_report.h"
 
 namespace {
 int32_t SideState(int32_t current, int32_t active) { return current == 0 ? 0 : (active > 0 ? 1 : 2); }
 
+// The console as host of the kind-level commands.
 class CommandLineHost final : public ToggleHost {
  public:
   CommandLineHost(TVeilcap& v, const AdminEnvironment& env) : v_(v), env_(env) {}
 
   int32_t WebCamState() override { return SideState(v_.current_cams, v_.active_cams); }
   int32_t MicState() override { return SideState(v_.current_mics, v_.active_mics); }
-  void DisableBigButtons() override {}
-  void SetStatusCam(const u16&) override {}
-  void SetStatusMic(const u16&) override {}
+  void Switching(bool) override {}
   void ProcessMessages() override {}
   void SleepMs(uint32_t ms) override {
     if (env_.sleep) env_.sleep(ms);
@@ -23,9 +22,9 @@ class CommandLineHost final : public ToggleHost {
   void Refresh() override { env_.search(); }
   bool PrivacyCamChecked() override { return env_.privacyCam; }
   bool PrivacyMicChecked() override { return env_.privacyMic; }
-  void ShowDevicesNeedReboot() override { Note(MESSAGE_STATUS_NEED_RESTART); }
-  void ShowWarning(const u16& text) override { Note(text); }
-  void ShowError(const u16& text) override { Note(text); }
+  void ReportRestartNeeded() override { Note(MESSAGE_STATUS_NEED_RESTART); }
+  void ReportWarning(const u16& text) override { Note(text); }
+  void ReportError(const u16& text) override { Note(text); }
 
   u16 notes;
 

@@ -1,7 +1,6 @@
-#include "ui/admin_report.h"
+#include "app/command_line/status_report.h"
 
 #include "lang/messages.h"
-#include "ui/status.h"
 
 namespace {
 constexpr char16_t kHex[] = u"0123456789abcdef";
