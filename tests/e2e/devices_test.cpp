@@ -84,10 +84,16 @@ CliRun RunCli(const std::wstring& args, DWORD ms = 60000) {
   CliRun r;
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  const std::wstring file = std::wstring(temp) + L"veilcap_cli_out.txt";
+  // A file of its own per run: under Wine the file of an earlier run was seen still held by some
+  // process for seconds after that run had ended (sharing violation on the next CREATE_ALWAYS).
+  static int runs = 0;
+  const std::wstring file = std::wstring(temp) + L"veilcap_cli_out" + std::to_wstring(++runs) + L".txt";
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
   HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return r;
+  if (out == INVALID_HANDLE_VALUE) {
+    r.out = "the output file could not be created, error " + std::to_string(GetLastError());
+    return r;
+  }
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
