@@ -1,6 +1,7 @@
 # Copies the files that ship beside Veilcap.exe from the source tree into DST, in the layout the
 # program expects: skins\, Flags\, translation\ and TASK.xml; the pictures at 150 % and 200 % in
-# skins\150, skins\200, Flags\150 and Flags\200.
+# skins\150, skins\200, Flags\150 and Flags\200; the policy templates in policies\ (Veilcap.admx and one
+# culture folder per language).
 foreach(dir skins Flags translation skins/150 skins/200 Flags/150 Flags/200)
   if(EXISTS ${SRC}/assets/${dir})
     file(GLOB files ${SRC}/assets/${dir}/*.*)
@@ -10,6 +11,9 @@ foreach(dir skins Flags translation skins/150 skins/200 Flags/150 Flags/200)
     endforeach()
   endif()
 endforeach()
+if(EXISTS ${SRC}/assets/policies)
+  file(COPY ${SRC}/assets/policies DESTINATION ${DST})
+endif()
 if(EXISTS ${SRC}/assets/TASK.xml)
   file(COPY ${SRC}/assets/TASK.xml DESTINATION ${DST})
 endif()

@@ -13,6 +13,19 @@ add_executable(unit_tests ${VEILCAP_UNIT_TESTS})
 target_link_libraries(unit_tests PRIVATE veilcap_fakes GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
 target_compile_options(unit_tests PRIVATE ${VEILCAP_WARNINGS})
 target_compile_definitions(unit_tests PRIVATE VEILCAP_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+# The policy templates' generator (its output is committed in assets/policies), and the XML check
+# of what is committed.
+add_executable(make_policy_templates ${CMAKE_SOURCE_DIR}/tools/make_policy_templates.cpp)
+target_link_libraries(make_policy_templates PRIVATE veilcap_portable)
+target_compile_options(make_policy_templates PRIVATE ${VEILCAP_WARNINGS})
+find_program(VEILCAP_XMLLINT xmllint)
+if(VEILCAP_XMLLINT)
+  file(GLOB_RECURSE VEILCAP_POLICY_TEMPLATES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/policies/*.admx
+       ${CMAKE_SOURCE_DIR}/assets/policies/*.adml)
+  add_test(NAME policy_templates_xml COMMAND ${VEILCAP_XMLLINT} --noout ${VEILCAP_POLICY_TEMPLATES})
+else()
+  message(WARNING "xmllint not found (Debian package libxml2-utils): the policy templates are not checked as XML")
+endif()
 include(GoogleTest)
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_TYPES NO_PRETTY_VALUES PROPERTIES TIMEOUT 120)
 

@@ -23,7 +23,7 @@ target_link_options(Veilcap PRIVATE -municode -mwindows)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/app.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/app.manifest;${CMAKE_SOURCE_DIR}/assets/resources.rc;${VEILCAP_RESOURCE_FILES}")
 
-# The program laid out as it ships (exe, skins, Flags, translation, TASK.xml), for end-to-end tests.
+# The program laid out as it ships (exe, skins, Flags, translation, TASK.xml, policies), for end-to-end tests.
 add_custom_target(stage ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/stage
   COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilcap> ${CMAKE_BINARY_DIR}/stage/
@@ -41,7 +41,7 @@ add_custom_target(dist
   COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt ${CMAKE_BINARY_DIR}/stage/README.txt
   COMMAND ${CMAKE_COMMAND} -E rm -f ${VEILCAP_ZIP}
   COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/stage
-          ${CMAKE_COMMAND} -E tar cf ${VEILCAP_ZIP} --format=zip Veilcap.exe README.txt skins Flags translation TASK.xml
+          ${CMAKE_COMMAND} -E tar cf ${VEILCAP_ZIP} --format=zip Veilcap.exe README.txt skins Flags translation TASK.xml policies
   DEPENDS stage VERBATIM)
 
 # The setup program beside the zip: Veilcap-<version>-setup-x64.exe (amd64 stub, 64-bit program) or
@@ -55,7 +55,7 @@ endif()
 set(VEILCAP_SETUP ${CMAKE_BINARY_DIR}/Veilcap-${PROJECT_VERSION}-setup-${VEILCAP_SETUP_ARCH}.exe)
 if(VEILCAP_MAKENSIS)
   file(GLOB_RECURSE VEILCAP_PAYLOAD_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/skins/*
-       ${CMAKE_SOURCE_DIR}/assets/Flags/* ${CMAKE_SOURCE_DIR}/assets/translation/*)
+       ${CMAKE_SOURCE_DIR}/assets/Flags/* ${CMAKE_SOURCE_DIR}/assets/translation/* ${CMAKE_SOURCE_DIR}/assets/policies/*)
   add_custom_command(OUTPUT ${VEILCAP_SETUP}
     COMMAND ${VEILCAP_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8 -DARCH=${VEILCAP_SETUP_ARCH} -DVERSION=${PROJECT_VERSION}
             -DPAYLOAD=${CMAKE_BINARY_DIR}/stage -DREADME=${CMAKE_SOURCE_DIR}/assets/dist-readme.txt

@@ -187,6 +187,7 @@ Section "$(TextProgram)" SecProgram
   File /r "${PAYLOAD}\skins"
   File /r "${PAYLOAD}\Flags"
   File /r "${PAYLOAD}\translation"
+  File /r "${PAYLOAD}\policies"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 
   SetShellVarContext all
@@ -272,6 +273,7 @@ Section "Uninstall"
   RMDir /r "$INSTDIR\skins"
   RMDir /r "$INSTDIR\Flags"
   RMDir /r "$INSTDIR\translation"
+  RMDir /r "$INSTDIR\policies"
   Delete "$INSTDIR\uninstall.exe"
   ; A console the program's helpers ran in may still hold the folder for a moment after they ended.
   StrCpy $1 0

@@ -9,7 +9,8 @@ Source: assets/translation/source/<code>.txt, UTF-8, one `key=text` line per tex
 
 Output (the translation file format):
   - assets/translation/<code>.tlang3: UTF-16 LE with mark FF FE, CR LF after every line, the
-    window keys in the order of KEYS, then the thirteen MESSAGES keys in message-table order.
+    window keys in the order of KEYS, then the MESSAGES keys in message-table order, then the
+    POLICIES keys (names and explanations of the policy templates).
   - assets/translation/index.txt: every window key as key=TEXT,<width>,01.00.30, same encoding.
 
 Checks (the script refuses to write anything when one fails): every source file has every key
@@ -42,6 +43,8 @@ WINDOW_KEYS = [
     ("Form_Veilcap.Tray_Option_ShowNotices", 0),
     ("Form_Veilcap.Tray_Option_KeepBlocked", 0),
     ("Form_Veilcap.Tray_Option_Hotkeys", 0),
+    ("Form_Veilcap.Tray_Option_BlockWhileLocked", 0),
+    ("Form_Veilcap.Tray_PolicyManaged", 0),
     ("Form_Veilcap.Tray_Flag_StartWithWindows", 0),
     ("Form_Veilcap.Tray_Lang", 0),
     ("Form_Veilcap.Tray_Quit", 0),
@@ -104,10 +107,29 @@ MESSAGE_KEYS = ["MESSAGES." + k for k in [
     "MESSAGE_CLI_BUSY",
     "MESSAGE_TASK_CREATE_FAILED",
     "MESSAGE_TASK_REFUSED_FOLDER",
+    "MESSAGE_POLICY_REFUSED",
     "MESSAGE_OPEN_PAGE_YOURSELF",
 ]]
 
-ALL_KEYS = [k for k, _ in WINDOW_KEYS] + MESSAGE_KEYS
+# Texts of the policy templates (the program's table of policies names them; Veilcap.adml per
+# language), in template order.
+POLICY_KEYS = ["POLICIES." + k for k in [
+    "BlockWebcams",
+    "BlockWebcams_Explain",
+    "BlockMicrophones",
+    "BlockMicrophones_Explain",
+    "BlockWhileLocked",
+    "BlockWhileLocked_Explain",
+    "KeepBlocked",
+    "KeepBlocked_Explain",
+    "Hotkeys",
+    "Hotkeys_Explain",
+    "ShowNotices",
+    "ShowNotices_Explain",
+    "SUPPORTED_Windows10",
+]]
+
+ALL_KEYS = [k for k, _ in WINDOW_KEYS] + MESSAGE_KEYS + POLICY_KEYS
 REFERENCE = "de-de"
 
 

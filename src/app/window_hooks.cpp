@@ -1,7 +1,7 @@
 #include "app/window_hooks.h"
 
 #include "app/resource_ids.h"
-#include "guard/win32/consent_watch.h"
+#include "guard/win32/registry_watch.h"
 #include "lang/languages.h"
 #include "online/online.h"
 #include "ui/about.h"
@@ -51,8 +51,18 @@ void WindowHooks::Attach(MainWindowView& view) {
     if (!active) {
       watch_.reset();
     } else if (!watch_) {
-      watch_ = std::make_unique<ConsentStoreWatch>(ConsentStoreWatch::DefaultKeys(), [this] {
+      watch_ = std::make_unique<RegistryWatch>(RegistryWatch::DefaultKeys(), [this] {
         GuardedCall(view_->Window(), [this] { view_->Form().InUse_Changed(); });
+      });
+    }
+  };
+
+  hooks.SetPolicyWatchActive = [this](bool active) {
+    if (!active) {
+      policyWatch_.reset();
+    } else if (!policyWatch_) {
+      policyWatch_ = std::make_unique<RegistryWatch>(RegistryWatch::PolicyKeys(), [this] {
+        GuardedCall(view_->Window(), [this] { view_->Form().Policies_Changed(); });
       });
     }
   };

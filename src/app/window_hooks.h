@@ -1,6 +1,6 @@
 // What other windows and services add to the main window: the language menu, the message menu,
-// the about dialog, the online services, with their pictures, and the watch of who uses a camera
-// or microphone, wired into the main window's hooks.
+// the about dialog, the online services, with their pictures, the watch of who uses a camera or
+// microphone and the watch of the organisation's policies, wired into the main window's hooks.
 #pragma once
 #include <windows.h>
 
@@ -11,7 +11,7 @@
 #include "ui/image_list.h"
 
 class MainWindowView;
-class ConsentStoreWatch;
+class RegistryWatch;
 
 class WindowHooks {
  public:
@@ -32,7 +32,8 @@ class WindowHooks {
   HINSTANCE instance_;
   std::vector<u16> args_;
   MainWindowView* view_ = nullptr;
-  std::unique_ptr<ConsentStoreWatch> watch_;
+  std::unique_ptr<RegistryWatch> watch_;
+  std::unique_ptr<RegistryWatch> policyWatch_;
 };
 
 // Shuts the online services down when it goes out of scope: once per process, in every run mode.

@@ -7,6 +7,7 @@
 #include "core/debug.h"
 #include "core/errors.h"
 #include "devices/ledger.h"
+#include "guard/policies.h"
 #include "lang/messages.h"
 
 namespace {
@@ -47,6 +48,8 @@ class LockHold {
   SwitchingLock* lock_;
 };
 }  // namespace
+
+void ToggleHost::Refused(bool) { ReportWarning(MESSAGE_POLICY_REFUSED); }
 
 void SetSwitchingLock(SwitchingLock* lock) { g_switchingLock = lock; }
 SwitchingLock* InstalledSwitchingLock() { return g_switchingLock; }
@@ -98,12 +101,30 @@ bool ToggleCommands::Unblock(Side side) {
 
 bool ToggleCommands::EnableListed(const std::vector<u16>& instanceIds) {
   return RunGuarded([this, &instanceIds] {
-    for (const auto& id : instanceIds) switches_.Enable(id);
+    const Policies policies = Read_Policies();
+    bool refused[2] = {false, false};
+    for (const auto& id : instanceIds) {
+      const TTreeData_Device* d = nullptr;
+      for (const auto& candidate : v_.Devices)
+        if (EqualsNoCase(candidate.InstanceID(), id)) d = &candidate;
+      if (d && policies.BlocksKind(IsMicrophone(*d))) {
+        refused[IsMicrophone(*d)] = true;
+        continue;
+      }
+      switches_.Enable(id);
+    }
+    for (bool mic : {false, true})
+      if (refused[mic]) host_.Refused(mic);
     Settle();
   });
 }
 
 void ToggleCommands::SwitchSide(Side side, bool block) {
+  // A policy of the organisation keeps the kind blocked: nothing is switched or recorded.
+  if (!block && Read_Policies().BlocksKind(side == Side::Mic)) {
+    host_.Refused(side == Side::Mic);
+    return;
+  }
   if (v_.Devices.empty()) return;
   // The user's last command per kind is recorded before the first device is switched.
   Record(side, block);

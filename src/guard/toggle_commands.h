@@ -39,6 +39,9 @@ class ToggleHost {
   virtual void ReportError(const u16& text) = 0;
   // A block or unblock of a kind is about to run (already recorded in the ledger).
   virtual void KindCommanded(bool /*mic*/, bool /*block*/) {}
+  // An unblock of the kind was refused: a policy of the organisation blocks it. Shows the
+  // refusal as a warning unless the host reports it otherwise.
+  virtual void Refused(bool mic);
 };
 
 // Switching one device node and the privacy consent; may raise OsError (failed elevated start,
@@ -102,7 +105,8 @@ class ToggleCommands {
   // command was running.
   bool Block(Side side);
   bool Unblock(Side side);
-  // Switches on exactly these devices, one by one, then refreshes. False as for Block.
+  // Switches on exactly these devices, one by one, then refreshes; a device of a kind a policy
+  // blocks is left off and refused. False as for Block.
   bool EnableListed(const std::vector<u16>& instanceIds);
 
  private:

@@ -136,9 +136,11 @@ constexpr const char16_t kTaskRefusedFolder[] =
 constexpr const char16_t kTaskRefusedFolderEn[] =
     u"Veilcap will not start with Windows: Veilcap.exe or its folder can be changed by users without "
     u"administrator rights. Install the program under Program Files and try again.";
+constexpr const char16_t kPolicyRefused[] = u"Von Ihrer Organisation blockiert";
+constexpr const char16_t kPolicyRefusedEn[] = u"Blocked by your organization";
 constexpr const char16_t kOpenPageYourself[] =
-    u"Veilcap öffnet Webseiten nicht mit Administratorrechten, und es läuft keine Windows-Oberfläche, "
-    u"die sie mit Ihren normalen Rechten öffnen könnte. Bitte öffnen Sie diese Adresse in Ihrem "
+    u"Veilcap \u00f6ffnet Webseiten nicht mit Administratorrechten, und es l\u00e4uft keine Windows-Oberfl\u00e4che, "
+    u"die sie mit Ihren normalen Rechten \u00f6ffnen k\u00f6nnte. Bitte \u00f6ffnen Sie diese Adresse in Ihrem "
     u"Browser (Strg+C kopiert diese Meldung): %1";
 constexpr const char16_t kOpenPageYourselfEn[] =
     u"Veilcap does not open web pages with administrator rights, and no Windows desktop is running that could "
@@ -196,6 +198,7 @@ u16 MESSAGE_CLI_STILL_OFF = kCliStillOffDe;
 u16 MESSAGE_CLI_BUSY = kCliBusyDe;
 u16 MESSAGE_TASK_CREATE_FAILED = kTaskCreateFailed;
 u16 MESSAGE_TASK_REFUSED_FOLDER = kTaskRefusedFolder;
+u16 MESSAGE_POLICY_REFUSED = kPolicyRefused;
 u16 MESSAGE_OPEN_PAGE_YOURSELF = kOpenPageYourself;
 
 const std::vector<MessageEntry>& MessageTable() {
@@ -252,6 +255,7 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_CLI_BUSY", &MESSAGE_CLI_BUSY, kCliBusyDe, kCliBusyEn},
       {u"MESSAGE_TASK_CREATE_FAILED", &MESSAGE_TASK_CREATE_FAILED, kTaskCreateFailed, kTaskCreateFailedEn},
       {u"MESSAGE_TASK_REFUSED_FOLDER", &MESSAGE_TASK_REFUSED_FOLDER, kTaskRefusedFolder, kTaskRefusedFolderEn},
+      {u"MESSAGE_POLICY_REFUSED", &MESSAGE_POLICY_REFUSED, kPolicyRefused, kPolicyRefusedEn},
       {u"MESSAGE_OPEN_PAGE_YOURSELF", &MESSAGE_OPEN_PAGE_YOURSELF, kOpenPageYourself, kOpenPageYourselfEn},
   };
   return table;

@@ -64,6 +64,7 @@ extern u16 MESSAGE_CLI_STILL_OFF;  // "%1": the device's name
 extern u16 MESSAGE_CLI_BUSY;
 extern u16 MESSAGE_TASK_CREATE_FAILED;   // the task scheduler did not accept the autostart task
 extern u16 MESSAGE_TASK_REFUSED_FOLDER;  // no autostart task from a folder non-administrators can change
+extern u16 MESSAGE_POLICY_REFUSED;       // an unblock that a policy of the organisation forbids
 extern u16 MESSAGE_OPEN_PAGE_YOURSELF;   // "%1": a web page's address no unelevated shell could open
 
 struct MessageEntry {

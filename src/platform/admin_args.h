@@ -15,6 +15,7 @@ inline constexpr int kExitAllOff = 0;   // also: done, help shown
 inline constexpr int kExitSomeOn = 1;   // also: a device did not follow, a switch failed
 inline constexpr int kExitBadUsage = 2;
 inline constexpr int kExitNoDevice = 3;
+inline constexpr int kExitRefused = 5;  // a policy of the organisation keeps the kind blocked
 
 struct AdminCommand {
   AdminVerb verb = AdminVerb::Help;

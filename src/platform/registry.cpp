@@ -140,15 +140,30 @@ int32_t Reg_ReadInteger(RegRoot root, const u16& key, const u16& name) {
   return 0;
 }
 
-bool Reg_ReadQword(RegRoot root, const u16& key, const u16& name, uint64_t* value) {
-  *value = 0;
+namespace {
+// The bytes of a value of exactly this type and size; false for anything else.
+bool ReadExact(RegRoot root, const u16& key, const u16& name, uint32_t wantType, uint8_t* b, uint32_t wantSize) {
   OpenedKey k;
   if (!k.Open(root, key, kKeyRead)) return false;
   uint32_t type, size;
-  if (!QueryTypeAndSize(k.get(), name, &type, &size) || type != REG_TYPE_QWORD || size != 8) return false;
+  if (!QueryTypeAndSize(k.get(), name, &type, &size) || type != wantType || size != wantSize) return false;
+  return ReadFixed(k.get(), name, b, wantSize);
+}
+}  // namespace
+
+bool Reg_ReadQword(RegRoot root, const u16& key, const u16& name, uint64_t* value) {
+  *value = 0;
   uint8_t b[8];
-  if (!ReadFixed(k.get(), name, b, 8)) return false;
+  if (!ReadExact(root, key, name, REG_TYPE_QWORD, b, 8)) return false;
   *value = Le64(b);
+  return true;
+}
+
+bool Reg_ReadDword(RegRoot root, const u16& key, const u16& name, uint32_t* value) {
+  *value = 0;
+  uint8_t b[4];
+  if (!ReadExact(root, key, name, REG_TYPE_DWORD, b, 4)) return false;
+  *value = Le32(b);
   return true;
 }
 

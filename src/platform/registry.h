@@ -54,6 +54,8 @@ int32_t Reg_ReadInteger(RegRoot root, const u16& key, const u16& name);
 // A REG_QWORD of exactly eight bytes; false (and *value 0) for anything else: a missing key or
 // value, another type, another size, a failed read.
 bool Reg_ReadQword(RegRoot root, const u16& key, const u16& name, uint64_t* value);
+// A REG_DWORD of exactly four bytes; false (and *value 0) for anything else, as Reg_ReadQword.
+bool Reg_ReadDword(RegRoot root, const u16& key, const u16& name, uint32_t* value);
 void Reg_WriteString(RegRoot root, const u16& key, const u16& name, const u16& text);
 bool Reg_WriteInteger(RegRoot root, const u16& key, const u16& name, int32_t value);
 bool Reg_WriteValue(RegRoot root, const u16& key, const u16& name, uint32_t type, uint32_t size,

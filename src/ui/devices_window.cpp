@@ -92,10 +92,15 @@ void TForm_VCP_Devices::VirtualDrawTree_DevicesChecked(size_t index) {
   if (RepaintStatus) RepaintStatus();
 }
 
-void TForm_VCP_Devices::SetChecked(size_t index, bool checked) {
-  if (index >= Nodes.size()) return;
+bool TForm_VCP_Devices::CheckFixed(size_t index) const {
+  return index < Nodes.size() && KindFixed && KindFixed(IsMicrophone(Nodes[index].Data));
+}
+
+bool TForm_VCP_Devices::SetChecked(size_t index, bool checked) {
+  if (index >= Nodes.size() || CheckFixed(index)) return false;
   Nodes[index].Checked = checked;
   VirtualDrawTree_DevicesChecked(index);
+  return true;
 }
 
 u16 TForm_VCP_Devices::CellText(size_t index, int column, int cellWidth, const TextMeasure& measure) const {

@@ -56,7 +56,10 @@ class TForm_VCP_Devices : public TComponent {
   // does nothing.
   void VirtualDrawTree_DevicesChecked(size_t index);
   // Sets the check box of a row and raises the check handler (what a click on the box does).
-  void SetChecked(size_t index, bool checked);
+  // False, with nothing changed, while a policy of the organisation covers the row's kind.
+  bool SetChecked(size_t index, bool checked);
+  // Whether the check box of a row is fixed by a policy.
+  bool CheckFixed(size_t index) const;
 
   // What a cell shows: the name (column 0, cut to the cell width less the icon space) or the
   // status text (column 1, cut to the cell width).
@@ -71,6 +74,8 @@ class TForm_VCP_Devices : public TComponent {
   TVeilcap* Veilcap = nullptr;
   // The main window's Repaint_Status.
   std::function<void()> RepaintStatus;
+  // Whether a policy of the organisation blocks the kind (microphones when true); empty: none.
+  std::function<bool(bool mic)> KindFixed;
   // The view rebuilds its rows.
   std::function<void()> OnNodesChanged;
   // The view shows the window's title and column headers again (after a language change).

@@ -131,9 +131,15 @@ TForm_Veilcap::TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWi
   Tray_Option_KeepBlocked->AutoCheck = true;
   Tray_Option_Hotkeys->AutoCheck = true;
   Tray_Option_Hotkeys->Checked = true;
+  Tray_Option_BlockWhileLocked = &Tray_Options->AddItem(u"Tray_Option_BlockWhileLocked", 1, u"Bei Sperre blockieren");
+  Tray_Option_BlockWhileLocked->AutoCheck = true;
   Tray_Flag_StartWithWindows = &t.AddItem(u"Tray_Flag_StartWithWindows", 1, u"Beim Windows-Start ausführen");
   Tray_Flag_StartWithWindows->AutoCheck = true;
   Tray_Lang = &t.AddItem(u"Tray_Lang", 1, u"Sprache");
+  // Shown, greyed, while a policy of the organisation is set.
+  Tray_PolicyManaged = &t.AddItem(u"Tray_PolicyManaged", 1, u"Einige Einstellungen werden von Ihrer Organisation verwaltet");
+  Tray_PolicyManaged->Enabled = false;
+  Tray_PolicyManaged->Visible = false;
   t.AddItem(u"N2", 0, u"-");
   Tray_Quit = &t.AddItem(u"Tray_Quit", 1, u"Beenden");
 
@@ -168,6 +174,7 @@ TForm_Veilcap::TForm_Veilcap(MainWindowHost& host, std::vector<u16> args, MainWi
   Tray_Option_ShowNotices->OnClick = [this] { Tray_Option_ShowNoticesClick(); };
   Tray_Option_KeepBlocked->OnClick = [this] { Tray_Option_KeepBlockedClick(); };
   Tray_Option_Hotkeys->OnClick = [this] { Tray_Option_HotkeysClick(); };
+  Tray_Option_BlockWhileLocked->OnClick = [this] { Tray_Option_BlockWhileLockedClick(); };
   Tray_Quit->OnClick = [this] { Tray_QuitClick(); };
   MenuItem_help_Help->OnClick = [this] { MenuItem_help_HelpClick(); };
   MenuItem_help_About->OnClick = [this] { MenuItem_help_AboutClick(); };
@@ -294,7 +301,7 @@ u16 TForm_Veilcap::TrayTooltipText() const {
 }
 
 void TForm_Veilcap::Notify(const u16& text) {
-  if (!Tray_Option_ShowNotices->Checked) return;
+  if (!Tray_Option_ShowNotices->Checked || lock_.Locked()) return;
   DebugOut(u"Notice: " + text);
   Host.ShowNotice(AppTitle, text);
 }
@@ -363,8 +370,50 @@ void TForm_Veilcap::LOAD_OPTIONS() {
   Tray_Option_KeepBlocked->Checked = Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue) == 1;
   if (Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue))
     Tray_Option_Hotkeys->Checked = Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue) != 0;
+  Tray_Option_BlockWhileLocked->Checked =
+      Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, kBlockWhileLockedValue) == 1;
   HotkeyCam = HotkeyOrDefault(Reg_ReadString(RegRoot::LocalMachine, kOptionsKey, kHotkeyCamValue), kDefaultHotkeyCam);
   HotkeyMic = HotkeyOrDefault(Reg_ReadString(RegRoot::LocalMachine, kOptionsKey, kHotkeyMicValue), kDefaultHotkeyMic);
+  // The user's choices are loaded; a policy forces its option over them.
+  userChoice_.clear();
+  Apply_Policies(Read_Policies());
+}
+
+bool TForm_Veilcap::StoredChoice(const TMenuItem* item) const {
+  const auto it = userChoice_.find(const_cast<TMenuItem*>(item));
+  return it != userChoice_.end() ? it->second : item->Checked;
+}
+
+void TForm_Veilcap::Apply_Policies(const Policies& p) {
+  policies_ = p;
+  const std::pair<TMenuItem*, PolicyId> forcible[] = {{Tray_Option_BlockWhileLocked, PolicyId::BlockWhileLocked},
+                                                      {Tray_Option_KeepBlocked, PolicyId::KeepBlocked},
+                                                      {Tray_Option_Hotkeys, PolicyId::Hotkeys},
+                                                      {Tray_Option_ShowNotices, PolicyId::ShowNotices}};
+  for (const auto& [item, id] : forcible) {
+    const auto forced = p.Get(id);
+    auto own = userChoice_.find(item);
+    if (forced) {
+      if (own == userChoice_.end()) userChoice_.emplace(item, item->Checked);
+      item->Checked = *forced;
+      item->Enabled = false;
+    } else if (own != userChoice_.end()) {
+      item->Checked = own->second;
+      item->Enabled = true;
+      userChoice_.erase(own);
+    }
+  }
+  Tray_PolicyManaged->Visible = p.Any();
+}
+
+void TForm_Veilcap::Policies_Changed() {
+  const Policies now = Read_Policies();
+  if (now == policies_) return;
+  DebugOut(u"Policies changed: " + PolicyJson(now));
+  Apply_Policies(now);
+  Apply_Hotkeys();
+  // A kind a policy blocks now is switched off by the refresh's keep-blocked pass.
+  if (!TogglesRunning() && searched_) Button_RefreshClick();
 }
 
 bool TForm_Veilcap::Await_StartWithWindows(uint32_t limitMs) { return startWithWindows_->Await(limitMs); }
@@ -400,10 +449,14 @@ void TForm_Veilcap::SAVE_OPTIONS() {
   }
   // Notices are on unless turned off: the value is written once the user has turned them off, and
   // kept up to date from then on, on every Windows version.
-  if (!Tray_Option_ShowNotices->Checked || Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue))
-    Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue, Tray_Option_ShowNotices->Checked ? 1 : 0);
-  Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue, Tray_Option_KeepBlocked->Checked ? 1 : 0);
-  Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue, Tray_Option_Hotkeys->Checked ? 1 : 0);
+  // An option a policy forces keeps the user's own choice in the registry.
+  const bool showNotices = StoredChoice(Tray_Option_ShowNotices);
+  if (!showNotices || Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue))
+    Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kShowNoticesValue, showNotices ? 1 : 0);
+  Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue, StoredChoice(Tray_Option_KeepBlocked) ? 1 : 0);
+  Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue, StoredChoice(Tray_Option_Hotkeys) ? 1 : 0);
+  Reg_WriteInteger(RegRoot::LocalMachine, kOptionsKey, kBlockWhileLockedValue,
+                   StoredChoice(Tray_Option_BlockWhileLocked) ? 1 : 0);
   // The hotkey texts are written once, so that an administrator finds them; a text written by
   // hand is never replaced, not even one that is no hotkey.
   const std::pair<const char16_t*, const Hotkey*> hotkeys[] = {{kHotkeyCamValue, &HotkeyCam}, {kHotkeyMicValue, &HotkeyMic}};
@@ -473,12 +526,16 @@ bool TForm_Veilcap::Keep_Blocked() {
   bool any = false;
   for (int pass = 0; pass <= kKeepBlockedAttempts; ++pass) {
     std::vector<KeepDevice> list;
-    for (const auto& d : Veilcap->Devices)
-      list.push_back({d.InstanceID(), d.FriendlyName(), IsMicrophone(d), d.Watch, StoreSaysZero(d.InstanceID()),
-                      d.ProblemCode == 0});
-    const std::vector<KeepStep> steps =
-        keep_.Plan(list, Tray_Option_KeepBlocked->Checked, Ledger_KindBlocked(LedgerKind::Cam),
-                   Ledger_KindBlocked(LedgerKind::Mic));
+    for (const auto& d : Veilcap->Devices) {
+      // A device the user unchecked is no way around a policy that blocks its kind.
+      const bool held = policies_.BlocksKind(IsMicrophone(d));
+      const bool storeZero = StoreSaysZero(d.InstanceID());
+      list.push_back({d.InstanceID(), d.FriendlyName(), IsMicrophone(d), d.Watch || (held && storeZero),
+                      storeZero && !held, d.ProblemCode == 0});
+    }
+    const KeepKinds kinds = Policy_KeepKinds(policies_, Tray_Option_KeepBlocked->Checked,
+                                             Ledger_KindBlocked(LedgerKind::Cam), Ledger_KindBlocked(LedgerKind::Mic));
+    const std::vector<KeepStep> steps = keep_.Plan(list, kinds.cam || kinds.mic, kinds.cam, kinds.mic);
     bool switched = false;
     for (const KeepStep& s : steps) {
       if (s.verdict == KeepVerdict::GiveUp) {
@@ -572,6 +629,8 @@ void TForm_Veilcap::TarvoThreadTimer_StarterTimer() {
   Button_Refresh->Click();
   if (Hooks.SetMonitorActive) Hooks.SetMonitorActive(true);
   if (Hooks.SetInUseWatchActive) Hooks.SetInUseWatchActive(true);
+  if (Hooks.SetPolicyWatchActive) Hooks.SetPolicyWatchActive(true);
+  Policies_Changed();  // a change before the watch started
   InUse_Changed();
   Apply_Hotkeys();
 }
@@ -715,6 +774,61 @@ void TForm_Veilcap::Tray_Flag_StartWithWindowsClick() {
 void TForm_Veilcap::Tray_Option_KeepBlockedClick() {
   SAVE_OPTIONS();
   Keep_Blocked();
+}
+
+void TForm_Veilcap::Tray_Option_BlockWhileLockedClick() { SAVE_OPTIONS(); }
+
+void TForm_Veilcap::CommandBox(bool error, const u16& text) {
+  if (lock_.Locked()) {
+    heldBoxes_.emplace_back(error, text);
+    return;
+  }
+  if (error)
+    Host.ErrorBox(text);
+  else
+    Host.WarningBox(text);
+}
+
+void TForm_Veilcap::Session_Changed(uint32_t code) {
+  if (Classify_SessionChange(code) == SessionChange::None) return;
+  // A command lets messages run while it switches: the change waits for its end.
+  if (TogglesRunning()) {
+    pendingSession_ = code;
+    return;
+  }
+  RunSessionChange(code);
+}
+
+void TForm_Veilcap::RunSessionChange(uint32_t code) {
+  pendingSession_ = 0;
+  if (!Veilcap) return;
+  const auto kindOf = [this](bool mic) {
+    const int32_t state = mic ? PellamMouseImage3State_Mic->HelpContext : PellamMouseImage3State_WebCam->HelpContext;
+    return LockKind{state == kStateOn, Ledger_KindBlocked(mic ? LedgerKind::Mic : LedgerKind::Cam),
+                    policies_.BlocksKind(mic)};
+  };
+  if (Classify_SessionChange(code) == SessionChange::Lock) {
+    const bool option = Tray_Option_BlockWhileLocked->Checked;
+    DebugOut(u"Session locked");
+    if (option) SearchAndShow();  // decide on what works now
+    const LockPlan plan = lock_.OnLock(option, kindOf(false), kindOf(true));
+    if (plan.cam) Toggles().Block(false);
+    if (plan.mic) Toggles().Block(true);
+    return;
+  }
+  DebugOut(u"Session unlocked");
+  // A policy set while locked counts: it is read before anything is given back.
+  Apply_Policies(Read_Policies());
+  const LockPlan plan = lock_.OnUnlock(policies_.BlocksKind(false), policies_.BlocksKind(true));
+  if (plan.cam) Toggles().Unblock(false);
+  if (plan.mic) Toggles().Unblock(true);
+  std::vector<std::pair<bool, u16>> held;
+  held.swap(heldBoxes_);
+  for (const auto& [error, text] : held) CommandBox(error, text);
+}
+
+void TForm_Veilcap::Session_RunPending() {
+  if (pendingSession_ && !TogglesRunning()) RunSessionChange(pendingSession_);
 }
 
 void TForm_Veilcap::Tray_Option_HotkeysClick() {

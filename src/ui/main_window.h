@@ -14,6 +14,8 @@
 #include "guard/in_use.h"
 #include "guard/hotkey_text.h"
 #include "guard/keep_blocked.h"
+#include "guard/policies.h"
+#include "guard/session_lock.h"
 #include "platform/process.h"
 #include "ui/controls.h"
 #include "ui/link_button.h"
@@ -76,6 +78,9 @@ struct MainWindowHooks {
   // The watch of the consent stores: while active, every change calls InUse_Changed on the main
   // thread.
   std::function<void(bool)> SetInUseWatchActive;
+  // The watch of the policy key: while active, every change calls Policies_Changed on the main
+  // thread.
+  std::function<void(bool)> SetPolicyWatchActive;
   // System-wide hotkeys of the window (the view turns a press into HotkeyPressed with the id);
   // RegisterHotkey answers false when another program holds the hotkey.
   std::function<bool(int id, const Hotkey& key)> RegisterHotkey;
@@ -176,6 +181,25 @@ class TForm_Veilcap : public TComponent {
   InUse CurrentInUse;
   void Tray_Option_KeepBlockedClick();
   void Tray_Option_HotkeysClick();
+  void Tray_Option_BlockWhileLockedClick();
+
+  // The policies of the organisation: a forced option shows its forced state, greyed (the user's
+  // own choice stays stored and comes back when the policy goes); while any policy is set the
+  // tray menu shows the greyed line that says so. Read at start and on every change of the key.
+  void Apply_Policies(const Policies& p);
+  // The policy key changed: read it, apply it, and refresh, so that a newly blocked kind is
+  // switched off at once.
+  void Policies_Changed();
+  const Policies& CurrentPolicies() const { return policies_; }
+  // A session change (WM_WTSSESSION_CHANGE code): a lock blocks the working kinds while "Block
+  // while locked" acts, the unlock gives back exactly those. While locked no message box and no
+  // notice is shown; the boxes come after the unlock.
+  void Session_Changed(uint32_t code);
+  bool SessionLocked() const { return lock_.Locked(); }
+  // Runs a session change that came while a command ran, once it has ended.
+  void Session_RunPending();
+  // A message box of a command (warning or error), held back while the session is locked.
+  void CommandBox(bool error, const u16& text);
 
   // Keep-blocked: while the option is on, switches off every watched working device of a kind the
   // user last blocked, with a notice per device; a device that does not stay off after two
@@ -241,6 +265,8 @@ class TForm_Veilcap : public TComponent {
   TMenuItem* Tray_Option_ShowNotices;
   TMenuItem* Tray_Option_KeepBlocked;
   TMenuItem* Tray_Option_Hotkeys;
+  TMenuItem* Tray_Option_BlockWhileLocked;
+  TMenuItem* Tray_PolicyManaged;
   TMenuItem* Tray_Flag_StartWithWindows;
   TMenuItem* Tray_Lang;
   TMenuItem* Tray_Quit;
@@ -291,6 +317,14 @@ class TForm_Veilcap : public TComponent {
   };
   HotkeySlot hotkeySlots_[2];
   std::unique_ptr<AutostartQuery> startWithWindows_;
+  Policies policies_;
+  // The user's own choice of each option a policy forces now, written back instead of the mark.
+  std::map<TMenuItem*, bool> userChoice_;
+  bool StoredChoice(const TMenuItem* item) const;
+  SessionLockGuard lock_;
+  std::vector<std::pair<bool, u16>> heldBoxes_;  // (error, text) shown after the unlock
+  uint32_t pendingSession_ = 0;  // a session change that came while a command ran
+  void RunSessionChange(uint32_t code);
 };
 
 SideCounters CamCounters(const TVeilcap& v);

@@ -24,7 +24,17 @@ void MainWindowToggles::ReportRestartNeeded() {
   if (blocking_)
     rebootDeferred_ = true;
   else
-    form_.Show_DevicesNeedReboot();
+    form_.CommandBox(false, MESSAGE_STATUS_NEED_RESTART);
+}
+
+void MainWindowToggles::Block(bool mic) {
+  commands_.Block(mic ? ToggleCommands::Side::Mic : ToggleCommands::Side::Cam);
+  form_.Session_RunPending();
+}
+
+void MainWindowToggles::Unblock(bool mic) {
+  commands_.Unblock(mic ? ToggleCommands::Side::Mic : ToggleCommands::Side::Cam);
+  form_.Session_RunPending();
 }
 
 void MainWindowToggles::WebCamClick() { Click(DeviceKind::Webcam); }
@@ -43,15 +53,16 @@ void MainWindowToggles::Click(DeviceKind kind) {
   }
   const bool blocked = blocking_, reboot = rebootDeferred_;
   blocking_ = rebootDeferred_ = false;
+  form_.Session_RunPending();
   if (!blocked) return;
   const u16 names = Join_UseNames(Read_DeviceUses(kind));
   if (!names.empty())
-    form_.Host.WarningBox(ReplaceAll(cam ? MESSAGE_STILL_IN_USE_CAM : MESSAGE_STILL_IN_USE_MIC, u"%1", names));
+    form_.CommandBox(false, ReplaceAll(cam ? MESSAGE_STILL_IN_USE_CAM : MESSAGE_STILL_IN_USE_MIC, u"%1", names));
   else if (reboot)
-    form_.Show_DevicesNeedReboot();
+    form_.CommandBox(false, MESSAGE_STATUS_NEED_RESTART);
 }
-void MainWindowToggles::ReportWarning(const u16& text) { form_.Host.WarningBox(text); }
-void MainWindowToggles::ReportError(const u16& text) { form_.Host.ErrorBox(text); }
+void MainWindowToggles::ReportWarning(const u16& text) { form_.CommandBox(false, text); }
+void MainWindowToggles::ReportError(const u16& text) { form_.CommandBox(true, text); }
 void MainWindowToggles::KindCommanded(bool mic, bool) { form_.Keep_Blocked_Forget(mic); }
 
 MainWindowToggles& TForm_Veilcap::Toggles() {

@@ -13,6 +13,9 @@ class MainWindowToggles final : public ToggleHost {
   void WebCamClick();
   void MicClick();
   bool Running() const { return commands_.Running(); }
+  // Blocking or unblocking a kind whatever its picture shows (the session lock and unlock).
+  void Block(bool mic);
+  void Unblock(bool mic);
 
   int32_t WebCamState() override;
   int32_t MicState() override;

@@ -17,6 +17,8 @@ inline constexpr char16_t kShowNoticesValue[] = u"Show_Notices";  // 1 or 0; mis
 // off, else on; on when missing), with the two hotkeys as text an administrator may edit.
 inline constexpr char16_t kKeepBlockedValue[] = u"Keep_Blocked";
 inline constexpr char16_t kHotkeysValue[] = u"Hotkeys";
+// Blocking while the session is locked: REG_DWORD 1 on, else off; off when missing.
+inline constexpr char16_t kBlockWhileLockedValue[] = u"Block_While_Locked";
 inline constexpr char16_t kHotkeyCamValue[] = u"Hotkey_Cam";
 inline constexpr char16_t kHotkeyMicValue[] = u"Hotkey_Mic";
 

@@ -1,6 +1,8 @@
 // Blocking and unblocking simulated webcams from the main window, the detected-devices window and
 // the device monitor, driven from outside. The fake PowerShell really switches the fake devices.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <string>
@@ -20,6 +22,7 @@ constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
 constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKCU
 constexpr wchar_t kLedgerKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";     // HKLM
+constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Policies\\Vostrel\\Veilcap";             // HKLM
 constexpr wchar_t kWebcamConsent[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CapabilityAccessManager\\ConsentStore\\webcam";
 constexpr wchar_t kCamId[] = L"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000";
@@ -159,6 +162,7 @@ class DevicesE2E : public ::testing::Test {
       DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, name);
     DeleteValue(HKEY_LOCAL_MACHINE, kLedgerKey, L"Command_Cam");
     DeleteValue(HKEY_LOCAL_MACHINE, kLedgerKey, L"Command_Mic");
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Vostrel");
     DeleteValue(HKEY_CURRENT_USER, kWebcamConsent, L"Value");
     DeleteValue(HKEY_LOCAL_MACHINE, kWebcamConsent, L"Value");
   }
@@ -448,6 +452,65 @@ TEST_F(DevicesE2E, CommandLineBlocksAndUnblocksWhileTheTrayProgramRuns) {
   r = RunCli(L"/?");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_TRUE(Has(r.out, "Veilcap.exe -RESTORE")) << r.out;
+}
+
+// A policy written while the tray program runs (a Group Policy refresh): the webcams go off within
+// seconds, a click does not unblock them but says why, the command line is refused with exit code
+// 5; without the value a click unblocks again.
+TEST_F(DevicesE2E, APolicyWrittenWhileRunningBlocksWebcamsAndRefusesTheirUnblock) {
+  Start();
+  WriteDword(HKEY_LOCAL_MACHINE, kPolicyKey, L"BlockWebcams", 1);
+  ASSERT_TRUE(WaitForCamText(L"0/2 Webcams bereit", 5000)) << Cam();
+  EXPECT_EQ(ProblemCode(kCamId), 22u);
+  EXPECT_EQ(ProblemCode(kVideoId), 22u);
+  EXPECT_EQ(ProblemCode(kMicId), 0u);
+
+  ClickClient(main, kWebcamX, kWebcamY);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (box = FindTopWindow(L"#32770", program.Pid())) != nullptr && IsWindowVisible(box); }, 10000))
+      << "no refusal shown";
+  wchar_t text[256] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 256);
+  EXPECT_STREQ(text, L"Von Ihrer Organisation blockiert");
+  Sleep(300);
+  EXPECT_FALSE(SaveScreenshot(L"policy_refused.png", WindowShotRect()).empty());
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }, 5000));
+  EXPECT_EQ(ProblemCode(kCamId), 22u);
+
+  CliRun r = RunCli(L"-UNBLOCK CAM");
+  EXPECT_EQ(r.exitCode, 5) << r.out;
+  EXPECT_TRUE(Has(r.out, "Von Ihrer Organisation blockiert\r\n")) << r.out;
+  EXPECT_EQ(ProblemCode(kCamId), 22u);
+  r = RunCli(L"-STATUS CAM");
+  EXPECT_TRUE(Has(r.out, "POLICY\tBlockWebcams\t1\r\n")) << r.out;
+  r = RunCli(L"-STATUS -JSON");
+  EXPECT_TRUE(Has(r.out, "\"policies\":{\"BlockWebcams\":1}}")) << r.out;
+
+  DeleteValue(HKEY_LOCAL_MACHINE, kPolicyKey, L"BlockWebcams");
+  Sleep(1500);  // the watch reads the key again
+  ClickClient(main, kWebcamX, kWebcamY);
+  ASSERT_TRUE(WaitForCamText(L"2/2 Webcams bereit", 30000)) << Cam();
+  EXPECT_EQ(ProblemCode(kCamId), 0u);
+}
+
+// A session lock (posted as the system would) blocks the kinds that work and the unlock gives back
+// exactly those: webcams the user blocked before stay blocked.
+TEST_F(DevicesE2E, ASessionLockBlocksTheWorkingKindsAndTheUnlockGivesBackExactlyThose) {
+  Start();
+  WriteDword(HKEY_LOCAL_MACHINE, kPolicyKey, L"BlockWhileLocked", 1);  // forces the option on
+  ClickClient(main, kWebcamX, kWebcamY);
+  ASSERT_TRUE(WaitForCamText(L"0/2 Webcams bereit", 30000)) << Cam();
+  PostMessageW(main, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+  ASSERT_TRUE(WaitFor([&] { return ProblemCode(kMicId) == 22u; }, 30000)) << "the microphone stays on while locked";
+  EXPECT_EQ(ProblemCode(kCamId), 22u);
+  EXPECT_EQ(FindTopWindow(L"#32770", program.Pid()), nullptr) << "no box while locked";
+  PostMessageW(main, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0);
+  ASSERT_TRUE(WaitFor([&] { return ProblemCode(kMicId) == 0u; }, 30000)) << "the microphone was not given back";
+  Sleep(1000);
+  EXPECT_EQ(ProblemCode(kCamId), 22u) << "blocked by the user before the lock";
+  EXPECT_EQ(ProblemCode(kVideoId), 22u);
+  EXPECT_EQ(Cam(), L"0/2 Webcams bereit");
 }
 
 // Restoring switches on what Veilcap switched off and nothing else: a camera someone else disabled

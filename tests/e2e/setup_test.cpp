@@ -175,7 +175,8 @@ TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
   EXPECT_NE(refused.find(L"Program Files"), std::wstring::npos) << "-CREATETASK did not run or was not refused";
   const std::wstring dir = InstallDir();
   for (const wchar_t* f : {L"\\Veilcap.exe", L"\\uninstall.exe", L"\\TASK.xml", L"\\README.txt", L"\\skins",
-                           L"\\Flags", L"\\translation\\index.txt"})
+                           L"\\Flags", L"\\translation\\index.txt", L"\\policies\\Veilcap.admx",
+                           L"\\policies\\en-US\\Veilcap.adml", L"\\policies\\de-DE\\Veilcap.adml"})
     EXPECT_TRUE(Exists(dir + f)) << Narrow(f);
   EXPECT_TRUE(Exists(Shortcut()));
   EXPECT_FALSE(Exists(TaskFile())) << "a refused task was registered";

@@ -16,6 +16,8 @@
 
 #include "core/text.h"
 #include "core/textfile.h"
+#include "guard/policies.h"
+#include "guard/policy_templates.h"
 #include "lang/languages.h"
 
 #ifndef VEILCAP_SOURCE_DIR
@@ -71,6 +73,8 @@ const std::vector<std::pair<std::string, int>> kWindowKeys = {
     {"Form_Veilcap.Tray_Option_ShowNotices", 0},
     {"Form_Veilcap.Tray_Option_KeepBlocked", 0},
     {"Form_Veilcap.Tray_Option_Hotkeys", 0},
+    {"Form_Veilcap.Tray_Option_BlockWhileLocked", 0},
+    {"Form_Veilcap.Tray_PolicyManaged", 0},
     {"Form_Veilcap.Tray_Flag_StartWithWindows", 0},
     {"Form_Veilcap.Tray_Lang", 0},
     {"Form_Veilcap.Tray_Quit", 0},
@@ -110,6 +114,7 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_CLI_BUSY",
     "MESSAGE_TASK_CREATE_FAILED",
     "MESSAGE_TASK_REFUSED_FOLDER",
+    "MESSAGE_POLICY_REFUSED",
     "MESSAGE_OPEN_PAGE_YOURSELF",
 };
 
@@ -237,6 +242,8 @@ TEST(AssetsTranslation, EveryFileParsesAndHoldsEveryKey) {
     std::vector<std::string> keys;
     for (const auto& [key, text] : index.texts) keys.push_back(key);
     for (const auto& m : kMessageKeys) keys.push_back(Upper("MESSAGES." + m));
+    // The texts of the policy templates, as the program's table of policies names them.
+    for (const u16& k : Policy_TextKeys()) keys.push_back(Upper("POLICIES." + ToUtf8(k)));
     EXPECT_EQ(f.lines.size(), keys.size()) << "one line per key, nothing else";
     for (const std::string& key : keys) {
       auto it = f.texts.find(key);
@@ -294,6 +301,86 @@ TEST(AssetsTranslation, GeneratedFilesMatchTheirSource) {
     std::vector<u16> shipped = ReadKeyFile(p).lines;
     std::sort(shipped.begin(), shipped.end());
     EXPECT_EQ(shipped, expected) << "run tools/make-translations.py";
+  }
+}
+
+// ---- policy templates --------------------------------------------------------------------------
+
+const fs::path kPolicies = kAssets / "policies";
+
+std::string ReadText(const fs::path& path) {
+  const auto b = ReadBytes(path);
+  return std::string(b.begin(), b.end());
+}
+
+// The value of attribute name="..." in an element's text, or empty.
+std::string Attribute(const std::string& element, const std::string& name) {
+  const std::string open = " " + name + "=\"";
+  const size_t at = element.find(open);
+  if (at == std::string::npos) return {};
+  const size_t from = at + open.size();
+  return element.substr(from, element.find('"', from) - from);
+}
+
+// Every "<tag ...>" start of an element in the text.
+std::vector<std::string> Elements(const std::string& xml, const std::string& tag) {
+  std::vector<std::string> out;
+  for (size_t at = xml.find("<" + tag + " "); at != std::string::npos; at = xml.find("<" + tag + " ", at + 1))
+    out.push_back(xml.substr(at, xml.find('>', at) - at));
+  return out;
+}
+
+TEST(AssetsPolicies, CommittedTemplatesAreWhatTheProgramsTableGives) {
+  // assets/policies is written by make_policy_templates from the table the program reads; a
+  // policy added, renamed or re-explained without running it ships templates that disagree.
+  EXPECT_EQ(ReadText(kPolicies / "Veilcap.admx"), Policy_Admx()) << "run build/native/make_policy_templates .";
+  const PolicyTexts english = Policy_TextsOf(ReadBytes(kAssets / "translation" / "en-us.tlang3"));
+  std::set<std::string> cultures;
+  for (const auto& p : TranslationFiles()) {
+    const std::string culture = ToUtf8(Policy_Culture(FromUtf8(p.stem().string())));
+    SCOPED_TRACE(culture);
+    cultures.insert(culture);
+    EXPECT_EQ(ReadText(kPolicies / culture / "Veilcap.adml"), Policy_Adml(Policy_TextsOf(ReadBytes(p)), english))
+        << "run build/native/make_policy_templates .";
+  }
+  std::set<std::string> folders;
+  for (const auto& e : fs::directory_iterator(kPolicies))
+    if (e.is_directory()) folders.insert(e.path().filename().string());
+  EXPECT_EQ(folders, cultures) << "one culture folder per shipped language, no other";
+  EXPECT_TRUE(cultures.count("en-US") && cultures.count("de-DE"));
+}
+
+TEST(AssetsPolicies, EveryPolicyNamesTheProgramsKeyAndValueAndEveryTextResolves) {
+  const std::string admx = ReadText(kPolicies / "Veilcap.admx");
+  std::vector<std::string> valueNames;
+  for (const std::string& policy : Elements(admx, "policy")) {
+    EXPECT_EQ(Attribute(policy, "key"), ToUtf8(kPolicyKey));
+    EXPECT_EQ(Attribute(policy, "class"), "Machine");
+    EXPECT_EQ(Attribute(policy, "name"), Attribute(policy, "valueName"));
+    valueNames.push_back(Attribute(policy, "valueName"));
+  }
+  std::vector<std::string> table;
+  for (const PolicyDef& def : PolicyTable()) table.push_back(ToUtf8(def.valueName));
+  EXPECT_EQ(valueNames, table);
+
+  // Every $(string.x) and $(presentation.x) of the ADMX has its entry, with a text, in every ADML.
+  std::set<std::pair<std::string, std::string>> refs;
+  for (const char* kind : {"string", "presentation"}) {
+    const std::string open = std::string("$(") + kind + ".";
+    for (size_t at = admx.find(open); at != std::string::npos; at = admx.find(open, at + 1))
+      refs.insert({kind, admx.substr(at + open.size(), admx.find(')', at) - at - open.size())});
+  }
+  EXPECT_EQ(refs.size(), 2 * kPolicyCount + 2) << "name and explanation per policy, category, supported-on";
+  for (const auto& e : fs::directory_iterator(kPolicies)) {
+    if (!e.is_directory()) continue;
+    SCOPED_TRACE(e.path().filename().string());
+    const std::string adml = ReadText(e.path() / "Veilcap.adml");
+    for (const auto& [kind, id] : refs) {
+      const std::string open = "<" + kind + " id=\"" + id + "\">";
+      const size_t at = adml.find(open);
+      ASSERT_NE(at, std::string::npos) << kind << " " << id;
+      EXPECT_NE(adml[at + open.size()], '<') << "empty " << kind << " " << id;
+    }
   }
 }
 

@@ -176,6 +176,23 @@ TEST_F(DevicesWindowTest, ACheckWithoutARowOrWithAFailedWriteStillBehaves) {
   EXPECT_EQ(repaints, 2);
 }
 
+TEST_F(DevicesWindowTest, APolicyOnAKindFixesTheBoxesOfThatKindOnly) {
+  form.Fill(v);
+  bool micsFixed = true;
+  form.KindFixed = [&](bool mic) { return mic && micsFixed; };
+  EXPECT_FALSE(form.CheckFixed(0));
+  EXPECT_TRUE(form.CheckFixed(2));
+  EXPECT_FALSE(form.SetChecked(2, false));
+  EXPECT_TRUE(form.Nodes[2].Checked);
+  EXPECT_TRUE(v.Devices[2].Watch);
+  EXPECT_EQ(repaints, 0);
+  EXPECT_FALSE(reg.KeyExists(RegRoot::CurrentUser, kDeviceStoreKey)) << "nothing stored";
+  EXPECT_TRUE(form.SetChecked(0, false)) << "webcams are not covered";
+  micsFixed = false;  // the policy is taken away
+  EXPECT_TRUE(form.SetChecked(2, false));
+  EXPECT_FALSE(v.Devices[2].Watch);
+}
+
 TEST_F(DevicesWindowTest, CellTextsAreCutToTheirColumns) {
   form.Fill(v);
   EXPECT_EQ(form.CellText(0, 0, 400, Measure), u"Integrated Camera");

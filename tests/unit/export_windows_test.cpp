@@ -99,8 +99,10 @@ TEST_F(ExportWindowsTest, EmptyFilesReceiveEveryBuiltInTextOfBothWindowsInOrder)
       "Form_Veilcap.Tray_Option_ShowNotices=Hinweise anzeigen",
       "Form_Veilcap.Tray_Option_KeepBlocked=Blockiert halten",
       "Form_Veilcap.Tray_Option_Hotkeys=Tastenkombinationen",
+      "Form_Veilcap.Tray_Option_BlockWhileLocked=Bei Sperre blockieren",
       "Form_Veilcap.Tray_Flag_StartWithWindows=Beim Windows-Start ausf\xc3\xbchren",
       "Form_Veilcap.Tray_Lang=Sprache",
+      "Form_Veilcap.Tray_PolicyManaged=Einige Einstellungen werden von Ihrer Organisation verwaltet",
       "Form_Veilcap.Tray_Quit=Beenden",
       "Form_Veilcap.MenuItem_help_Help=Hilfe",
       "Form_Veilcap.MenuItem_help_About=\xc3\x9c""ber diese Software",
@@ -149,6 +151,6 @@ TEST_F(ExportWindowsTest, ItemsAddedAtRunTimeNeverReachTheFiles) {
     EXPECT_EQ(line.find("Neuigkeiten"), std::string::npos) << line;
     EXPECT_EQ(line.find("=dummy"), std::string::npos) << line;
   }
-  EXPECT_EQ(FileLines(kFolder + u"\\de-de.tlang3").size(), 22u + MessageTable().size() - kOriginalMessageCount);
+  EXPECT_EQ(FileLines(kFolder + u"\\de-de.tlang3").size(), 24u + MessageTable().size() - kOriginalMessageCount);
 }
 }  // namespace

@@ -1,8 +1,13 @@
-// The keep-blocked decision and its memory between passes, and the hotkey texts.
+// The keep-blocked decision and its memory between passes, the hotkey texts, the policies of the
+// organisation (reading, forced options, kinds held blocked) and blocking while the session is locked.
 #include <gtest/gtest.h>
 
+#include "fakes/memory_registry.h"
 #include "guard/hotkey_text.h"
 #include "guard/keep_blocked.h"
+#include "guard/policies.h"
+#include "guard/policy_templates.h"
+#include "guard/session_lock.h"
 
 namespace {
 using V = KeepVerdict;
@@ -121,5 +126,167 @@ TEST(HotkeyTextTest, ParsingAndFormatting) {
   }
   EXPECT_EQ(ToUtf8(FormatHotkey(kDefaultHotkeyCam)), "Ctrl+Alt+Shift+C");
   EXPECT_EQ(ToUtf8(FormatHotkey(kDefaultHotkeyMic)), "Ctrl+Alt+Shift+M");
+}
+
+// ---- policies --------------------------------------------------------------------------------
+
+class PolicyTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetRegistryBackend(&reg, true); }
+  void TearDown() override { SetRegistryBackend(nullptr, false); }
+  MemoryRegistry reg;
+};
+
+// What each stored value means: only a REG_DWORD of 1 (and 0 for an option) is in force.
+TEST_F(PolicyTest, StoredValuesDecodeOnlyAsDwordsOfZeroOrOne) {
+  struct Row {
+    const char* what;
+    const char16_t* name;
+    uint32_t type;
+    std::vector<uint8_t> data;
+    std::optional<bool> expected;
+  };
+  const Row rows[] = {
+      {"block 1", u"BlockWebcams", REG_TYPE_DWORD, {1, 0, 0, 0}, true},
+      {"block 0: the user decides", u"BlockMicrophones", REG_TYPE_DWORD, {0, 0, 0, 0}, std::nullopt},
+      {"option 1", u"KeepBlocked", REG_TYPE_DWORD, {1, 0, 0, 0}, true},
+      {"option 0 forces off", u"Hotkeys", REG_TYPE_DWORD, {0, 0, 0, 0}, false},
+      {"other number", u"ShowNotices", REG_TYPE_DWORD, {2, 0, 0, 0}, std::nullopt},
+      {"text \"1\"", u"BlockWhileLocked", REG_TYPE_SZ, {'1', 0, 0, 0}, std::nullopt},
+      {"qword 1", u"BlockWebcams", REG_TYPE_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, std::nullopt},
+      {"short dword", u"KeepBlocked", REG_TYPE_DWORD, {1, 0}, std::nullopt},
+  };
+  for (const Row& r : rows) {
+    MemoryRegistry fresh;
+    SetRegistryBackend(&fresh, true);
+    fresh.Put(RegRoot::LocalMachine, kPolicyKey, r.name, r.type, r.data);
+    const Policies p = Read_Policies();
+    std::optional<bool> got;
+    for (const PolicyDef& def : PolicyTable())
+      if (u16(def.valueName) == r.name) got = p.Get(def.id);
+    EXPECT_EQ(got, r.expected) << r.what;
+    EXPECT_EQ(p.Any(), r.expected.has_value()) << r.what;
+    EXPECT_EQ(fresh.OpenHandles(), 0);
+  }
+  SetRegistryBackend(&reg, true);
+  EXPECT_FALSE(Read_Policies().Any()) << "no key: the user decides everything";
+  ASSERT_FALSE(reg.AccessLog().empty());
+  EXPECT_TRUE(reg.AccessLog().back() & kKeyWow64_64Key) << "the 64-bit view";
+}
+
+// Forced options against the user's choice, and the kinds keep-blocked holds.
+TEST_F(PolicyTest, ForcedOptionsAndKindsHeldBlocked) {
+  struct Row {
+    const char* what;
+    std::optional<bool> keepPolicy, camPolicy, micPolicy;
+    bool userKeep, camLast, micLast;
+    bool option, cam, mic;  // keep-blocked as it acts; the kinds it holds
+  };
+  const std::optional<bool> none;
+  const Row rows[] = {
+      {"nothing set: the user's option", none, none, none, true, true, false, true, true, false},
+      {"nothing set, option off", none, none, none, false, true, true, false, false, false},
+      {"forced on over the user's off", true, none, none, false, false, true, true, false, true},
+      {"forced off over the user's on", false, none, none, true, true, true, false, false, false},
+      {"webcams blocked with the option off", none, true, none, false, false, false, false, true, false},
+      {"webcams blocked even when forced off", false, true, none, true, false, true, false, true, false},
+      {"both kinds blocked", none, true, true, false, false, false, false, true, true},
+  };
+  for (const Row& r : rows) {
+    Policies p;
+    p.Set(PolicyId::KeepBlocked, r.keepPolicy);
+    p.Set(PolicyId::BlockWebcams, r.camPolicy);
+    p.Set(PolicyId::BlockMicrophones, r.micPolicy);
+    EXPECT_EQ(p.Option(PolicyId::KeepBlocked, r.userKeep), r.option) << r.what;
+    const KeepKinds k = Policy_KeepKinds(p, r.userKeep, r.camLast, r.micLast);
+    EXPECT_EQ(k.cam, r.cam) << r.what;
+    EXPECT_EQ(k.mic, r.mic) << r.what;
+    EXPECT_EQ(p.BlocksKind(false), r.camPolicy.value_or(false)) << r.what;
+  }
+}
+
+TEST_F(PolicyTest, ReportLinesAndJsonNameEveryPolicyInForce) {
+  Policies p;
+  EXPECT_EQ(ToUtf8(PolicyLines(p)), "");
+  EXPECT_EQ(ToUtf8(PolicyJson(p)), "{}");
+  p.Set(PolicyId::BlockWebcams, true);
+  p.Set(PolicyId::Hotkeys, false);
+  EXPECT_EQ(ToUtf8(PolicyLines(p)), "POLICY\tBlockWebcams\t1\r\nPOLICY\tHotkeys\t0\r\n");
+  EXPECT_EQ(ToUtf8(PolicyJson(p)), "{\"BlockWebcams\":1,\"Hotkeys\":0}");
+}
+
+// A language file that lacks a policy text gets the English one, never an empty string.
+TEST(PolicyTemplatesTest, TextsComeFromTheSectionWithEnglishForWhatIsMissing) {
+  const std::string file =
+      "\xEF\xBB\xBF" "Form_Veilcap.Tray_Show=Zeigen\r\npolicies.BlockWebcams=Webcams sperren\r\n"
+      "POLICIES.BlockWebcams_Explain=A & B%CRLF<C>\r\nPOLICIES.Hotkeys= \r\n";
+  const PolicyTexts texts = Policy_TextsOf(std::vector<uint8_t>(file.begin(), file.end()));
+  EXPECT_EQ(texts.size(), 3u);
+  EXPECT_EQ(ToUtf8(texts.at(u"BlockWebcams_Explain")), "A & B\n<C>");
+  const std::string adml = Policy_Adml(texts, {{u"Hotkeys", u"Hotkeys"}, {u"ShowNotices", u"Show notices"}});
+  EXPECT_NE(adml.find("<string id=\"BlockWebcams\">Webcams sperren</string>"), std::string::npos);
+  EXPECT_NE(adml.find("<string id=\"BlockWebcams_Explain\">A &amp; B\r\n&lt;C&gt;</string>"), std::string::npos);
+  EXPECT_NE(adml.find("<string id=\"Hotkeys\">Hotkeys</string>"), std::string::npos) << "blank: English";
+  EXPECT_NE(adml.find("<string id=\"ShowNotices\">Show notices</string>"), std::string::npos) << "missing: English";
+  for (const char* code : {"de-de", "pt-br", "zh-cn"})
+    EXPECT_EQ(ToUtf8(Policy_Culture(FromUtf8(code))), std::string(code).substr(0, 3) +
+                                                           ToUtf8(AsciiUpper(FromUtf8(std::string(code).substr(3)))));
+}
+
+// ---- blocking while locked -------------------------------------------------------------------
+
+TEST(SessionLockTest, ChangeCodes) {
+  const std::pair<uint32_t, SessionChange> rows[] = {
+      {1, SessionChange::None}, {2, SessionChange::Lock},   {3, SessionChange::None},  {4, SessionChange::Lock},
+      {5, SessionChange::None}, {6, SessionChange::Lock},   {7, SessionChange::Lock},  {8, SessionChange::Unlock},
+      {9, SessionChange::None}, {0, SessionChange::None},   {0xFFFFFFFF, SessionChange::None}};
+  for (const auto& [code, expected] : rows) EXPECT_EQ(Classify_SessionChange(code), expected) << code;
+}
+
+// Lock and unlock with each starting state of a kind: what the lock blocks, and what the unlock
+// gives back (never a kind blocked before the lock, never one a policy blocks at the unlock).
+TEST(SessionLockTest, LockBlocksWorkingKindsAndUnlockGivesBackExactlyThose) {
+  struct Row {
+    const char* what;
+    bool option;
+    LockKind cam;
+    bool camPolicyAtUnlock;
+    bool blocked, givenBack;
+  };
+  // LockKind: working, user blocked before, policy blocked before.
+  const Row rows[] = {
+      {"working kind", true, {true, false, false}, false, true, true},
+      {"option off", false, {true, false, false}, false, false, false},
+      {"already off", true, {false, true, false}, false, false, false},
+      {"no device working, never blocked", true, {false, false, false}, false, false, false},
+      {"user blocked before, a device came back on", true, {true, true, false}, false, true, false},
+      {"policy blocked before", true, {true, false, true}, false, true, false},
+      {"policy set while locked", true, {true, false, false}, true, true, false},
+  };
+  for (const Row& r : rows) {
+    SessionLockGuard g;
+    const LockKind micOff{false, false, false};
+    const LockPlan lock = g.OnLock(r.option, r.cam, micOff);
+    EXPECT_TRUE(g.Locked()) << r.what;
+    EXPECT_EQ(lock.cam, r.blocked) << r.what;
+    EXPECT_FALSE(lock.mic) << r.what;
+    const LockPlan unlock = g.OnUnlock(r.camPolicyAtUnlock, false);
+    EXPECT_EQ(unlock.cam, r.givenBack) << r.what;
+    EXPECT_FALSE(unlock.mic) << r.what;
+    EXPECT_FALSE(g.Locked()) << r.what;
+    EXPECT_FALSE(g.OnUnlock(false, false).Any()) << r.what << ": a second unlock gives nothing";
+  }
+}
+
+TEST(SessionLockTest, ASecondLockAddsAndKeepsWhatTheFirstTook) {
+  SessionLockGuard g;
+  EXPECT_TRUE(g.OnLock(true, {true, false, false}, {false, false, false}).cam);
+  // Disconnected after the lock: the webcam is off now (blocked by the lock), a microphone works.
+  const LockPlan second = g.OnLock(true, {false, false, false}, {true, false, false});
+  EXPECT_FALSE(second.cam);
+  EXPECT_TRUE(second.mic);
+  const LockPlan back = g.OnUnlock(false, true);
+  EXPECT_TRUE(back.cam);
+  EXPECT_FALSE(back.mic) << "a policy blocks microphones at the unlock";
 }
 }  // namespace

@@ -8,6 +8,7 @@
 #include "app/command_line/switching_runs.h"
 #include "core/errors.h"
 #include "devices/ledger.h"
+#include "guard/policies.h"
 #include "fakes/cp1252.h"
 #include "fakes/memory_registry.h"
 #include "guard/toggle_commands.h"
@@ -497,6 +498,46 @@ TEST_F(AdminRunTest, RestoreEnablesExactlyTheLedgerAndForgetsWhatWorksAgain) {
   EXPECT_TRUE(Switched(host).empty());
 }
 
+// A policy of the organisation: the unblock of its kind is refused with exit code 5, the status
+// names every policy in force.
+TEST_F(AdminRunTest, APolicyRefusesTheUnblockOfItsKindAndTheStatusNamesIt) {
+  reg.PutDword(RegRoot::LocalMachine, kPolicyKey, u"BlockWebcams", 1);
+  reg.PutDword(RegRoot::LocalMachine, kPolicyKey, u"Hotkeys", 0);
+  const std::string refused = "Von Ihrer Organisation blockiert\r\n";
+  const std::vector<AdminRunCase> cases = {
+      {"block cam: allowed", {{kCam, "CAM1"}}, {u"-BLOCK", u"CAM"}, 0, {"disable CAM1"}, {}},
+      {"unblock cam: refused", {{kCam, "CAM1", true, 22}}, {u"-UNBLOCK", u"CAM"}, 5, {}, {refused}},
+      {"unblock all: microphones follow, webcams refused", {{kCam, "CAM1", true, 22}, {kMic, "MIC1", true, 22}},
+       {u"-UNBLOCK", u"ALL"}, 5, {"enable MIC1"}, {refused, "MIC: 1/1"}},
+      {"unblock mic: not covered", {{kCam, "CAM1", true, 22}, {kMic, "MIC1", true, 22}},
+       {u"-UNBLOCK", u"MIC"}, 0, {"enable MIC1"}, {}},
+      {"status", {{kCam, "CAM1", true, 22}}, {u"-STATUS"}, 0, {}, {"POLICY\tBlockWebcams\t1\r\nPOLICY\tHotkeys\t0\r\n"}},
+      {"json", {{kCam, "CAM1", true, 22}}, {u"-STATUS", u"-JSON"}, 0, {}, {",\"policies\":{\"BlockWebcams\":1,\"Hotkeys\":0}}\r\n"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start(c.devices);
+    const AdminResult r = Run(c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_EQ(Switched(host), c.switched);
+    const std::string text = ToUtf8(r.text);
+    for (const auto& part : c.textHas) EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+    EXPECT_EQ(text.find("Noch ausgeschaltet"), std::string::npos) << "a refused kind is not named device by device";
+  }
+  EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Cam)) << "the block stays the last command: a refused unblock records nothing";
+
+  // Restore leaves a device of the blocked kind off and recorded.
+  Start({{kCam, "CAM1", true, 22}, {kMic, "MIC1", true, 22}});
+  host.machine[0].id = "CAM1\\0";
+  host.machine[1].id = "MIC1\\0";
+  ASSERT_TRUE(Ledger_Add(u"CAM1\\0"));
+  ASSERT_TRUE(Ledger_Add(u"MIC1\\0"));
+  const AdminResult r = Run({u"-RESTORE"});
+  EXPECT_EQ(r.exitCode, 5);
+  EXPECT_EQ(Switched(host), (std::vector<std::string>{"enable MIC1\\0"}));
+  EXPECT_EQ(Ledger_Ids(), (std::vector<u16>{u"CAM1\\0"}));
+}
+
 TEST(AdminReport, TextAndJsonKeepNamesExactAndSafe) {
   Init_Messages();
   ScopedCp1252 cp;
@@ -525,7 +566,8 @@ TEST(AdminReport, TextAndJsonKeepNamesExactAndSafe) {
   EXPECT_EQ(ToUtf8(ReportJson(WatchedRows(list, DeviceKinds::Cam), DeviceKinds::Cam, 1)),
             "{\"exitCode\":1,\"devices\":[{\"kind\":\"CAM\",\"state\":\"on\","
             "\"name\":\"Cam \\\"Pro\\\" \\\\ K\xC3\xBChl\xE2\x82\xAC\",\"instanceId\":\"USB\\\\VID_1&PID_2\\\\A\"}],"
-            "\"summary\":[{\"kind\":\"CAM\",\"watched\":1,\"working\":1,\"text\":\"1/1 Webcams bereit\"}]}\r\n");
+            "\"summary\":[{\"kind\":\"CAM\",\"watched\":1,\"working\":1,\"text\":\"1/1 Webcams bereit\"}],"
+            "\"policies\":{}}\r\n");
 
   const std::vector<std::pair<u16, std::string>> strings = {
       {u"", "\"\""},

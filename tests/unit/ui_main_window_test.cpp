@@ -26,6 +26,7 @@
 #include "lang/translate.h"
 #include "online/online.h"
 #include "platform/environment.h"
+#include "guard/policies.h"
 #include "ui/main_window.h"
 #include "ui/options.h"
 #include "ui/thread_timer.h"
@@ -859,6 +860,163 @@ TEST_F(MainWindowTest, HotkeysRegisterWithTheOptionReportATakenOneOnceAndToggleW
   f.HotkeyPressed(kHotkeyIdCam);
   f.HotkeyPressed(7);
   EXPECT_TRUE(host.log.empty());
+}
+
+// The organisation's policies in the tray program: each switch of the stand-in flips the camera.
+class PolicyWindowTest : public KeepBlockedWindowTest {
+ protected:
+  void SetUp() override {
+    KeepBlockedWindowTest::SetUp();
+    shell.onHidden = [this](const FakeProcessShell::HiddenRun&) {
+      ++switches;
+      off = !off;
+      Plug(off ? 22 : 0);
+      return LimitedRun{};
+    };
+  }
+  void SetPolicy(const char16_t* name, std::optional<uint32_t> v) {
+    if (v)
+      reg.PutDword(RegRoot::LocalMachine, kPolicyKey, name, *v);
+    else
+      Reg_DeleteValue(RegRoot::LocalMachine, kPolicyKey, name);
+  }
+  std::vector<std::string> Boxes() const {
+    std::vector<std::string> r;
+    for (const auto& l : host.log)
+      if (l.rfind("warning ", 0) == 0 || l.rfind("error ", 0) == 0) r.push_back(l);
+    return r;
+  }
+  TForm_Veilcap& Started() {
+    TForm_Veilcap& f = Form();
+    f.TRAYICON_DONE = true;
+    f.TarvoThreadTimer_StarterTimer();
+    return f;
+  }
+  int switches = 0;
+  bool off = false;
+};
+
+TEST_F(PolicyWindowTest, BlockWebcamsSwitchesThemOffAtOnceAndRefusesClickAndHotkeyUntilRemoved) {
+  // The user had unchecked the camera: no way around the policy.
+  reg.PutDword(RegRoot::CurrentUser, kDeviceStoreKey, u"USB\\VID_1&PID_2\\1", 0);
+  TForm_Veilcap& f = Started();
+  EXPECT_EQ(switches, 0);
+  EXPECT_FALSE(f.Tray_PolicyManaged->Visible);
+
+  SetPolicy(u"BlockWebcams", 1);  // a Group Policy refresh while the program runs
+  f.Policies_Changed();
+  EXPECT_EQ(switches, 1);
+  EXPECT_TRUE(off);
+  EXPECT_TRUE(f.Tray_PolicyManaged->Visible);
+  EXPECT_FALSE(f.Tray_PolicyManaged->Enabled);
+  EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Cam)) << "the user's own last command stays as it was";
+
+  reg.PutDword(RegRoot::CurrentUser, kDeviceStoreKey, u"USB\\VID_1&PID_2\\1", 1);
+  f.Button_RefreshClick();
+  ASSERT_EQ(f.PellamMouseImage3State_WebCam->HelpContext, kStateOff);
+  host.log.clear();
+  f.PellamMouseImage3State_WebCamClick();
+  f.HotkeyPressed(kHotkeyIdCam);
+  EXPECT_EQ(switches, 1) << "no unblock ran";
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"warning Von Ihrer Organisation blockiert",
+                                               "warning Von Ihrer Organisation blockiert"}));
+  EXPECT_TRUE(off);
+
+  SetPolicy(u"BlockWebcams", std::nullopt);
+  f.Policies_Changed();
+  EXPECT_FALSE(f.Tray_PolicyManaged->Visible);
+  EXPECT_TRUE(off) << "taking the policy away unblocks nothing by itself";
+  f.PellamMouseImage3State_WebCamClick();
+  EXPECT_FALSE(off);
+  EXPECT_EQ(f.PellamMouseImage3State_WebCam->HelpContext, kStateOn);
+}
+
+TEST_F(PolicyWindowTest, ForcedOptionsShowGreyedAndTheUsersChoiceIsKeptAndComesBack) {
+  reg.PutDword(RegRoot::LocalMachine, kOptionsKey, kHotkeysValue, 1);
+  reg.PutDword(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue, 0);
+  SetPolicy(u"KeepBlocked", 1);
+  SetPolicy(u"Hotkeys", 0);
+  SetPolicy(u"ShowNotices", 0);
+  SetPolicy(u"BlockWhileLocked", 1);
+  SetPolicy(u"BlockMicrophones", 0);  // the user decides: nothing to show for it
+  TForm_Veilcap& f = Form();
+  struct Row {
+    TMenuItem* item;
+    bool forced, user;
+    const char16_t* value;
+  };
+  const Row rows[] = {{f.Tray_Option_KeepBlocked, true, false, kKeepBlockedValue},
+                      {f.Tray_Option_Hotkeys, false, true, kHotkeysValue},
+                      {f.Tray_Option_ShowNotices, false, true, kShowNoticesValue},
+                      {f.Tray_Option_BlockWhileLocked, true, false, kBlockWhileLockedValue}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(ToUtf8(r.item->Name));
+    EXPECT_EQ(r.item->Checked, r.forced);
+    EXPECT_FALSE(r.item->Enabled);
+  }
+  EXPECT_TRUE(f.Tray_PolicyManaged->Visible);
+  f.Tray_Option_Privacy_Cam->Click();  // any option saves them all: the user's choices stay stored
+  for (const Row& r : rows) {
+    SCOPED_TRACE(ToUtf8(r.item->Name));
+    const bool stored = Reg_ValueExists(RegRoot::LocalMachine, kOptionsKey, r.value)
+                            ? Reg_ReadInteger(RegRoot::LocalMachine, kOptionsKey, r.value) == 1
+                            : r.value == kShowNoticesValue;  // notices: on while nothing is stored
+    EXPECT_EQ(stored, r.user);
+  }
+  host.log.clear();
+  f.Notify(u"x");
+  EXPECT_TRUE(Notices().empty()) << "notices forced off";
+
+  reg.Put(RegRoot::LocalMachine, kPolicyKey, u"KeepBlocked", REG_TYPE_DWORD, {});  // not a DWORD any more
+  for (const char16_t* n : {u"Hotkeys", u"ShowNotices", u"BlockWhileLocked", u"BlockMicrophones"}) SetPolicy(n, std::nullopt);
+  f.Policies_Changed();
+  for (const Row& r : rows) {
+    SCOPED_TRACE(ToUtf8(r.item->Name));
+    EXPECT_EQ(r.item->Checked, r.user);
+    EXPECT_TRUE(r.item->Enabled);
+  }
+  EXPECT_FALSE(f.Tray_PolicyManaged->Visible);
+}
+
+// Lock and unlock with each starting state: what the lock blocks and what the unlock gives back.
+TEST_F(PolicyWindowTest, ASessionLockBlocksTheWorkingKindAndTheUnlockGivesBackExactlyThat) {
+  struct Case {
+    const char* what;
+    bool option, blockedBefore, policyWhileLocked;
+    int switchesAtLock, switchesAtUnlock;
+  };
+  const Case cases[] = {
+      {"camera on: blocked and given back", true, false, false, 1, 1},
+      {"option off: nothing", false, false, false, 0, 0},
+      {"blocked by the user before: left blocked", true, true, false, 0, 0},
+      {"a policy set while locked: not given back", true, false, true, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    form.reset();
+    Reg_DeleteValue(RegRoot::LocalMachine, kPolicyKey, u"BlockWebcams");
+    Ledger_SetKindBlocked(LedgerKind::Cam, false);
+    reg.PutDword(RegRoot::LocalMachine, kOptionsKey, kBlockWhileLockedValue, c.option ? 1 : 0);
+    off = false;
+    Plug(0);
+    TForm_Veilcap& f = Started();
+    if (c.blockedBefore) f.PellamMouseImage3State_WebCamClick();
+    switches = 0;
+    host.log.clear();
+    f.Session_Changed(7);  // WTS_SESSION_LOCK
+    EXPECT_EQ(switches, c.switchesAtLock);
+    EXPECT_TRUE(f.SessionLocked());
+    f.CommandBox(true, u"failed while locked");
+    EXPECT_TRUE(Boxes().empty()) << "no box while locked";
+    EXPECT_TRUE(Notices().empty()) << "no notice while locked";
+    if (c.policyWhileLocked) SetPolicy(u"BlockWebcams", 1);
+    f.Session_Changed(8);  // WTS_SESSION_UNLOCK
+    EXPECT_EQ(switches, c.switchesAtLock + c.switchesAtUnlock);
+    EXPECT_EQ(off, c.blockedBefore || (c.switchesAtLock > 0 && c.switchesAtUnlock == 0));
+    EXPECT_EQ(Boxes(), (std::vector<std::string>{"error failed while locked"})) << "shown after the unlock";
+    f.Session_Changed(8);
+    EXPECT_EQ(switches, c.switchesAtLock + c.switchesAtUnlock) << "a second unlock gives nothing";
+  }
 }
 
 TEST_F(KeepBlockedWindowTest, AHotkeyTogglesLikeAClickAndNoticesTheNewState) {

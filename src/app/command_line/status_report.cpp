@@ -121,7 +121,7 @@ u16 JsonString(u16v text) {
   return out + u"\"";
 }
 
-u16 ReportJson(const std::vector<ReportRow>& rows, DeviceKinds kinds, int exitCode) {
+u16 ReportJson(const std::vector<ReportRow>& rows, DeviceKinds kinds, int exitCode, const Policies& policies) {
   u16 out = u"{\"exitCode\":" + ToDec(exitCode) + u",\"devices\":[";
   for (size_t i = 0; i < rows.size(); ++i) {
     const auto& r = rows[i];
@@ -138,5 +138,5 @@ u16 ReportJson(const std::vector<ReportRow>& rows, DeviceKinds kinds, int exitCo
     out += u"{\"kind\":" + JsonString(KindWord(mic)) + u",\"watched\":" + ToDec(s.watched) + u",\"working\":" +
            ToDec(s.working) + u",\"text\":" + JsonString(s.text) + u"}";
   }
-  return out + u"]}\r\n";
+  return out + u"],\"policies\":" + PolicyJson(policies) + u"}\r\n";
 }

@@ -7,6 +7,7 @@
 
 #include "core/text.h"
 #include "devices/device.h"
+#include "guard/policies.h"
 #include "platform/admin_args.h"
 
 struct ReportRow {
@@ -32,7 +33,8 @@ u16 DeviceLines(const std::vector<ReportRow>& rows);
 u16 ReportText(const std::vector<ReportRow>& rows, DeviceKinds kinds);
 // {"exitCode":n,"devices":[{"kind","state","name","instanceId"}...],
 //  "summary":[{"kind","watched","working","text"}...]}
-u16 ReportJson(const std::vector<ReportRow>& rows, DeviceKinds kinds, int exitCode);
+// With the policies in force as a last member "policies" ({} when none is set).
+u16 ReportJson(const std::vector<ReportRow>& rows, DeviceKinds kinds, int exitCode, const Policies& policies = {});
 // A JSON string literal with its quotes: quote, backslash, control characters and lone
 // surrogates escaped; everything else as it is.
 u16 JsonString(u16v text);

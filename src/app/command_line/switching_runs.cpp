@@ -2,6 +2,7 @@
 
 #include "app/command_line/status_report.h"
 #include "devices/ledger.h"
+#include "guard/policies.h"
 #include "lang/messages.h"
 
 namespace {
@@ -25,8 +26,13 @@ class CommandLineHost final : public ToggleHost {
   void ReportRestartNeeded() override { Note(MESSAGE_STATUS_NEED_RESTART); }
   void ReportWarning(const u16& text) override { Note(text); }
   void ReportError(const u16& text) override { Note(text); }
+  void Refused(bool mic) override {
+    refused[mic] = true;
+    Note(MESSAGE_POLICY_REFUSED);
+  }
 
   u16 notes;
+  bool refused[2] = {false, false};  // by kind: webcams, microphones
 
  private:
   void Note(const u16& text) { notes += text + u"\r\n"; }
@@ -59,13 +65,17 @@ AdminResult Switch(const AdminCommand& c, TVeilcap& v, ToggleSwitches& switches,
       if (r.works) failures += Named(MESSAGE_CLI_STILL_ON, r.name) + u"\r\n";
   } else {
     // Unblocking switches on every disabled device of the kinds, watched or not.
+    // A kind a policy keeps blocked was refused as a whole: its devices are not named.
     for (const auto& d : v.Devices)
-      if (OfKinds(d, c.kinds) && (d.ProblemCode == 22 || (d.Watch && d.ProblemCode != 0)))
+      if (OfKinds(d, c.kinds) && !host.refused[IsMicrophone(d)] &&
+          (d.ProblemCode == 22 || (d.Watch && d.ProblemCode != 0)))
         failures += Named(MESSAGE_CLI_STILL_OFF, d.FriendlyName()) + u"\r\n";
   }
   AdminResult r;
   r.text = host.notes + ReportText(WatchedRows(v.Devices, c.kinds), c.kinds) + failures;
-  r.exitCode = ok && failures.empty() ? kExitAllOff : kExitSomeOn;
+  r.exitCode = host.refused[0] || host.refused[1] ? kExitRefused
+               : ok && failures.empty()           ? kExitAllOff
+                                                  : kExitSomeOn;
   return r;
 }
 
@@ -91,7 +101,9 @@ AdminResult Restore(TVeilcap& v, ToggleSwitches& switches, const AdminEnvironmen
     if (row.state != u"absent") failures += Named(MESSAGE_CLI_STILL_OFF, row.name) + u"\r\n";
   }
   r.text = host.notes + DeviceLines(rows) + failures;
-  r.exitCode = ok && failures.empty() ? kExitAllOff : kExitSomeOn;
+  r.exitCode = host.refused[0] || host.refused[1] ? kExitRefused
+               : ok && failures.empty()           ? kExitAllOff
+                                                  : kExitSomeOn;
   return r;
 }
 }  // namespace
@@ -105,7 +117,8 @@ AdminResult RunAdminCommand(const AdminCommand& c, TVeilcap& v, ToggleSwitches& 
       env.search();
       const auto rows = WatchedRows(v.Devices, c.kinds);
       const int code = StatusExitCode(rows);
-      return {code, c.json ? ReportJson(rows, c.kinds, code) : ReportText(rows, c.kinds)};
+      const Policies policies = Read_Policies();
+      return {code, c.json ? ReportJson(rows, c.kinds, code, policies) : ReportText(rows, c.kinds) + PolicyLines(policies)};
     }
     case AdminVerb::Block:
     case AdminVerb::Unblock:

@@ -14,6 +14,7 @@ DevicesUi::DevicesUi(TForm_Veilcap& mainForm, HWND mainWindow)
   devices_->FormCreate();
   devices_->Veilcap = main_.Veilcap.get();
   devices_->RepaintStatus = [this] { main_.Repaint_Status(); };
+  devices_->KindFixed = [this](bool mic) { return main_.CurrentPolicies().BlocksKind(mic); };
   view_ = std::make_unique<DevicesWindowView>(*devices_);
   Form_VCP_Devices = devices_.get();
 

@@ -404,7 +404,12 @@ LRESULT DevicesWindowView::OnNotify(const NMHDR& n, LPARAM lp) {
       probe.mask = LVIF_PARAM;
       probe.iItem = nm->iItem;
       ListView_GetItem(list_, &probe);
-      model_.SetChecked(size_t(probe.lParam), after == 2);
+      if (!model_.SetChecked(size_t(probe.lParam), after == 2)) {
+        // A policy fixes the box: it goes back to what it was.
+        filling_ = true;
+        ListView_SetCheckState(list_, nm->iItem, before == 2);
+        filling_ = false;
+      }
       return 0;
     }
     case NM_DBLCLK: {

@@ -1,6 +1,7 @@
 #include "ui/win32/main_window_view.h"
 
 #include <windowsx.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <chrono>
@@ -125,6 +126,8 @@ bool MainWindowView::Create() {
   hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kMainWindowClassName, W(AppTitle), WS_POPUP | WS_CLIPCHILDREN,
                           (sw - w) / 2, (sh - h) / 2, w, h, nullptr, nullptr, instance_, this);
   if (!hwnd_) return false;
+  // Lock, unlock, logoff and disconnect of this session arrive as WM_WTSSESSION_CHANGE.
+  WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION);
   // Explorer runs unelevated: without this its "TaskbarCreated" never arrives after it restarts.
   AllowMessageFromLowerIntegrity(hwnd_, taskbarCreated_, SystemMessageFilterCalls());
 
@@ -582,6 +585,9 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_HOTKEY:
       form_->HotkeyPressed(int(wp));
       return 0;
+    case WM_WTSSESSION_CHANGE:
+      form_->Session_Changed(uint32_t(wp));
+      return 0;
     case WM_MEASUREITEM:
       if (MeasureMenuBitmap(*reinterpret_cast<MEASUREITEMSTRUCT*>(lp))) return TRUE;
       break;
@@ -661,6 +667,7 @@ LRESULT MainWindowView::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
       break;
     case WM_DESTROY:
+      WTSUnRegisterSessionNotification(hwnd_);
       RemoveTrayIcon();
       PostQuitMessage(0);
       return 0;

@@ -1,9 +1,10 @@
-#include "guard/win32/consent_watch.h"
+#include "guard/win32/registry_watch.h"
 
 #include "guard/in_use.h"
+#include "guard/policies.h"
 
 namespace {
-constexpr wchar_t kWindowClass[] = L"Veilcap_ConsentStoreWatch";
+constexpr wchar_t kWindowClass[] = L"Veilcap_RegistryWatch";
 constexpr UINT kChangedMessage = WM_APP + 1;
 constexpr REGSAM kNotifyAccess = KEY_NOTIFY | KEY_WOW64_64KEY;
 constexpr DWORD kFilter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
@@ -58,7 +59,7 @@ struct Watched {
 };
 }  // namespace
 
-ConsentStoreWatch::Keys ConsentStoreWatch::DefaultKeys() {
+RegistryWatch::Keys RegistryWatch::DefaultKeys() {
   Keys keys;
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
     for (DeviceKind kind : {DeviceKind::Webcam, DeviceKind::Microphone}) {
@@ -68,18 +69,25 @@ ConsentStoreWatch::Keys ConsentStoreWatch::DefaultKeys() {
   return keys;
 }
 
-ConsentStoreWatch::ConsentStoreWatch(Keys keys, std::function<void()> onChange)
+RegistryWatch::Keys RegistryWatch::PolicyKeys() {
+  Keys keys;
+  for (const u16& k : {u16(kPolicyKey), u16(kPolicyParentKey)})
+    keys.emplace_back(HKEY_LOCAL_MACHINE, std::wstring(k.begin(), k.end()));
+  return keys;
+}
+
+RegistryWatch::RegistryWatch(Keys keys, std::function<void()> onChange)
     : keys_(std::move(keys)), onChange_(std::move(onChange)) {
   if (!RegisterWatchClass()) return;
   window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
   stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (!window_ || !stop_) return;
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ConsentStoreWatch::WindowProc));
+  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RegistryWatch::WindowProc));
   worker_ = std::thread([this] { Run(); });
 }
 
-ConsentStoreWatch::~ConsentStoreWatch() {
+RegistryWatch::~RegistryWatch() {
   if (worker_.joinable()) {
     SetEvent(stop_);
     worker_.join();
@@ -88,9 +96,9 @@ ConsentStoreWatch::~ConsentStoreWatch() {
   if (stop_) CloseHandle(stop_);
 }
 
-LRESULT CALLBACK ConsentStoreWatch::WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK RegistryWatch::WindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == kChangedMessage) {
-    auto* self = reinterpret_cast<ConsentStoreWatch*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+    auto* self = reinterpret_cast<RegistryWatch*>(GetWindowLongPtrW(w, GWLP_USERDATA));
     if (self) {
       // Cleared first: a change during the call posts the next one.
       self->pending_ = false;
@@ -105,7 +113,7 @@ LRESULT CALLBACK ConsentStoreWatch::WindowProc(HWND w, UINT msg, WPARAM wp, LPAR
   return DefWindowProcW(w, msg, wp, lp);
 }
 
-void ConsentStoreWatch::Run() {
+void RegistryWatch::Run() {
   std::vector<Watched> watched(keys_.size());
   std::vector<HANDLE> handles{stop_};
   for (size_t i = 0; i < keys_.size(); ++i) {
