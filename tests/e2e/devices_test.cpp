@@ -20,7 +20,7 @@ using fakedev::ProblemCode;
 using fakedev::AddCommand;
 constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
-constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKCU
+constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKLM
 constexpr wchar_t kLedgerKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";     // HKLM
 constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Policies\\Vostrel\\Veilcap";             // HKLM
 constexpr wchar_t kWebcamConsent[] =
@@ -140,7 +140,7 @@ class DevicesE2E : public ::testing::Test {
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kCamId, L"Integrated Camera")), 0);
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kImageClass, kVideoId, L"USB Video Device")), 0);
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kAudioEndpointClass, kMicId, L"Mikrofon (E2E)")), 0);
-    WriteDword(HKEY_CURRENT_USER, kDevicesKey, kMicId, 1);
+    WriteDword(HKEY_LOCAL_MACHINE, kDevicesKey, kMicId, 1);
   }
   void TearDown() override {
     if (main && IsWindow(main)) PostMessageW(main, WM_CLOSE, 0, 0);
@@ -151,6 +151,7 @@ class DevicesE2E : public ::testing::Test {
   static void Cleanup() {
     for (const wchar_t* id : {kCamId, kVideoId, kMicId, kNewCamId, kOthersCamId}) {
       RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
+      DeleteValue(HKEY_LOCAL_MACHINE, kDevicesKey, id);
       DeleteValue(HKEY_CURRENT_USER, kDevicesKey, id);
       DeleteValue(HKEY_LOCAL_MACHINE, kLedgerKey, id);
     }
@@ -292,7 +293,7 @@ TEST_F(DevicesE2E, UncheckingADeviceStoresZeroAndTheStatusFollowsAtOnce) {
     const LPARAM at = MAKELPARAM(8, top + row * 22 + 11);
     PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(list, WM_LBUTTONUP, 0, at);
-    WaitFor([&] { return ReadDword(HKEY_CURRENT_USER, kDevicesKey, kCamId, &stored); }, 1500);
+    WaitFor([&] { return ReadDword(HKEY_LOCAL_MACHINE, kDevicesKey, kCamId, &stored); }, 1500);
     if (stored == 99) {  // another row changed: put it back
       PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
       PostMessageW(list, WM_LBUTTONUP, 0, at);
@@ -383,7 +384,29 @@ TEST_F(DevicesE2E, TheWebcamHotkeyTogglesTheCamerasUnlessTheOptionIsOff) {
   PostMessageW(main, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'C'));
   ASSERT_TRUE(WaitForCamText(L"0/2 Webcams bereit", 30000)) << Cam();
   EXPECT_EQ(ProblemCode(kCamId), 22u);
-  PostMessageW(main, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'C'));
+  // Unblocking asks first, in a question of Veilcap's own: Escape switches nothing, Enter (the
+  // default button) unblocks.
+  for (const wchar_t* key : {L"Escape", L"Return"}) {
+    PostMessageW(main, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'C'));
+    HWND ask = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (ask = FindTopWindow(L"#32770", program.Pid())) != nullptr && IsWindowVisible(ask); },
+                        10000))
+        << "no question before the unblock";
+    Sleep(500);
+    EXPECT_EQ(ProblemCode(kCamId), 22u) << "switched before the answer";
+    SaveScreenshot(L"hotkey_unblock_question.png", [&] {
+      RECT r{};
+      GetWindowRect(ask, &r);
+      return r;
+    }());
+    ASSERT_TRUE(TypeKeys(ask, key)) << "xdotool or the X window is missing";
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(ask) || !IsWindowVisible(ask); }, 10000)) << Utf8(key);
+    if (std::wstring(key) == L"Escape") {
+      Sleep(1500);
+      EXPECT_EQ(Cam(), L"0/2 Webcams bereit");
+      EXPECT_EQ(ProblemCode(kCamId), 22u) << "a cancelled question switched";
+    }
+  }
   ASSERT_TRUE(WaitForCamText(L"2/2 Webcams bereit", 30000)) << Cam();
   EXPECT_EQ(ProblemCode(kCamId), 0u);
   PostMessageW(main, WM_CLOSE, 0, 0);
@@ -454,6 +477,20 @@ TEST_F(DevicesE2E, CommandLineBlocksAndUnblocksWhileTheTrayProgramRuns) {
   EXPECT_TRUE(Has(r.out, "Veilcap.exe -RESTORE")) << r.out;
 }
 
+// The watch list lives where only administrators write: once the machine store exists, a 0 that
+// any program of the user can write to the user's hive does not unwatch a camera.
+TEST_F(DevicesE2E, AZeroInTheUsersHiveChangesNothingOnceTheMachineStoreExists) {
+  WriteDword(HKEY_CURRENT_USER, kDevicesKey, kCamId, 0);
+  Start();  // both cameras still counted
+  CliRun r = RunCli(L"-STATUS CAM");
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_TRUE(Has(r.out, "CAM\ton\tIntegrated Camera\t" + Utf8(kCamId) + "\r\n")) << r.out;
+  ClickClient(main, kWebcamX, kWebcamY);
+  ASSERT_TRUE(WaitForCamText(L"0/2 Webcams bereit", 30000)) << Cam();
+  EXPECT_EQ(ProblemCode(kCamId), 22u);
+  DeleteValue(HKEY_CURRENT_USER, kDevicesKey, kCamId);
+}
+
 // A policy written while the tray program runs (a Group Policy refresh): the webcams go off within
 // seconds, a click does not unblock them but says why, the command line is refused with exit code
 // 5; without the value a click unblocks again.
@@ -519,7 +556,7 @@ TEST_F(DevicesE2E, ASessionLockBlocksTheWorkingKindsAndTheUnlockGivesBackExactly
 // Windows hands an elevated program the user's): PowerShell must see none of it.
 TEST_F(DevicesE2E, RestoreLeavesADeviceDisabledElsewhereAlone) {
   ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kOthersCamId, L"Disabled Elsewhere") + L" --problem 22"), 0);
-  WriteDword(HKEY_CURRENT_USER, kDevicesKey, kOthersCamId, 0);
+  WriteDword(HKEY_LOCAL_MACHINE, kDevicesKey, kOthersCamId, 0);
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring psLog = std::wstring(temp) + L"veilcap_e2e_powershell.log";
@@ -576,7 +613,7 @@ TEST_F(DevicesE2E, RestoreLeavesADeviceDisabledElsewhereAlone) {
 // Windows stops listing a disabled microphone in DirectShow. One that is watched only because
 // DirectShow lists it must still show as off, and a second click must switch it on again.
 TEST_F(DevicesE2E, AMicrophoneListedOnlyByDirectShowCanBeBlockedAndUnblocked) {
-  DeleteValue(HKEY_CURRENT_USER, kDevicesKey, kMicId);
+  DeleteValue(HKEY_LOCAL_MACHINE, kDevicesKey, kMicId);
   HKEY entry = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, kMicDirectShow, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &entry, nullptr),
             ERROR_SUCCESS);

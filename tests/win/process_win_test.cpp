@@ -198,6 +198,37 @@ TEST(NamedObjectsWin, SecondCreatorSeesTheFirstOnesMutex) {
   RecordProperty("private_namespace", GuardedNamespaceInUse() ? "yes" : "no");
 }
 
+// The boundary carries the Administrators group and the high integrity label where the system has
+// private namespaces; where it has none (Wine) the plain names are the fallback, and only then.
+// A refused namespace never falls back to a name a squatter could hold.
+TEST(NamedObjectsWin, PlainNamesOnlyWhereTheSystemHasNoPrivateNamespaces) {
+  HANDLE boundary = nullptr;
+  const bool labelled = BuildGuardedBoundary(&boundary);
+  if (boundary) {
+    EXPECT_TRUE(labelled);
+    DeleteBoundaryDescriptor(boundary);
+    EXPECT_NE(GuardedNamesInUse(), GuardedNames::Plain);
+  } else {
+    EXPECT_FALSE(labelled);
+    EXPECT_EQ(GuardedNamesInUse(), GuardedNames::Plain);
+  }
+  RecordProperty("boundary_descriptor", boundary ? "labelled" : "none (fallback: plain names)");
+  const struct {
+    bool boundary;
+    DWORD error;
+    GuardedNames names;
+  } cases[] = {
+      {false, 0, GuardedNames::Plain},
+      {true, 0, GuardedNames::Private},
+      {true, ERROR_CALL_NOT_IMPLEMENTED, GuardedNames::Plain},
+      {true, ERROR_ACCESS_DENIED, GuardedNames::None},
+      {true, ERROR_ALREADY_EXISTS, GuardedNames::None},
+      {true, ERROR_PATH_NOT_FOUND, GuardedNames::None},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ChooseGuardedNames(c.boundary, c.error), c.names) << c.boundary << " " << c.error;
+}
+
 namespace {
 // A library planted beside the program under a name only the search could find: found while the
 // search is the default one, never once it is restricted to the system folder.
