@@ -1,6 +1,6 @@
 # Windows builds (win64, win32): the whole program, the Windows-side tests and the test helpers.
 set(VEILCAP_WIN_LIBS advapi32 shell32 setupapi cfgmgr32 ole32 oleaut32 strmiids uuid gdiplus
-    comctl32 gdi32 user32 shlwapi version winmm wtsapi32 oleacc)
+    comctl32 gdi32 user32 shlwapi version winmm wtsapi32)
 
 # Release time stamp, prefix maps, signing: the same bytes from the same commit.
 include(${CMAKE_SOURCE_DIR}/cmake/release.cmake)

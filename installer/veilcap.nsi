@@ -210,6 +210,18 @@ Section "$(TextProgram)" SecProgram
   SectionIn RO
   Call QuitVeilcap
   SetOutPath "$INSTDIR"
+  ; The folder holds a program that runs elevated: wherever it is (also a /D= folder outside
+  ; Program Files, whose parent lets users create and change files), only administrators and
+  ; SYSTEM may change it. Owner Administrators, inheritance off, Administrators and SYSTEM full
+  ; control, Users read and execute; files already there lose their own entries. Accounts are
+  ; named by SID, so every language of Windows understands them.
+  nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /T /C /Q'
+  Pop $0
+  nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /Q'
+  Pop $1
+  nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR\*" /reset /T /C /Q'
+  Pop $2
+  DetailPrint "icacls: owner $0, folder $1, contents $2"
   File "${PAYLOAD}\Veilcap.exe"
   File "${PAYLOAD}\TASK.xml"
   File /oname=README.txt "${README}"

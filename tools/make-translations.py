@@ -112,6 +112,7 @@ MESSAGE_KEYS = ["MESSAGES." + k for k in [
     "MESSAGE_CONFIRM_UNBLOCK_BUTTON",
     "MESSAGE_SWITCHING_BUSY",
     "MESSAGE_POLICY_REFUSED",
+    "MESSAGE_OPEN_PAGE_YOURSELF",
 ]]
 
 # Texts of the policy templates (the program's table of policies names them; Veilcap.adml per

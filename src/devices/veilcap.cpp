@@ -114,6 +114,8 @@ void TVeilcap::Read_SetupApi_Devices() {
       DebugOut(u"Veilcap: \"" + name + u"\" needs a restart");
       rebootRequired = true;
     }
+    // An in-process switch Windows accepted for the next start: the node may not say so itself.
+    if (!rebootRequired && Switching_RestartPending(instanceId)) rebootRequired = true;
 
     // The lines are only put together when someone receives them.
     const bool debug = GetDebugSink() != nullptr;

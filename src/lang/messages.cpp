@@ -148,6 +148,13 @@ constexpr const char16_t kSwitchingBusyEn[] =
     u"Another switching run is still going on; nothing was changed. Please try again in a moment.";
 constexpr const char16_t kPolicyRefused[] = u"Von Ihrer Organisation blockiert";
 constexpr const char16_t kPolicyRefusedEn[] = u"Blocked by your organization";
+constexpr const char16_t kOpenPageYourself[] =
+    u"Veilcap \u00f6ffnet Webseiten nicht mit Administratorrechten, und es l\u00e4uft keine Windows-Oberfl\u00e4che, "
+    u"die sie mit Ihren normalen Rechten \u00f6ffnen k\u00f6nnte. Bitte \u00f6ffnen Sie diese Adresse in Ihrem "
+    u"Browser (Strg+C kopiert diese Meldung): %1";
+constexpr const char16_t kOpenPageYourselfEn[] =
+    u"Veilcap does not open web pages with administrator rights, and no Windows desktop is running that could "
+    u"open it with your normal rights. Please open this address in your browser (Ctrl+C copies this message): %1";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -206,6 +213,7 @@ u16 MESSAGE_CONFIRM_UNBLOCK_MIC = kConfirmUnblockMic;
 u16 MESSAGE_CONFIRM_UNBLOCK_BUTTON = kConfirmUnblockButton;
 u16 MESSAGE_SWITCHING_BUSY = kSwitchingBusy;
 u16 MESSAGE_POLICY_REFUSED = kPolicyRefused;
+u16 MESSAGE_OPEN_PAGE_YOURSELF = kOpenPageYourself;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -267,6 +275,7 @@ const std::vector<MessageEntry>& MessageTable() {
        kConfirmUnblockButtonEn},
       {u"MESSAGE_SWITCHING_BUSY", &MESSAGE_SWITCHING_BUSY, kSwitchingBusy, kSwitchingBusyEn},
       {u"MESSAGE_POLICY_REFUSED", &MESSAGE_POLICY_REFUSED, kPolicyRefused, kPolicyRefusedEn},
+      {u"MESSAGE_OPEN_PAGE_YOURSELF", &MESSAGE_OPEN_PAGE_YOURSELF, kOpenPageYourself, kOpenPageYourselfEn},
   };
   return table;
 }

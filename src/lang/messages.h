@@ -71,6 +71,7 @@ extern u16 MESSAGE_CONFIRM_UNBLOCK_BUTTON;
 // A click that waited in vain for another switching run to end.
 extern u16 MESSAGE_SWITCHING_BUSY;
 extern u16 MESSAGE_POLICY_REFUSED;       // an unblock that a policy of the organisation forbids
+extern u16 MESSAGE_OPEN_PAGE_YOURSELF;   // "%1": a web page's address no unelevated shell could open
 
 struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name

@@ -773,7 +773,10 @@ void TForm_Veilcap::PellamMouseImage3State_IMClick() {
   RunMenu(*AdvPopupMenu_IM, p.x, p.y);
 }
 
-void TForm_Veilcap::MenuItem_help_HelpClick() { Open_OnlineHelp(u"main"); }
+void TForm_Veilcap::MenuItem_help_HelpClick() {
+  // Without a desktop shell of the user's own the page is not opened with Veilcap's rights.
+  if (!Open_OnlineHelp(u"main")) Host.WarningBox(ReplaceAll(MESSAGE_OPEN_PAGE_YOURSELF, u"%1", OnlineHelpAddress(u"main")));
+}
 
 void TForm_Veilcap::MenuItem_help_AboutClick() {
   if (Hooks.ShowAbout) Hooks.ShowAbout();
@@ -796,7 +799,7 @@ void TForm_Veilcap::Tray_ShowDevicesClick() {
   Tray_ShowDevices->Enabled = true;
 }
 
-void TForm_Veilcap::Tray_DeviceManagerClick() { Shell_Open(Host.Handle(), u"devmgmt.msc", u""); }
+void TForm_Veilcap::Tray_DeviceManagerClick() { Open_DeviceManager(); }
 void TForm_Veilcap::Tray_Privacy_webcamClick() { Shell_Open(Host.Handle(), u"ms-settings:privacy-webcam", u""); }
 void TForm_Veilcap::Tray_Privacy_MicClick() { Shell_Open(Host.Handle(), u"ms-settings:privacy-microphone", u""); }
 void TForm_Veilcap::Tray_NoPhysicalCameraLEDClick() { SAVE_OPTIONS(); }

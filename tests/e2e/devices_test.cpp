@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -86,10 +87,16 @@ CliRun RunCli(const std::wstring& args, DWORD ms = 60000) {
   CliRun r;
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  const std::wstring file = std::wstring(temp) + L"veilcap_cli_out.txt";
+  // A file of its own per run: under Wine the file of an earlier run was seen still held by some
+  // process for seconds after that run had ended (sharing violation on the next CREATE_ALWAYS).
+  static int runs = 0;
+  const std::wstring file = std::wstring(temp) + L"veilcap_cli_out" + std::to_wstring(++runs) + L".txt";
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
   HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return r;
+  if (out == INVALID_HANDLE_VALUE) {
+    r.out = "the output file could not be created, error " + std::to_string(GetLastError());
+    return r;
+  }
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
@@ -545,13 +552,48 @@ TEST_F(DevicesE2E, ASessionLockBlocksTheWorkingKindsAndTheUnlockGivesBackExactly
 
 // Restoring switches on what Veilcap switched off and nothing else: a camera someone else disabled
 // stays off.
+// Veilcap's own environment is what unelevated programs can shape (Wine hands the Linux one in, as
+// Windows hands an elevated program the user's): PowerShell must see none of it.
 TEST_F(DevicesE2E, RestoreLeavesADeviceDisabledElsewhereAlone) {
   ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kOthersCamId, L"Disabled Elsewhere") + L" --problem 22"), 0);
   WriteDword(HKEY_LOCAL_MACHINE, kDevicesKey, kOthersCamId, 0);
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring psLog = std::wstring(temp) + L"veilcap_e2e_powershell.log";
+  DeleteFileW(psLog.c_str());
+  WriteString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VeilcapFake", L"PowerShellLog", psLog.c_str());
+  const std::wstring userModules = std::wstring(temp) + L"Modules";
+  const std::pair<const wchar_t*, std::wstring> hostile[] = {{L"COR_ENABLE_PROFILING", L"1"},
+                                                             {L"COR_PROFILER_PATH", std::wstring(temp) + L"p.dll"},
+                                                             {L"PSModulePath", userModules},
+                                                             {L"VEILCAP_E2E_ANYTHING", L"42"}};
+  for (const auto& [name, value] : hostile) SetEnvironmentVariableW(name, value.c_str());
   CliRun r = RunCli(L"-BLOCK CAM");
+  for (const auto& entry : hostile) SetEnvironmentVariableW(entry.first, nullptr);
+  DeleteValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VeilcapFake", L"PowerShellLog");
   EXPECT_EQ(r.exitCode, 0) << r.out;
   ASSERT_EQ(ProblemCode(kCamId), 22u) << r.out;
   ASSERT_EQ(ProblemCode(kVideoId), 22u) << r.out;
+  {
+    std::string log;
+    HANDLE in = CreateFileW(psLog.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    char buf[4096];
+    DWORD n = 0;
+    while (in != INVALID_HANDLE_VALUE && ReadFile(in, buf, sizeof buf, &n, nullptr) && n > 0) log.append(buf, n);
+    if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+    DeleteFileW(psLog.c_str());
+    wchar_t windows[MAX_PATH] = {};
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    const std::string w = Utf8(windows);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n') > 0 && Has(log, "APPLIED"), true) << log;
+    for (const char* gone : {"ENV COR_", "ENV VEILCAP_E2E", "ENV COMPlus"}) EXPECT_FALSE(Has(log, gone)) << gone << "\n" << log;
+    EXPECT_FALSE(Has(log, Utf8(userModules))) << log;
+    // Environment names compare without regard to case; Windows writes these two as shown.
+    EXPECT_TRUE(Has(log, "ENV PSModulePath=" + w + "\\System32\\WindowsPowerShell\\v1.0\\Modules\r\n")) << log;
+    EXPECT_TRUE(Has(log, "ENV SystemRoot=" + w + "\r\n")) << log;
+    EXPECT_TRUE(Has(log, "ENV TEMP=" + w + "\\Temp\r\n")) << log;
+    EXPECT_TRUE(Has(log, "ENV Path=" + w + "\\System32;" + w + ";")) << log;
+  }
   DWORD recorded = 0;
   EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, kOthersCamId, &recorded));
 

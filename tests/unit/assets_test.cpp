@@ -117,6 +117,7 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_CONFIRM_UNBLOCK_CAM",      "MESSAGE_CONFIRM_UNBLOCK_MIC",
     "MESSAGE_CONFIRM_UNBLOCK_BUTTON",   "MESSAGE_SWITCHING_BUSY",
     "MESSAGE_POLICY_REFUSED",
+    "MESSAGE_OPEN_PAGE_YOURSELF",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

@@ -652,18 +652,41 @@ TEST_F(DeferredStartMark, AnAnswerAfterQuitIsDropped) {
 
 TEST_F(MainWindowTest, ShellItemsOpenTheirTargetsWithTheWindowAsOwner) {
   TForm_Veilcap& f = Form();
+  const u16 savedSystem = SystemFolder;
+  SystemFolder = u"C:\\Windows\\system32";
   shell.onShell = [](const FakeProcessShell::ShellCall&) { return 0u; };
   f.Tray_DeviceManager->Click();
   f.Tray_Privacy_webcam->Click();
   f.Tray_Privacy_Mic->Click();
-  ASSERT_EQ(shell.shellCalls.size(), 3u);
-  EXPECT_EQ(ToUtf8(shell.shellCalls[0].file), "devmgmt.msc");
+  // Device Manager by the full paths of the console and its file, with the built environment.
+  ASSERT_EQ(shell.started.size(), 1u);
+  EXPECT_EQ(ToUtf8(shell.started[0].commandLine),
+            "\"C:\\Windows\\System32\\mmc.exe\" \"C:\\Windows\\System32\\devmgmt.msc\"");
+  EXPECT_FALSE(shell.started[0].environment.empty());
+  ASSERT_EQ(shell.shellCalls.size(), 2u);
   EXPECT_EQ(shell.shellCalls[0].owner, reinterpret_cast<OwnerWindow>(0x1234));
-  EXPECT_EQ(ToUtf8(shell.shellCalls[1].file), "ms-settings:privacy-webcam");
-  EXPECT_EQ(ToUtf8(shell.shellCalls[2].file), "ms-settings:privacy-microphone");
+  EXPECT_EQ(ToUtf8(shell.shellCalls[0].file), "ms-settings:privacy-webcam");
+  EXPECT_EQ(ToUtf8(shell.shellCalls[1].file), "ms-settings:privacy-microphone");
   // A failing start is raised to the window's boundary, which shows it.
-  shell.onShell = [](const FakeProcessShell::ShellCall&) { return 2u; };
+  shell.startProgramError = 2;
   EXPECT_THROW(f.Tray_DeviceManager->Click(), OsError);
+  SystemFolder = savedSystem;
+}
+
+TEST_F(MainWindowTest, HelpOpensThroughTheDesktopShellOrShowsTheAddress) {
+  TForm_Veilcap& f = Form();
+  const std::string address = ToUtf8(OnlineHelpAddress(u"main"));
+  const size_t before = host.log.size();
+  f.MenuItem_help_Help->Click();
+  EXPECT_EQ(shell.desktopShellOpens, std::vector<u16>{FromUtf8(address)});
+  EXPECT_EQ(host.log.size(), before) << "no box when the desktop shell took the page";
+  shell.desktopShellError = 0x80040154u;
+  f.MenuItem_help_Help->Click();
+  ASSERT_EQ(host.log.size(), before + 1);
+  EXPECT_EQ(host.log.back(), "warning " + ToUtf8(ReplaceAll(MESSAGE_OPEN_PAGE_YOURSELF, u"%1", FromUtf8(address))));
+  EXPECT_TRUE(EndsWith(FromUtf8(host.log.back()), u": " + FromUtf8(address)));
+  EXPECT_EQ(shell.desktopShellOpens.size(), 2u);
+  EXPECT_TRUE(shell.started.empty() && shell.shellCalls.empty()) << "never opened with Veilcap's rights";
 }
 
 TEST_F(MainWindowTest, DevicesItemIsDisabledWhileTheDevicesWindowIsOpenAndRefreshesAfter) {

@@ -80,6 +80,10 @@ TEST_F(ProcessOnWindows, FailedStartsRaiseTheWindowsError) {
   } cases[] = {
       {"opening a missing document", [&] { Shell_Open(nullptr, scratch.path() + u"\\missing.xyz", u""); }},
       {"opening the device manager (absent under Wine)", [] { Shell_Open(nullptr, u"devmgmt.msc", u""); }},
+      {"starting the management console by its full path (Wine has none)", [] {
+         SystemFolder = WindowsSystemFolder();
+         Open_DeviceManager();
+       }},
   };
   for (const auto& c : cases) {
     try {
@@ -260,3 +264,18 @@ TEST(SystemLibrariesWin, OnceRestrictedOnlyTheSystemFolderIsSearched) {
   DeleteFileW(planted.c_str());
 }
 }  // namespace
+
+// The unelevated route for web pages: the desktop shell of the session runs what it is handed.
+// A batch file stands in for the page, so the test sees whether anything ran.
+TEST(DesktopShellWin, RunsWhatItIsHandedOrSaysWhyNot) {
+  InstallProviders();
+  ScratchFolder scratch{L"desktopshell"};
+  const std::wstring batch = scratch.wpath() + L"\\page.bat";
+  const std::wstring marker = scratch.wpath() + L"\\opened.txt";
+  ASSERT_TRUE(WriteBytes(batch, "@echo opened>\"" + std::string(marker.begin(), marker.end()) + "\"\r\n"));
+  const uint32_t error = Processes().OpenInDesktopShell(U16(batch));
+  bool ran = false;
+  for (int i = 0; i < 100 && !(ran = Exists(marker)); ++i) Sleep(100);
+  std::printf("desktop shell: error 0x%08X, ran %d\n", unsigned(error), int(ran));
+  EXPECT_EQ(ran, error == 0);
+}
