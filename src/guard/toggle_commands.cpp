@@ -1,5 +1,6 @@
 #include "guard/toggle_commands.h"
 
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <vector>
@@ -28,14 +29,24 @@ class RunningFlag {
 SwitchingLock* g_switchingLock = nullptr;
 
 // Holds the switching lock for one command; waits for another process's pass to end, letting
-// pending messages run meanwhile.
+// pending messages run meanwhile, but not for longer than kLockWaitMs (by the host's clock, and at
+// least by what was slept): a pass that never ends (or a program that holds the lock on purpose)
+// must not keep the click waiting for good.
 class LockHold {
  public:
   LockHold(SwitchingLock* lock, ToggleHost& host) : lock_(lock) {
     if (!lock_) return;
+    const uint32_t start = host.NowMs();
+    uint32_t slept = 0;
     while (!lock_->TryAcquire()) {
+      if (std::max(host.NowMs() - start, slept) >= ToggleCommands::kLockWaitMs) {
+        lock_ = nullptr;
+        held_ = false;
+        return;
+      }
       host.ProcessMessages();
       host.SleepMs(ToggleCommands::kLockRetryMs);
+      slept += ToggleCommands::kLockRetryMs;
     }
   }
   ~LockHold() {
@@ -43,9 +54,11 @@ class LockHold {
   }
   LockHold(const LockHold&) = delete;
   LockHold& operator=(const LockHold&) = delete;
+  bool Held() const { return held_; }
 
  private:
   SwitchingLock* lock_;
+  bool held_ = true;
 };
 }  // namespace
 
@@ -69,6 +82,11 @@ bool ToggleCommands::RunGuarded(const std::function<void()>& command) {
   u16 error;
   try {
     LockHold lock(g_switchingLock, host_);
+    if (!lock.Held()) {
+      DebugOut(u"Another switching run kept the lock; the command ends without switching");
+      host_.ReportWarning(MESSAGE_SWITCHING_BUSY);
+      return false;
+    }
     command();
     return true;
   } catch (const OsError& e) {

@@ -154,8 +154,25 @@ constexpr const char16_t kTaskRefusedFolder[] =
 constexpr const char16_t kTaskRefusedFolderEn[] =
     u"Veilcap will not start with Windows: Veilcap.exe or its folder can be changed by users without "
     u"administrator rights. Install the program under Program Files and try again.";
+constexpr const char16_t kConfirmUnblockCam[] = u"Alle Webcams wieder einschalten?";
+constexpr const char16_t kConfirmUnblockCamEn[] = u"Switch all webcams on again?";
+constexpr const char16_t kConfirmUnblockMic[] = u"Alle Mikrofone wieder einschalten?";
+constexpr const char16_t kConfirmUnblockMicEn[] = u"Switch all microphones on again?";
+constexpr const char16_t kConfirmUnblockButton[] = u"Einschalten";
+constexpr const char16_t kConfirmUnblockButtonEn[] = u"Unblock";
+constexpr const char16_t kSwitchingBusy[] =
+    u"Ein anderer Schaltvorgang l\u00e4uft noch; nichts wurde ge\u00e4ndert. Bitte versuchen Sie es gleich noch einmal.";
+constexpr const char16_t kSwitchingBusyEn[] =
+    u"Another switching run is still going on; nothing was changed. Please try again in a moment.";
 constexpr const char16_t kPolicyRefused[] = u"Von Ihrer Organisation blockiert";
 constexpr const char16_t kPolicyRefusedEn[] = u"Blocked by your organization";
+constexpr const char16_t kOpenPageYourself[] =
+    u"Veilcap \u00f6ffnet Webseiten nicht mit Administratorrechten, und es l\u00e4uft keine Windows-Oberfl\u00e4che, "
+    u"die sie mit Ihren normalen Rechten \u00f6ffnen k\u00f6nnte. Bitte \u00f6ffnen Sie diese Adresse in Ihrem "
+    u"Browser (Strg+C kopiert diese Meldung): %1";
+constexpr const char16_t kOpenPageYourselfEn[] =
+    u"Veilcap does not open web pages with administrator rights, and no Windows desktop is running that could "
+    u"open it with your normal rights. Please open this address in your browser (Ctrl+C copies this message): %1";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -210,7 +227,12 @@ u16 MESSAGE_CLI_BUSY = kCliBusyDe;
 u16 MESSAGE_CLI_NOT_FOUND = kCliNotFoundDe;
 u16 MESSAGE_TASK_CREATE_FAILED = kTaskCreateFailed;
 u16 MESSAGE_TASK_REFUSED_FOLDER = kTaskRefusedFolder;
+u16 MESSAGE_CONFIRM_UNBLOCK_CAM = kConfirmUnblockCam;
+u16 MESSAGE_CONFIRM_UNBLOCK_MIC = kConfirmUnblockMic;
+u16 MESSAGE_CONFIRM_UNBLOCK_BUTTON = kConfirmUnblockButton;
+u16 MESSAGE_SWITCHING_BUSY = kSwitchingBusy;
 u16 MESSAGE_POLICY_REFUSED = kPolicyRefused;
+u16 MESSAGE_OPEN_PAGE_YOURSELF = kOpenPageYourself;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -266,7 +288,13 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_CLI_BUSY", &MESSAGE_CLI_BUSY, kCliBusyDe, kCliBusyEn},
       {u"MESSAGE_TASK_CREATE_FAILED", &MESSAGE_TASK_CREATE_FAILED, kTaskCreateFailed, kTaskCreateFailedEn},
       {u"MESSAGE_TASK_REFUSED_FOLDER", &MESSAGE_TASK_REFUSED_FOLDER, kTaskRefusedFolder, kTaskRefusedFolderEn},
+      {u"MESSAGE_CONFIRM_UNBLOCK_CAM", &MESSAGE_CONFIRM_UNBLOCK_CAM, kConfirmUnblockCam, kConfirmUnblockCamEn},
+      {u"MESSAGE_CONFIRM_UNBLOCK_MIC", &MESSAGE_CONFIRM_UNBLOCK_MIC, kConfirmUnblockMic, kConfirmUnblockMicEn},
+      {u"MESSAGE_CONFIRM_UNBLOCK_BUTTON", &MESSAGE_CONFIRM_UNBLOCK_BUTTON, kConfirmUnblockButton,
+       kConfirmUnblockButtonEn},
+      {u"MESSAGE_SWITCHING_BUSY", &MESSAGE_SWITCHING_BUSY, kSwitchingBusy, kSwitchingBusyEn},
       {u"MESSAGE_POLICY_REFUSED", &MESSAGE_POLICY_REFUSED, kPolicyRefused, kPolicyRefusedEn},
+      {u"MESSAGE_OPEN_PAGE_YOURSELF", &MESSAGE_OPEN_PAGE_YOURSELF, kOpenPageYourself, kOpenPageYourselfEn},
       {u"MESSAGE_CLI_NOT_FOUND", &MESSAGE_CLI_NOT_FOUND, kCliNotFoundDe, kCliNotFoundEn},
   };
   return table;

@@ -201,6 +201,11 @@ bool Reg_KeyExists(RegRoot root, const u16& key) {
   return k.Open(root, key, kKeyRead);
 }
 
+bool Reg_CreateKey(RegRoot root, const u16& key) {
+  OpenedKey k;
+  return k.OpenOrCreate(root, key, kKeyAllAccess);
+}
+
 std::vector<u16> Reg_SubKeyNames(RegRoot root, const u16& key) {
   std::vector<u16> names;
   OpenedKey k;

@@ -64,6 +64,8 @@ bool Reg_WriteValue(RegRoot root, const u16& key, const u16& name, uint32_t type
 bool Reg_DeleteValue(RegRoot root, const u16& key, const u16& name);
 // True when the key can be opened for reading.
 bool Reg_KeyExists(RegRoot root, const u16& key);
+// Opens or creates the key (and its missing parents); false when the registry refused.
+bool Reg_CreateKey(RegRoot root, const u16& key);
 // Names of the subkeys directly below key, in the registry's order; empty when it cannot be opened.
 std::vector<u16> Reg_SubKeyNames(RegRoot root, const u16& key);
 // Names of the values of key, in the registry's order; empty when it cannot be opened.

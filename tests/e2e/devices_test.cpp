@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ using fakedev::ProblemCode;
 using fakedev::AddCommand;
 constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
-constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKCU
+constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKLM
 constexpr wchar_t kLedgerKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";     // HKLM
 constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Policies\\Vostrel\\Veilcap";             // HKLM
 constexpr wchar_t kWebcamConsent[] =
@@ -190,7 +191,7 @@ class DevicesE2E : public ::testing::Test {
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kCamId, L"Integrated Camera")), 0);
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kImageClass, kVideoId, L"USB Video Device")), 0);
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kAudioEndpointClass, kMicId, L"Mikrofon (E2E)")), 0);
-    WriteDword(HKEY_CURRENT_USER, kDevicesKey, kMicId, 1);
+    WriteDword(HKEY_LOCAL_MACHINE, kDevicesKey, kMicId, 1);
   }
   void TearDown() override {
     if (main && IsWindow(main)) PostMessageW(main, WM_CLOSE, 0, 0);
@@ -201,6 +202,7 @@ class DevicesE2E : public ::testing::Test {
   static void Cleanup() {
     for (const wchar_t* id : {kCamId, kVideoId, kMicId, kNewCamId, kOthersCamId}) {
       RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
+      DeleteValue(HKEY_LOCAL_MACHINE, kDevicesKey, id);
       DeleteValue(HKEY_CURRENT_USER, kDevicesKey, id);
       DeleteValue(HKEY_LOCAL_MACHINE, kLedgerKey, id);
     }
@@ -344,7 +346,7 @@ TEST_F(DevicesE2E, UncheckingADeviceStoresZeroAndTheStatusFollowsAtOnce) {
     const LPARAM at = MAKELPARAM(8, top + row * 22 + 11);
     PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(list, WM_LBUTTONUP, 0, at);
-    WaitFor([&] { return ReadDword(HKEY_CURRENT_USER, kDevicesKey, kCamId, &stored); }, 1500);
+    WaitFor([&] { return ReadDword(HKEY_LOCAL_MACHINE, kDevicesKey, kCamId, &stored); }, 1500);
     if (stored == 99) {  // another row changed: put it back
       PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
       PostMessageW(list, WM_LBUTTONUP, 0, at);
@@ -435,7 +437,29 @@ TEST_F(DevicesE2E, TheWebcamHotkeyTogglesTheCamerasUnlessTheOptionIsOff) {
   PostMessageW(main, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'C'));
   ASSERT_TRUE(WaitForCamText(L"0/2 Webcams bereit", 30000)) << Cam();
   EXPECT_EQ(ProblemCode(kCamId), 22u);
-  PostMessageW(main, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'C'));
+  // Unblocking asks first, in a question of Veilcap's own: Escape switches nothing, Enter (the
+  // default button) unblocks.
+  for (const wchar_t* key : {L"Escape", L"Return"}) {
+    PostMessageW(main, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'C'));
+    HWND ask = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (ask = FindTopWindow(L"#32770", program.Pid())) != nullptr && IsWindowVisible(ask); },
+                        10000))
+        << "no question before the unblock";
+    Sleep(500);
+    EXPECT_EQ(ProblemCode(kCamId), 22u) << "switched before the answer";
+    SaveScreenshot(L"hotkey_unblock_question.png", [&] {
+      RECT r{};
+      GetWindowRect(ask, &r);
+      return r;
+    }());
+    ASSERT_TRUE(TypeKeys(ask, key)) << "xdotool or the X window is missing";
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(ask) || !IsWindowVisible(ask); }, 10000)) << Utf8(key);
+    if (std::wstring(key) == L"Escape") {
+      Sleep(1500);
+      EXPECT_EQ(Cam(), L"0/2 Webcams bereit");
+      EXPECT_EQ(ProblemCode(kCamId), 22u) << "a cancelled question switched";
+    }
+  }
   ASSERT_TRUE(WaitForCamText(L"2/2 Webcams bereit", 30000)) << Cam();
   EXPECT_EQ(ProblemCode(kCamId), 0u);
   PostMessageW(main, WM_CLOSE, 0, 0);
@@ -506,6 +530,20 @@ TEST_F(DevicesE2E, CommandLineBlocksAndUnblocksWhileTheTrayProgramRuns) {
   EXPECT_TRUE(Has(r.out, "Veilcap -RESTORE")) << r.out;
 }
 
+// The watch list lives where only administrators write: once the machine store exists, a 0 that
+// any program of the user can write to the user's hive does not unwatch a camera.
+TEST_F(DevicesE2E, AZeroInTheUsersHiveChangesNothingOnceTheMachineStoreExists) {
+  WriteDword(HKEY_CURRENT_USER, kDevicesKey, kCamId, 0);
+  Start();  // both cameras still counted
+  CliRun r = RunCli(L"-STATUS CAM");
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_TRUE(Has(r.out, "CAM\ton\tIntegrated Camera\t" + Utf8(kCamId) + "\r\n")) << r.out;
+  ClickClient(main, kWebcamX, kWebcamY);
+  ASSERT_TRUE(WaitForCamText(L"0/2 Webcams bereit", 30000)) << Cam();
+  EXPECT_EQ(ProblemCode(kCamId), 22u);
+  DeleteValue(HKEY_CURRENT_USER, kDevicesKey, kCamId);
+}
+
 // A policy written while the tray program runs (a Group Policy refresh): the webcams go off within
 // seconds, a click does not unblock them but says why, the command line is refused with exit code
 // 5; without the value a click unblocks again.
@@ -567,15 +605,50 @@ TEST_F(DevicesE2E, ASessionLockBlocksTheWorkingKindsAndTheUnlockGivesBackExactly
 
 // Restoring switches on what Veilcap switched off and nothing else: a camera someone else disabled
 // stays off.
+// Veilcap's own environment is what unelevated programs can shape (Wine hands the Linux one in, as
+// Windows hands an elevated program the user's): PowerShell must see none of it.
 TEST_F(DevicesE2E, RestoreLeavesADeviceDisabledElsewhereAlone) {
   ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kOthersCamId, L"Disabled Elsewhere") + L" --problem 22"), 0);
-  WriteDword(HKEY_CURRENT_USER, kDevicesKey, kOthersCamId, 0);
+  WriteDword(HKEY_LOCAL_MACHINE, kDevicesKey, kOthersCamId, 0);
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring psLog = std::wstring(temp) + L"veilcap_e2e_powershell.log";
+  DeleteFileW(psLog.c_str());
+  WriteString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VeilcapFake", L"PowerShellLog", psLog.c_str());
+  const std::wstring userModules = std::wstring(temp) + L"Modules";
+  const std::pair<const wchar_t*, std::wstring> hostile[] = {{L"COR_ENABLE_PROFILING", L"1"},
+                                                             {L"COR_PROFILER_PATH", std::wstring(temp) + L"p.dll"},
+                                                             {L"PSModulePath", userModules},
+                                                             {L"VEILCAP_E2E_ANYTHING", L"42"}};
+  for (const auto& [name, value] : hostile) SetEnvironmentVariableW(name, value.c_str());
   // Also a watched camera switched off in the Device Manager before the block.
   ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kNewCamId, L"Webcam Switched Off Before") + L" --problem 22"), 0);
   CliRun r = RunCli(L"-BLOCK CAM");
+  for (const auto& entry : hostile) SetEnvironmentVariableW(entry.first, nullptr);
+  DeleteValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VeilcapFake", L"PowerShellLog");
   EXPECT_EQ(r.exitCode, 0) << r.out;
   ASSERT_EQ(ProblemCode(kCamId), 22u) << r.out;
   ASSERT_EQ(ProblemCode(kVideoId), 22u) << r.out;
+  {
+    std::string log;
+    HANDLE in = CreateFileW(psLog.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    char buf[4096];
+    DWORD n = 0;
+    while (in != INVALID_HANDLE_VALUE && ReadFile(in, buf, sizeof buf, &n, nullptr) && n > 0) log.append(buf, n);
+    if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+    DeleteFileW(psLog.c_str());
+    wchar_t windows[MAX_PATH] = {};
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    const std::string w = Utf8(windows);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n') > 0 && Has(log, "APPLIED"), true) << log;
+    for (const char* gone : {"ENV COR_", "ENV VEILCAP_E2E", "ENV COMPlus"}) EXPECT_FALSE(Has(log, gone)) << gone << "\n" << log;
+    EXPECT_FALSE(Has(log, Utf8(userModules))) << log;
+    // Environment names compare without regard to case; Windows writes these two as shown.
+    EXPECT_TRUE(Has(log, "ENV PSModulePath=" + w + "\\System32\\WindowsPowerShell\\v1.0\\Modules\r\n")) << log;
+    EXPECT_TRUE(Has(log, "ENV SystemRoot=" + w + "\r\n")) << log;
+    EXPECT_TRUE(Has(log, "ENV TEMP=" + w + "\\Temp\r\n")) << log;
+    EXPECT_TRUE(Has(log, "ENV Path=" + w + "\\System32;" + w + ";")) << log;
+  }
   DWORD recorded = 0;
   EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, kOthersCamId, &recorded));
   EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, kNewCamId, &recorded));
@@ -639,7 +712,7 @@ TEST_F(DevicesE2E, TheConsoleCompanionAnswersInTheConsoleThatAsked) {
 // Windows stops listing a disabled microphone in DirectShow. One that is watched only because
 // DirectShow lists it must still show as off, and a second click must switch it on again.
 TEST_F(DevicesE2E, AMicrophoneListedOnlyByDirectShowCanBeBlockedAndUnblocked) {
-  DeleteValue(HKEY_CURRENT_USER, kDevicesKey, kMicId);
+  DeleteValue(HKEY_LOCAL_MACHINE, kDevicesKey, kMicId);
   HKEY entry = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, kMicDirectShow, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &entry, nullptr),
             ERROR_SUCCESS);

@@ -170,8 +170,18 @@ TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
   // /AUTOSTART runs "-CREATETASK". Wine reports every folder as the user's own, so the program
   // refuses the task even under Program Files (on Windows that folder is the administrators' and
   // the task is registered); the refusal is a message box, which must not stall the setup.
+  // Another program's window of Veilcap's class is not the program being replaced: the setup
+  // neither waits for it nor asks it to quit.
+  Program foreign;
+  ASSERT_TRUE(foreign.Start(TestFolder() + L"\\minimal_window.exe", kVeilcapWindowClass));
+  ASSERT_TRUE(WaitFor([] { return FindWindowExW(nullptr, nullptr, kVeilcapWindowClass, nullptr) != nullptr; }, 10000));
+  const DWORD setupStart = GetTickCount();
   std::wstring refused;
   ASSERT_EQ(RunSetup(L"/S /AUTOSTART", &refused), 0);
+  EXPECT_LT(GetTickCount() - setupStart, 15000u) << "the setup waited for a window that is not Veilcap's";
+  EXPECT_TRUE(foreign.Running()) << "the setup asked another program's window to close";
+  PostMessageW(FindWindowExW(nullptr, nullptr, kVeilcapWindowClass, nullptr), WM_CLOSE, 0, 0);
+  EXPECT_GE(foreign.WaitExit(10000), 0);
   EXPECT_NE(refused.find(L"Program Files"), std::wstring::npos) << "-CREATETASK did not run or was not refused";
   const std::wstring dir = InstallDir();
   for (const wchar_t* f : {L"\\Veilcap.exe", L"\\Veilcap.com", L"\\uninstall.exe", L"\\TASK.xml", L"\\README.txt", L"\\skins",

@@ -46,9 +46,11 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   }
   void ProcessMessages() override {
     log.push_back("pump");
+    now += clockStepMs;
     if (onPump) onPump();
   }
   void SleepMs(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
+  uint32_t NowMs() override { return now; }
   void Refresh() override {
     log.push_back("refresh");
     Read();
@@ -116,6 +118,7 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   std::vector<std::string> log;
   std::vector<std::string> commanded;
   std::function<void()> onPump, onEnable;
+  uint32_t now = 0xFFFFF000u, clockStepMs = 0;  // the clock wraps during the wait
   bool privacyCam = true, privacyMic = true, failSwitch = false, buttonsEnabled = true;
   int32_t camState = 0, micState = 0;
 
@@ -396,6 +399,33 @@ TEST_F(ToggleTest, AClickWaitsForTheSwitchingLockAndReleasesIt) {
   SetSwitchingLock(nullptr);
 }
 
+// A lock that stays busy (a pass that never ends, or a program holding it on purpose): the click
+// gives up after 30 s by the clock, or by what it slept when the host has no clock, says why and
+// switches nothing.
+TEST_F(ToggleTest, AClickWaitsForTheSwitchingLockAtMostThirtySeconds) {
+  FakeLock lock;
+  SetSwitchingLock(&lock);
+  struct Case {
+    uint32_t clockStepMs;  // per pump
+    int sleeps;
+  } cases[] = {{7000, 5}, {0, 600}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.clockStepMs);
+    Start({{kCam, "CAM1"}});
+    lock.busyTries = 1000000;
+    host.clockStepMs = c.clockStepMs;
+    host.log.clear();
+    cmds.ToggleCam();
+    EXPECT_EQ(host.Count("sleep 50"), c.sleeps);
+    EXPECT_TRUE(Switched(host).empty());
+    EXPECT_EQ(host.Only("warning "), std::vector<std::string>{"warning " + ToUtf8(MESSAGE_SWITCHING_BUSY)});
+    EXPECT_EQ(lock.held, 0);
+    EXPECT_FALSE(cmds.Running());
+  }
+  host.clockStepMs = 0;
+  SetSwitchingLock(nullptr);
+}
+
 // The command line's runs, on the simulated machine, with the ledger in an in-memory registry.
 class AdminRunTest : public ToggleTest {
  protected:
@@ -594,7 +624,7 @@ TEST(AdminReport, TextAndJsonKeepNamesExactAndSafe) {
   list[0].SetInstanceID(u"USB\\VID_1&PID_2\\A");
   list[0].Watch = true;
   list[1].SetClassGUID(kClassAudioEndpoint);
-  list[1].SetFriendlyName(u"Mic\x1b[31m\tx");
+  list[1].SetFriendlyName(u"Mic\x1b[31m\tx\u202E\u009B2J");
   list[1].SetInstanceID(u"SWD\\MMDEVAPI\\{0.0.1}");
   list[1].Watch = true;
   list[1].ProblemCode = 22;
@@ -608,7 +638,7 @@ TEST(AdminReport, TextAndJsonKeepNamesExactAndSafe) {
 
   EXPECT_EQ(ToUtf8(ReportText(rows, DeviceKinds::All)),
             "CAM\ton\tCam \"Pro\" \\ K\xC3\xBChl\xE2\x82\xAC\tUSB\\VID_1&PID_2\\A\r\n"
-            "MIC\toff\tMic?[31m?x\tSWD\\MMDEVAPI\\{0.0.1}\r\n"
+            "MIC\toff\tMic[31m x??2J\tSWD\\MMDEVAPI\\{0.0.1}\r\n"
             "CAM: 1/1 Webcams bereit\r\nMIC: 0/1 Mikrofone bereit\r\n");
   EXPECT_EQ(ToUtf8(ReportJson(WatchedRows(list, DeviceKinds::Cam), DeviceKinds::Cam, 1)),
             "{\"exitCode\":1,\"devices\":[{\"kind\":\"CAM\",\"state\":\"on\","

@@ -1,4 +1,5 @@
 #include "app/command_line/status_report.h"
+#include "core/plain_text.h"
 
 #include "lang/messages.h"
 
@@ -23,12 +24,9 @@ std::vector<bool> KindsListed(DeviceKinds kinds) {
 
 const char16_t* KindWord(bool mic) { return mic ? u"MIC" : u"CAM"; }
 
-u16 Printable(u16v text) {
-  u16 out(text);
-  for (auto& c : out)
-    if (c < 0x20 || c == 0x7F) c = u'?';
-  return out;
-}
+// A name on an administrator's console: no escape sequence, no control, no mark that reorders the
+// line, and a tab (the column separator) only between the columns.
+u16 Printable(u16v text) { return PlainText(text); }
 
 struct KindSummary {
   int32_t watched = 0, working = 0;
