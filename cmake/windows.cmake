@@ -1,6 +1,9 @@
 # Windows builds (win64, win32): the whole program, the Windows-side tests and the test helpers.
 set(VEILCAP_WIN_LIBS advapi32 shell32 setupapi cfgmgr32 ole32 oleaut32 strmiids uuid gdiplus
-    comctl32 gdi32 user32 shlwapi version winmm wtsapi32 oleacc)
+    comctl32 gdi32 user32 shlwapi version winmm wtsapi32)
+
+# Release time stamp, prefix maps, signing: the same bytes from the same commit.
+include(${CMAKE_SOURCE_DIR}/cmake/release.cmake)
 
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -22,13 +25,34 @@ target_compile_options(Veilcap PRIVATE ${VEILCAP_WARNINGS})
 target_link_options(Veilcap PRIVATE -municode -mwindows)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/app.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/app.manifest;${CMAKE_SOURCE_DIR}/assets/resources.rc;${VEILCAP_RESOURCE_FILES}")
+# Every program the stage holds is a shipped one: release time stamp, checksum, optional signature.
+veilcap_shipped_executable(Veilcap)
 
-# The program laid out as it ships (exe, skins, Flags, translation, TASK.xml, policies), for end-to-end tests.
+# Veilcap.com, the console companion: a console program running as its caller, built from the
+# command line's run modes beside Veilcap.exe (a console finds the .com first for "Veilcap").
+add_executable(VeilcapConsole ${CMAKE_SOURCE_DIR}/src/app/companion/companion_main.cpp
+               ${CMAKE_SOURCE_DIR}/src/app/admin_mode.cpp ${CMAKE_SOURCE_DIR}/src/app/console_io.cpp
+               ${CMAKE_SOURCE_DIR}/src/app/startup.cpp ${CMAKE_SOURCE_DIR}/src/app/companion/companion.rc)
+target_link_libraries(VeilcapConsole PRIVATE veilcap_win)
+target_compile_options(VeilcapConsole PRIVATE ${VEILCAP_WARNINGS})
+target_link_options(VeilcapConsole PRIVATE -municode -mconsole)
+set_target_properties(VeilcapConsole PROPERTIES OUTPUT_NAME Veilcap SUFFIX .com)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/companion/companion.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/companion/companion.manifest")
+veilcap_shipped_executable(VeilcapConsole)
+
+# The program laid out as it ships (exe, companion, skins, Flags, translation, TASK.xml, policies), for
+# end-to-end tests.
 add_custom_target(stage ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/stage
-  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilcap> ${CMAKE_BINARY_DIR}/stage/
+  COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Veilcap> $<TARGET_FILE:VeilcapConsole> ${CMAKE_BINARY_DIR}/stage/
   COMMAND ${CMAKE_COMMAND} -DSRC=${CMAKE_SOURCE_DIR} -DDST=${CMAKE_BINARY_DIR}/stage -P ${CMAKE_SOURCE_DIR}/cmake/layout.cmake
-  DEPENDS Veilcap VERBATIM)
+  DEPENDS Veilcap VeilcapConsole VERBATIM)
+# The read-me beside the programs; every staged file carries the release time (the setup keeps it).
+add_custom_command(TARGET stage POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt ${CMAKE_BINARY_DIR}/stage/README.txt
+  COMMAND ${VEILCAP_PYTHON} ${VEILCAP_RELEASE_TOOL} touch ${CMAKE_BINARY_DIR}/stage ${VEILCAP_SOURCE_DATE_EPOCH}
+  VERBATIM)
 
 # The package: Veilcap-<version>-<arch>.zip holding the staged layout and a short read-me.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
@@ -36,13 +60,7 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
 else()
   set(VEILCAP_ARCH win32)
 endif()
-set(VEILCAP_ZIP ${CMAKE_BINARY_DIR}/Veilcap-${PROJECT_VERSION}-${VEILCAP_ARCH}.zip)
-add_custom_target(dist
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt ${CMAKE_BINARY_DIR}/stage/README.txt
-  COMMAND ${CMAKE_COMMAND} -E rm -f ${VEILCAP_ZIP}
-  COMMAND ${CMAKE_COMMAND} -E chdir ${CMAKE_BINARY_DIR}/stage
-          ${CMAKE_COMMAND} -E tar cf ${VEILCAP_ZIP} --format=zip Veilcap.exe README.txt skins Flags translation TASK.xml policies
-  DEPENDS stage VERBATIM)
+set(VEILCAP_ZIP Veilcap-${PROJECT_VERSION}-${VEILCAP_ARCH}.zip)
 
 # The setup program beside the zip: Veilcap-<version>-setup-x64.exe (amd64 stub, 64-bit program) or
 # -setup-x86.exe (x86 stub, 32-bit program), both from installer/veilcap.nsi with Debian's makensis.
@@ -58,18 +76,36 @@ if(VEILCAP_MAKENSIS)
        ${CMAKE_SOURCE_DIR}/assets/Flags/* ${CMAKE_SOURCE_DIR}/assets/translation/* ${CMAKE_SOURCE_DIR}/assets/policies/*)
   add_custom_command(OUTPUT ${VEILCAP_SETUP}
     COMMAND ${VEILCAP_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8 -DARCH=${VEILCAP_SETUP_ARCH} -DVERSION=${PROJECT_VERSION}
-            -DPAYLOAD=${CMAKE_BINARY_DIR}/stage -DREADME=${CMAKE_SOURCE_DIR}/assets/dist-readme.txt
+            -DPAYLOAD=${CMAKE_BINARY_DIR}/stage -DREADME=${CMAKE_BINARY_DIR}/stage/README.txt
             -DICON=${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico -DWIZARD_BITMAP=${CMAKE_SOURCE_DIR}/assets/wizard.bmp
             -DOUTFILE=${VEILCAP_SETUP}
+            -DFINALIZE=${VEILCAP_SETUP_FINISH}
             ${CMAKE_SOURCE_DIR}/installer/veilcap.nsi
-    DEPENDS stage Veilcap ${CMAKE_SOURCE_DIR}/installer/veilcap.nsi ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt
-            ${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico ${CMAKE_SOURCE_DIR}/assets/wizard.bmp ${CMAKE_SOURCE_DIR}/assets/TASK.xml
-            ${VEILCAP_PAYLOAD_FILES}
+    DEPENDS stage Veilcap VeilcapConsole ${CMAKE_SOURCE_DIR}/installer/veilcap.nsi ${CMAKE_SOURCE_DIR}/assets/dist-readme.txt
+            ${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico ${CMAKE_SOURCE_DIR}/assets/wizard.bmp ${CMAKE_SOURCE_DIR}/assets/TASK.xml ${VEILCAP_PAYLOAD_FILES}
+            ${VEILCAP_RELEASE_TOOL} ${VEILCAP_SETUP_FINISH}
     COMMENT "Building ${VEILCAP_SETUP}" VERBATIM)
   add_custom_target(setup DEPENDS ${VEILCAP_SETUP})
-  add_dependencies(dist setup)
 else()
   message(WARNING "makensis not found (Debian package nsis): no setup program, the setup tests fail")
+endif()
+
+# The release files: the zip of the staged program (sorted entries, the release time, fixed
+# permissions), the setup, SHA256SUMS over both and every shipped program, and for the 64-bit setup
+# the winget manifests (winget/). Made again by every dist build, from the stage as it is then.
+set(VEILCAP_DIST_ARGS --stage ${CMAKE_BINARY_DIR}/stage --out ${CMAKE_BINARY_DIR}
+    --zip ${VEILCAP_ZIP} --epoch ${VEILCAP_SOURCE_DATE_EPOCH} --version ${PROJECT_VERSION})
+if(TARGET setup)
+  list(APPEND VEILCAP_DIST_ARGS --setup ${VEILCAP_SETUP})
+  if(VEILCAP_SETUP_ARCH STREQUAL "x64")
+    list(APPEND VEILCAP_DIST_ARGS --winget-url ${VEILCAP_WINGET_URL})
+  endif()
+endif()
+add_custom_target(dist
+  COMMAND ${VEILCAP_PYTHON} ${VEILCAP_RELEASE_TOOL} dist ${VEILCAP_DIST_ARGS}
+  DEPENDS stage VERBATIM)
+if(TARGET setup)
+  add_dependencies(dist setup)
 endif()
 
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")

@@ -40,6 +40,14 @@ InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 ManifestDPIAware true
 SetCompressor /SOLID lzma
+; The same setup from the same sources: the installed files keep the times the build gave them (the
+; release time); FINALIZE (from the build) sets the PE checksum of the uninstaller this setup writes
+; and of the setup itself, and signs both when the build has a certificate.
+SetDateSave on
+!ifdef FINALIZE
+  !uninstfinalize '/bin/sh "${FINALIZE}" "%1"' = 0
+  !finalize '/bin/sh "${FINALIZE}" "%1"' = 0
+!endif
 BrandingText "${PUBLISHER}"
 ShowInstDetails show
 ShowUninstDetails show
@@ -105,7 +113,7 @@ Function ${UN}QuitVeilcap
   System::Call 'user32::RegisterWindowMessageW(w "${QUIT_REQUEST}") i .r1'
   StrCpy $5 0  ; windows asked so far: a bound against a window that keeps coming back
   again:
-  FindWindow $0 "${MAIN_WINDOW_CLASS}"
+  Call ${UN}FindOwnWindow
   ${If} $0 = 0
     Return
   ${EndIf}
@@ -139,6 +147,39 @@ Function ${UN}QuitVeilcap
   retry:
   StrCpy $5 0
   Goto again
+FunctionEnd
+
+; Out: in $0 a main window whose process runs $INSTDIR\Veilcap.exe (the program being replaced),
+; else 0. A window of the same class that another program made is passed over: it neither holds up
+; nor aborts the setup.
+Function ${UN}FindOwnWindow
+  Push $6
+  Push $7
+  Push $8
+  Push $9
+  StrCpy $6 0
+  ${Do}
+    FindWindow $6 "${MAIN_WINDOW_CLASS}" "" 0 $6
+    ${If} $6 = 0
+      ${Break}
+    ${EndIf}
+    StrCpy $7 0
+    System::Call 'user32::GetWindowThreadProcessId(p r6, *i .r7)'
+    System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r7) p .r8'  ; PROCESS_QUERY_LIMITED_INFORMATION
+    StrCpy $9 ""
+    ${If} $8 P<> 0
+      System::Call 'kernel32::QueryFullProcessImageNameW(p r8, i 0, w .r9, *i ${NSIS_MAX_STRLEN})'
+      System::Call 'kernel32::CloseHandle(p r8)'
+    ${EndIf}
+    ${If} $9 == "$INSTDIR\Veilcap.exe"
+      ${Break}
+    ${EndIf}
+  ${Loop}
+  StrCpy $0 $6
+  Pop $9
+  Pop $8
+  Pop $7
+  Pop $6
 FunctionEnd
 
 ; In: tenths of a second on the stack; the window in $0, the process handle (or 0) in $3.
@@ -178,7 +219,20 @@ Section "$(TextProgram)" SecProgram
   SectionIn RO
   Call QuitVeilcap
   SetOutPath "$INSTDIR"
+  ; The folder holds a program that runs elevated: wherever it is (also a /D= folder outside
+  ; Program Files, whose parent lets users create and change files), only administrators and
+  ; SYSTEM may change it. Owner Administrators, inheritance off, Administrators and SYSTEM full
+  ; control, Users read and execute; files already there lose their own entries. Accounts are
+  ; named by SID, so every language of Windows understands them.
+  nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /setowner *S-1-5-32-544 /T /C /Q'
+  Pop $0
+  nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX /Q'
+  Pop $1
+  nsExec::Exec '"$SYSDIR\icacls.exe" "$INSTDIR\*" /reset /T /C /Q'
+  Pop $2
+  DetailPrint "icacls: owner $0, folder $1, contents $2"
   File "${PAYLOAD}\Veilcap.exe"
+  File "${PAYLOAD}\Veilcap.com"
   File "${PAYLOAD}\TASK.xml"
   File /oname=README.txt "${README}"
   File /r "${PAYLOAD}\skins"
@@ -308,6 +362,7 @@ Section "Uninstall"
   ; Only what the setup put here (and the program's own scratch file), never the whole folder: it
   ; may be a folder the user chose that holds other files.
   Delete "$INSTDIR\Veilcap.exe"
+  Delete "$INSTDIR\Veilcap.com"
   Delete "$INSTDIR\TASK.xml"
   Delete "$INSTDIR\TASKdummy.xml"
   Delete "$INSTDIR\README.txt"

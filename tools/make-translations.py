@@ -107,7 +107,13 @@ MESSAGE_KEYS = ["MESSAGES." + k for k in [
     "MESSAGE_CLI_BUSY",
     "MESSAGE_TASK_CREATE_FAILED",
     "MESSAGE_TASK_REFUSED_FOLDER",
+    "MESSAGE_CONFIRM_UNBLOCK_CAM",
+    "MESSAGE_CONFIRM_UNBLOCK_MIC",
+    "MESSAGE_CONFIRM_UNBLOCK_BUTTON",
+    "MESSAGE_SWITCHING_BUSY",
     "MESSAGE_POLICY_REFUSED",
+    "MESSAGE_OPEN_PAGE_YOURSELF",
+    "MESSAGE_CLI_NOT_FOUND",
 ]]
 
 # Texts of the policy templates (the program's table of policies names them; Veilcap.adml per

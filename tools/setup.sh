@@ -5,6 +5,7 @@ packages=(
   cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 xvfb xdotool imagemagick
   librsvg2-bin fonts-dejavu-core fonts-wqy-microhei zip python3 locales-all libclang-rt-14-dev ccache nsis
+  osslsigncode openssl python3-yaml p7zip-full faketime
 )
 missing=()
 for p in "${packages[@]}"; do

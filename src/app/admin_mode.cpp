@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/command_line/switching_runs.h"
+#include "app/console_io.h"
 #include "app/main_window.h"
 #include "core/win32/windows_seams.h"
 #include "guard/toggle_commands.h"
@@ -36,30 +37,7 @@ void AskRunningInstanceToRefresh() {
   if (message == 0) return;
   if (HWND w = FindWindowExW(nullptr, nullptr, kMainWindowClass, nullptr)) PostMessageW(w, message, 0, 0);
 }
-
 }  // namespace
-
-void WriteCommandOutput(const u16& text) {
-  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  const DWORD type = (out && out != INVALID_HANDLE_VALUE) ? GetFileType(out) : FILE_TYPE_UNKNOWN;
-  if (type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE) {
-    const std::string bytes = ToUtf8(text);
-    DWORD written = 0;
-    WriteFile(out, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    return;
-  }
-  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
-  HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-  if (console != INVALID_HANDLE_VALUE) {
-    DWORD written = 0;
-    // The prompt of the caller is already shown: start on a line of our own.
-    const u16 all = u"\r\n" + text;
-    WriteConsoleW(console, W(all), DWORD(all.size()), &written, nullptr);
-    CloseHandle(console);
-  }
-  FreeConsole();
-}
 
 void LoadCommandLanguage() {
   Choose_Language();
@@ -72,6 +50,14 @@ void InstallSwitchingLock() {
 }
 
 int RunAdminMode(const AdminCommand& command) {
+  // Whatever happens, nothing waits for a person: no box of the system either.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  const AdminResult result = RunAdminHere(command);
+  WriteProgramOutput(result.text, command.relayPipe);
+  return result.exitCode;
+}
+
+AdminResult RunAdminHere(const AdminCommand& command) {
   LoadCommandLanguage();
   AdminResult result;
   const bool switches = command.verb == AdminVerb::Block || command.verb == AdminVerb::Unblock ||
@@ -104,6 +90,5 @@ int RunAdminMode(const AdminCommand& command) {
       }
     }
   }
-  WriteCommandOutput(result.text);
-  return result.exitCode;
+  return result;
 }

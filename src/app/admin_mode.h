@@ -3,13 +3,15 @@
 #pragma once
 #include <windows.h>
 
+#include "app/command_line/switching_runs.h"
 #include "platform/admin_args.h"
 
+// Runs the command and writes its text where the caller reads it (the relay pipe it names, a
+// redirected output, the parent's console); answers the exit code.
 int RunAdminMode(const AdminCommand& command);
+// The run itself, without writing: what the console companion does for the status and the help.
+AdminResult RunAdminHere(const AdminCommand& command);
 
-// Where a run mode's text goes: a redirected standard output (file or pipe) gets UTF-8; else the
-// console of the parent process, if it has one; else nobody. Never a window.
-void WriteCommandOutput(const u16& text);
 // Loads the texts in the user's language, as every run mode that writes text does.
 void LoadCommandLanguage();
 

@@ -5,6 +5,7 @@
 #include <gdiplus.h>
 
 #include "app/admin_mode.h"
+#include "app/console_io.h"
 #include "app/window_hooks.h"
 #include "core/win32/windows_seams.h"
 #include "lang/languages.h"
@@ -45,7 +46,7 @@ int RunTaskMode(RunMode mode) {
     return 0;
   } catch (...) {
     // A refused or failed task, or a missing or unreadable task template.
-    WriteCommandOutput(UnhandledExceptionText() + u"\r\n");
+    WriteProgramOutput(UnhandledExceptionText() + u"\r\n", u16());
     return 1;
   }
 }

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "core/win32/windows_seams.h"
+#include "devices/watch_store.h"
 #include "devices/win32/providers.h"
 #include "lang/languages.h"
 #include "lang/win32/providers.h"
@@ -21,6 +22,8 @@ void InstallProgramServices() {
   SetDebugSink(&debugSink);
   SetAnsiCodePage(&ansi);
   SetRegistryBackend(&registry, QueryIsWow64().value_or(false));
+  // Before anything reads the watch choices: the user's earlier ones move to the machine store once.
+  if (WatchStore_ImportOnce()) DebugOut(u"Watch store created; the user's earlier choices were copied into it");
   InstallPlatformProviders();
   InstallDeviceProviders();
   InstallLangProviders();

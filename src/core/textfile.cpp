@@ -10,6 +10,14 @@ u16 (*g_errorText)(uint32_t) = nullptr;
 
 void SetSystemErrorTextProvider(u16 (*provider)(uint32_t)) { g_errorText = provider; }
 
+u16 ErrorCodeText(uint32_t code) {
+  if (code <= 0xFFFF) return ToDecU(code);
+  static const char16_t kDigits[] = u"0123456789ABCDEF";
+  u16 hex = u"0x";
+  for (int shift = 28; shift >= 0; shift -= 4) hex += kDigits[(code >> shift) & 0xF];
+  return hex;
+}
+
 u16 SystemErrorText(uint32_t code) {
   if (g_errorText) return g_errorText(code);
   return u"System error " + ToDecU(code);

@@ -29,6 +29,9 @@ struct TextLines {
 TextLines ReadTextLines(const u16& path);
 // Writes through the installed file system; raises OsError when the file cannot be written.
 void WriteTextLines(const u16& path, const std::vector<u16>& lines, TextEncoding encoding);
+// A Windows error code as a debug line names it: decimal, or hexadecimal ("0xE000020E") for the
+// large codes of HRESULTs and SetupAPI, as their headers write them.
+u16 ErrorCodeText(uint32_t code);
 // The system's text for an error code (through the installed error-text provider).
 u16 SystemErrorText(uint32_t code);
 void SetSystemErrorTextProvider(u16 (*provider)(uint32_t code));

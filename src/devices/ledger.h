@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "platform/registry.h"
 
 inline constexpr char16_t kLedgerKey[] = u"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";
 
@@ -29,3 +30,9 @@ inline constexpr char16_t kLedgerCommandMic[] = u"Command_Mic";
 bool Ledger_SetKindBlocked(LedgerKind kind, bool blocked);
 // True while the last command for the kind was a block (a value other than 0).
 bool Ledger_KindBlocked(LedgerKind kind);
+
+// The consent values Veilcap set to "Deny" (over another value), per kind and root, in the same key:
+// "Consent_Cam_User", "Consent_Cam_Machine", "Consent_Mic_User", "Consent_Mic_Machine", REG_DWORD 1.
+// Restoring sets exactly these back to "Allow".
+bool Ledger_SetConsentDenied(LedgerKind kind, RegRoot root, bool denied);
+bool Ledger_ConsentDenied(LedgerKind kind, RegRoot root);

@@ -1,5 +1,6 @@
 #include "devices/privacy.h"
 
+#include "devices/ledger.h"
 #include "platform/environment.h"
 #include "platform/registry.h"
 
@@ -11,17 +12,41 @@ const u16 kCameraNoticeKey = u"SOFTWARE\\Microsoft\\OEM\\Device\\Capture";
 const u16 kCameraNoticeValue = u"NoPhysicalCameraLED";
 
 namespace {
-void WriteConsent(const u16& key, bool block) {
+constexpr RegRoot kConsentRoots[] = {RegRoot::CurrentUser, RegRoot::LocalMachine};
+
+const u16& ConsentKey(LedgerKind kind) { return kind == LedgerKind::Mic ? kConsentKeyMicrophone : kConsentKeyWebcam; }
+
+void WriteConsent(LedgerKind kind, bool block) {
   if (!Win8_or_later) return;
+  const u16& key = ConsentKey(kind);
   const u16 text = block ? u"Deny" : u"Allow";
   // Both roots always; the second write happens even when the first one failed.
-  Reg_WriteString(RegRoot::CurrentUser, key, u"Value", text);
-  Reg_WriteString(RegRoot::LocalMachine, key, u"Value", text);
+  for (RegRoot root : kConsentRoots) {
+    const bool wasDenied = block && Reg_ReadString(root, key, u"Value") == u"Deny";
+    if (!Reg_WriteString(root, key, u"Value", text)) continue;
+    if (!block)
+      Ledger_SetConsentDenied(kind, root, false);
+    else if (!wasDenied)
+      Ledger_SetConsentDenied(kind, root, true);
+  }
 }
 }  // namespace
 
-void Privacy_SetCameraConsent(bool block) { WriteConsent(kConsentKeyWebcam, block); }
-void Privacy_SetMicrophoneConsent(bool block) { WriteConsent(kConsentKeyMicrophone, block); }
+void Privacy_SetCameraConsent(bool block) { WriteConsent(LedgerKind::Cam, block); }
+void Privacy_SetMicrophoneConsent(bool block) { WriteConsent(LedgerKind::Mic, block); }
+
+bool Privacy_RestoreDeniedConsent() {
+  bool ok = true;
+  for (LedgerKind kind : {LedgerKind::Cam, LedgerKind::Mic})
+    for (RegRoot root : kConsentRoots) {
+      if (!Ledger_ConsentDenied(kind, root)) continue;
+      if (Reg_WriteString(root, ConsentKey(kind), u"Value", u"Allow"))
+        ok = Ledger_SetConsentDenied(kind, root, false) && ok;
+      else
+        ok = false;
+    }
+  return ok;
+}
 
 bool CameraNotice_IsOn() {
   if (!Win10_or_later) return false;

@@ -8,9 +8,13 @@ extern const u16 kCameraNoticeKey;       // SOFTWARE\Microsoft\OEM\Device\Captur
 extern const u16 kCameraNoticeValue;     // NoPhysicalCameraLED
 
 // Writes "Deny" (block) or "Allow" as the consent value under the current user, then under the
-// machine, from Windows 8 on; nothing before. Write failures are ignored.
+// machine, from Windows 8 on; nothing before. Write failures are ignored. A "Deny" written over
+// another value is recorded in the ledger (per kind and root); an "Allow" forgets the record.
 void Privacy_SetCameraConsent(bool block);
 void Privacy_SetMicrophoneConsent(bool block);
+// Sets every consent value the ledger records as Veilcap's "Deny" back to "Allow" and forgets the
+// record; false when one could not be written (its record stays).
+bool Privacy_RestoreDeniedConsent();
 
 // The camera notice (Windows 10 and later only): on is the DWORD value 1, off is no value.
 // Reading answers false before Windows 10; writing does nothing there.

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "core/plain_text.h"
 #include "core/textfile.h"
 #include "devices/ledger.h"
 #include "platform/registry.h"
@@ -98,6 +99,12 @@ void TVeilcap::Read_SetupApi_Devices() {
     if (name.empty() && !busDesc.empty()) name = busDesc;
     if (name.empty()) name = readText(kDevKey_DeviceDesc);
     u16 instanceId = readText(kDevKey_InstanceId);
+    // A device reports its own name: shown everywhere, so only as plain text. One made of
+    // nothing else is still listed, under its instance id.
+    if (!name.empty()) {
+      const u16 plain = PlainText(name);
+      name = plain.empty() ? PlainText(instanceId) : plain;
+    }
 
     uint32_t problemCode = 0;
     if (read(kDevKey_ProblemCode).lastError == 0) problemCode = BufferDword(buffer);
@@ -107,6 +114,8 @@ void TVeilcap::Read_SetupApi_Devices() {
       DebugOut(u"Veilcap: \"" + name + u"\" needs a restart");
       rebootRequired = true;
     }
+    // An in-process switch Windows accepted for the next start: the node may not say so itself.
+    if (!rebootRequired && Switching_RestartPending(instanceId)) rebootRequired = true;
 
     // The lines are only put together when someone receives them.
     const bool debug = GetDebugSink() != nullptr;
@@ -118,7 +127,7 @@ void TVeilcap::Read_SetupApi_Devices() {
     if (debug) {
       DebugOut(u"Device detected:");
       DebugOut(u"Device=" + name);
-      DebugOut(u"BusReportedDeviceDesc=" + busDesc);
+      DebugOut(u"BusReportedDeviceDesc=" + PlainText(busDesc));
       DebugOut(u"InstanceID=" + instanceId);
       DebugOut(u"ProblemCode=" + problemText);
       DebugOut(u16(45, u'-'));
@@ -164,8 +173,10 @@ void TVeilcap::Match_DirectShow(CaptureCategory category, u16v kind) {
 
   for (CaptureEntry entry; entries->Next(&entry); entry = CaptureEntry{}) {
     if (entry.FriendlyName) {
-      DebugOut(prefix + u" Name= \"" + *entry.FriendlyName + u"\"");
-      for (size_t i : index.Named(AsciiUpper(*entry.FriendlyName))) {
+      // Compared with the records' names, which are plain text.
+      const u16 name = PlainText(*entry.FriendlyName);
+      DebugOut(prefix + u" Name= \"" + name + u"\"");
+      for (size_t i : index.Named(AsciiUpper(name))) {
         mark(i);
         DebugOut(prefix + u" FriendlyName found in DeviceList");
       }
@@ -253,11 +264,7 @@ void TVeilcap::Determine_WatchDevice_or_not() {
     // Windows stops listing a disabled audio endpoint (and some cameras) in DirectShow; a device
     // Veilcap switched off stays in view, so it can be switched on again.
     if (d.ProblemCode == 22 && Ledger_Contains(id)) d.Watch = true;
-    if (Reg_ValueExists(RegRoot::CurrentUser, kDeviceStoreKey, id)) {
-      const int32_t v = Reg_ReadInteger(RegRoot::CurrentUser, kDeviceStoreKey, id);
-      if (v == 1) d.Watch = true;
-      else if (v == 0) d.Watch = false;
-    }
+    if (const auto choice = WatchStore_Choice(id)) d.Watch = *choice;
   }
 }
 

@@ -12,9 +12,7 @@
 #include "devices/device_sources.h"
 #include "devices/privacy.h"
 #include "devices/switching.h"
-
-// Registry key of the per-device watch choices (HKEY_CURRENT_USER; one REG_DWORD per instance id).
-inline constexpr char16_t kDeviceStoreKey[] = u"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";
+#include "devices/watch_store.h"
 
 class TVeilcap {
  public:

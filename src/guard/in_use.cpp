@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/plain_text.h"
 #include "devices/privacy.h"
 #include "platform/registry.h"
 
@@ -42,7 +43,9 @@ u16 DeviceUse_DisplayName(u16v id, bool packaged) {
     if (hash != u16v::npos) name.remove_prefix(hash + 1);
     if (name.size() > 4 && EqualsNoCase(name.substr(name.size() - 4), u".exe")) name.remove_suffix(4);
   }
-  return name.empty() ? u16(id) : u16(name);
+  // The name is the program's choice: it must not reorder or hide the text around it.
+  const u16 plain = PlainText(name);
+  return plain.empty() ? PlainText(id) : plain;
 }
 
 std::vector<DeviceUse> Read_DeviceUses(DeviceKind kind) {
@@ -58,15 +61,15 @@ InUse Read_InUse() { return {Read_DeviceUses(DeviceKind::Webcam), Read_DeviceUse
 u16 Join_UseNames(const std::vector<DeviceUse>& uses, size_t maxNames, size_t kMaxName) {
   std::vector<u16> names;
   for (const DeviceUse& u : uses) {
-    const bool seen =
-        std::any_of(names.begin(), names.end(), [&](const u16& n) { return EqualsNoCase(n, u.name); });
-    if (!seen) names.push_back(u.name);
+    const u16 name = PlainText(u.name);
+    const bool seen = std::any_of(names.begin(), names.end(), [&](const u16& n) { return EqualsNoCase(n, name); });
+    if (!seen) names.push_back(name);
   }
   u16 joined;
   for (size_t i = 0; i < names.size(); ++i) {
     if (i > 0) joined += u", ";
     if (i == maxNames) return joined + u"\u2026";
-    joined += names[i].size() > kMaxName ? names[i].substr(0, kMaxName - 1) + u"\u2026" : names[i];
+    joined += PlainText(names[i], kMaxName);
   }
   return joined;
 }

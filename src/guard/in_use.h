@@ -29,13 +29,14 @@ struct InUse {
 // The consent store key of a kind, below HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE.
 const u16& ConsentStoreKey(DeviceKind kind);
 // Desktop program: the file name without ".exe"; packaged app: the family name before its first
-// "_". A name that would come out empty stays the id.
+// "_"; as plain text (PlainText). A name that would come out empty is the plain id.
 u16 DeviceUse_DisplayName(u16v id, bool packaged);
 // The uses of one kind now, from both stores, earliest start first. Values of another type or
 // size than an eight-byte REG_QWORD count as missing; a use needs both values. Never raises.
 std::vector<DeviceUse> Read_DeviceUses(DeviceKind kind);
 InUse Read_InUse();
-// The distinct display names (case ignored) in list order, joined with ", "; empty for none.
+// The distinct display names (case ignored, each made plain text) in list order, joined with ", ";
+// empty for none.
 // Past maxNames names the list ends in ", …", and a name longer than maxName characters (40) is
 // cut to one less and "…": the text must still fit a status line and a tooltip.
 u16 Join_UseNames(const std::vector<DeviceUse>& uses, size_t maxNames = 3, size_t maxName = 40);

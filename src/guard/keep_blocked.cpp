@@ -16,6 +16,9 @@ std::vector<KeepStep> KeepBlockedGuard::Plan(const std::vector<KeepDevice>& devi
     auto it = states_.find(key);
     State s = it != states_.end() ? it->second : State{};
     s.mic = d.mic;
+    // Seen off: the next time it works again is a new re-enable with two attempts of its own. A
+    // device given up on stays given up until it is plugged in again.
+    if (!d.working && !s.reported) s.attempts = 0;
     KeepCase c;
     c.optionOn = optionOn;
     c.kindBlocked = d.mic ? micsBlocked : camsBlocked;

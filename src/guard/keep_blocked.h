@@ -1,8 +1,9 @@
 // Keeping a kind of device blocked: while the option is on and the user's last command for a kind
 // was a block, every watched device of that kind found working is switched off again. It never
 // fights the user: a device the user unchecked (device store value 0) is never touched, and a
-// device that does not stay off after two attempts is reported once and then left alone until it
-// is plugged in again (it was missing from a search and is back) or the program starts anew.
+// device gets two attempts each time it is found working again after it was seen off; one that
+// does not stay off after two attempts is reported once and then left alone until it is plugged
+// in again (it was missing from a search and is back) or the program starts anew.
 #pragma once
 #include <map>
 #include <vector>
@@ -20,7 +21,7 @@ struct KeepCase {
   bool storeZero = false;    // the device store holds 0 for the device (the user unchecked it)
   bool watched = false;
   bool working = false;      // problem code 0
-  int attempts = 0;          // switch-offs already tried since it was plugged in or the start
+  int attempts = 0;          // switch-offs tried since it was last seen off, plugged in or the start
   bool reported = false;     // the give-up notice was shown
 };
 KeepVerdict Decide_KeepBlocked(const KeepCase& c);
@@ -46,8 +47,9 @@ struct KeepStep {
 class KeepBlockedGuard {
  public:
   // The steps of one pass, in list order (devices that are left alone are not listed). Counts
-  // each planned switch-off as an attempt and each give-up as reported. Devices missing from the
-  // list are forgotten, so one plugged in again starts afresh.
+  // each planned switch-off as an attempt and each give-up as reported; a device seen off (not
+  // given up on) has its attempts reset. Devices missing from the list are forgotten, so one
+  // plugged in again starts afresh.
   std::vector<KeepStep> Plan(const std::vector<KeepDevice>& devices, bool optionOn, bool camsBlocked,
                              bool micsBlocked);
   // A new command of the user for the kind: its devices start afresh.

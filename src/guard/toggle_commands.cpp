@@ -1,5 +1,6 @@
 #include "guard/toggle_commands.h"
 
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <vector>
@@ -28,14 +29,24 @@ class RunningFlag {
 SwitchingLock* g_switchingLock = nullptr;
 
 // Holds the switching lock for one command; waits for another process's pass to end, letting
-// pending messages run meanwhile.
+// pending messages run meanwhile, but not for longer than kLockWaitMs (by the host's clock, and at
+// least by what was slept): a pass that never ends (or a program that holds the lock on purpose)
+// must not keep the click waiting for good.
 class LockHold {
  public:
   LockHold(SwitchingLock* lock, ToggleHost& host) : lock_(lock) {
     if (!lock_) return;
+    const uint32_t start = host.NowMs();
+    uint32_t slept = 0;
     while (!lock_->TryAcquire()) {
+      if (std::max(host.NowMs() - start, slept) >= ToggleCommands::kLockWaitMs) {
+        lock_ = nullptr;
+        held_ = false;
+        return;
+      }
       host.ProcessMessages();
       host.SleepMs(ToggleCommands::kLockRetryMs);
+      slept += ToggleCommands::kLockRetryMs;
     }
   }
   ~LockHold() {
@@ -43,9 +54,11 @@ class LockHold {
   }
   LockHold(const LockHold&) = delete;
   LockHold& operator=(const LockHold&) = delete;
+  bool Held() const { return held_; }
 
  private:
   SwitchingLock* lock_;
+  bool held_ = true;
 };
 }  // namespace
 
@@ -69,6 +82,11 @@ bool ToggleCommands::RunGuarded(const std::function<void()>& command) {
   u16 error;
   try {
     LockHold lock(g_switchingLock, host_);
+    if (!lock.Held()) {
+      DebugOut(u"Another switching run kept the lock; the command ends without switching");
+      host_.ReportWarning(MESSAGE_SWITCHING_BUSY);
+      return false;
+    }
     command();
     return true;
   } catch (const OsError& e) {
@@ -145,15 +163,25 @@ void ToggleCommands::SwitchOne(Side side, bool disable, const u16& instanceId) {
 }
 
 // The ids are taken before the first switch: a refresh that runs while messages are pumped
-// replaces the device list, and the pass goes on with the devices it set out to switch.
+// replaces the device list, and the pass goes on with the devices it set out to switch. A device
+// that did not work before (switched off elsewhere) is switched off all the same, but the ledger
+// keeps only what Veilcap itself took away, so restoring never switches on someone else's choice.
 void ToggleCommands::BlockPass(Side side) {
-  std::vector<u16> ids;
+  struct Target {
+    u16 id;
+    bool worked;
+  };
+  std::vector<Target> targets;
   for (const auto& d : v_.Devices) {
     if (!OfSide(d, side == Side::Mic) || !d.Watch) continue;
     u16 id = d.InstanceID();
-    if (!id.empty()) ids.push_back(std::move(id));
+    if (!id.empty()) targets.push_back({std::move(id), d.ProblemCode == 0});
   }
-  for (const auto& id : ids) SwitchOne(side, true, id);
+  for (const auto& t : targets) {
+    const bool recorded = t.worked || Ledger_Contains(t.id);
+    SwitchOne(side, true, t.id);
+    if (!recorded) Ledger_Remove(t.id);
+  }
 }
 
 // Unblocking enables every disabled device of the kind, watched or not.

@@ -26,6 +26,9 @@ class ToggleHost {
   // Lets pending work of the caller's thread run (window messages), then returns.
   virtual void ProcessMessages() = 0;
   virtual void SleepMs(uint32_t ms) = 0;
+  // A millisecond clock for measuring waits (wraps around); a host without one answers 0, and the
+  // waits then count only what was slept.
+  virtual uint32_t NowMs() { return 0; }
   // Searches the devices anew, so that the device list and both states are current.
   virtual void Refresh() = 0;
   // Whether a block also denies (and an unblock allows) the kind's privacy consent.
@@ -85,8 +88,10 @@ class ToggleCommands {
  public:
   // Blocking passes of the microphone command before it gives up.
   static constexpr int kMicAttempts = 3;
-  // Pause between two tries of a lock that another process holds.
+  // Pause between two tries of a lock that another process holds, and how long a command waits
+  // for it before it tells the user (MESSAGE_SWITCHING_BUSY) and ends without switching.
   static constexpr uint32_t kLockRetryMs = 50;
+  static constexpr uint32_t kLockWaitMs = 30000;
   enum class Side { Cam, Mic };
 
   ToggleCommands(TVeilcap& v, ToggleHost& host, ToggleSwitches& switches)
@@ -101,8 +106,8 @@ class ToggleCommands {
 
   // What a toggle does when the side is on (Block) or off (Unblock), whatever the state says.
   // Blocking a side without watched devices does nothing; blocking a side that is already off
-  // only sets the consent. False when a switch raised (the error went to ReportError) or another
-  // command was running.
+  // only sets the consent. False when a switch raised (the error went to ReportError), another
+  // command was running or the switching lock stayed busy (told with ReportWarning).
   bool Block(Side side);
   bool Unblock(Side side);
   // Switches on exactly these devices, one by one, then refreshes; a device of a kind a policy

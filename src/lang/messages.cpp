@@ -86,34 +86,50 @@ constexpr const char16_t kMicsOnEn[] = u"Microphones on";
 
 constexpr const char16_t kCliHelpDe[] =
     u"Veilcap f\u00fcr Administratoren und Skripte:\r\n"
-    u"  Veilcap.exe -STATUS [CAM|MIC|ALL] [-JSON]\r\n"
+    u"  Veilcap -STATUS [CAM|MIC|ALL] [-JSON]\r\n"
     u"      zeigt jedes \u00fcberwachte Ger\u00e4t der Art mit seinem Zustand (mit -JSON als JSON-Dokument).\r\n"
-    u"      Exitcode: 0 alle aus, 1 mindestens eines an, 3 kein \u00fcberwachtes Ger\u00e4t.\r\n"
-    u"  Veilcap.exe -BLOCK CAM|MIC|ALL\r\n"
+    u"      Braucht keine Administratorrechte. Exitcode: 0 alle aus, 1 mindestens eines an, 3 kein \u00fcberwachtes Ger\u00e4t,\r\n"
+    u"      4 alle aus oder wartend auf einen Neustart, mindestens eines wartet.\r\n"
+    u"  Veilcap -BLOCK CAM|MIC|ALL\r\n"
     u"      schaltet die \u00fcberwachten Ger\u00e4te der Art aus, wie ein Klick auf das Bild.\r\n"
-    u"  Veilcap.exe -UNBLOCK CAM|MIC|ALL\r\n"
+    u"      Exitcode: 0 alle aus, 1 ein Ger\u00e4t blieb an (es wird genannt), 3 kein \u00fcberwachtes Ger\u00e4t.\r\n"
+    u"  Veilcap -UNBLOCK CAM|MIC|ALL\r\n"
     u"      schaltet die deaktivierten Ger\u00e4te der Art wieder ein.\r\n"
-    u"  Veilcap.exe -RESTORE\r\n"
-    u"      schaltet jedes Ger\u00e4t wieder ein, das Veilcap deaktiviert hat.\r\n"
-    u"      Exitcode: 0 erledigt, 1 ein Ger\u00e4t ist nicht gefolgt (es wird genannt).\r\n"
-    u"  Veilcap.exe -HELP\r\n"
+    u"      Exitcode: 0 alle an, 1 ein Ger\u00e4t blieb aus (es wird genannt).\r\n"
+    u"  Veilcap -RESTORE\r\n"
+    u"      schaltet jedes Ger\u00e4t wieder ein, das Veilcap deaktiviert hat, und erlaubt wieder, was Veilcap beim Datenschutz verweigert hat.\r\n"
+    u"      Exitcode: 0 erledigt, 1 ein Ger\u00e4t ist nicht gefolgt oder wurde nicht gefunden (es wird genannt).\r\n"
+    u"  Veilcap -HELP\r\n"
     u"      zeigt diesen Text.\r\n"
-    u"Exitcode 2: unbekannte oder unvollst\u00e4ndige Befehlszeile.";
+    u"-BLOCK, -UNBLOCK und -RESTORE brauchen Administratorrechte: Windows fragt danach.\r\n"
+    u"Exitcode 2: unbekannte oder unvollst\u00e4ndige Befehlszeile.\r\n"
+    u"Beispiele:\r\n"
+    u"  cmd:         Veilcap -STATUS CAM & echo %ERRORLEVEL%\r\n"
+    u"  PowerShell:  [Console]::OutputEncoding = [Text.Encoding]::UTF8; Veilcap -STATUS ALL -JSON | ConvertFrom-Json\r\n"
+    u"  Erkennung:   Veilcap -STATUS CAM; exit $LASTEXITCODE";
 constexpr const char16_t kCliHelpEn[] =
     u"Veilcap for administrators and scripts:\r\n"
-    u"  Veilcap.exe -STATUS [CAM|MIC|ALL] [-JSON]\r\n"
+    u"  Veilcap -STATUS [CAM|MIC|ALL] [-JSON]\r\n"
     u"      shows every watched device of the kind with its state (with -JSON as a JSON document).\r\n"
-    u"      Exit code: 0 all off, 1 at least one on, 3 no watched device.\r\n"
-    u"  Veilcap.exe -BLOCK CAM|MIC|ALL\r\n"
+    u"      Needs no administrator rights. Exit code: 0 all off, 1 at least one on, 3 no watched device,\r\n"
+    u"      4 all off or waiting for a restart, at least one waits.\r\n"
+    u"  Veilcap -BLOCK CAM|MIC|ALL\r\n"
     u"      switches the watched devices of the kind off, as a click on the picture does.\r\n"
-    u"  Veilcap.exe -UNBLOCK CAM|MIC|ALL\r\n"
+    u"      Exit code: 0 all off, 1 a device stayed on (it is named), 3 no watched device.\r\n"
+    u"  Veilcap -UNBLOCK CAM|MIC|ALL\r\n"
     u"      switches the disabled devices of the kind on again.\r\n"
-    u"  Veilcap.exe -RESTORE\r\n"
-    u"      switches on again every device Veilcap disabled.\r\n"
-    u"      Exit code: 0 done, 1 a device did not follow (it is named).\r\n"
-    u"  Veilcap.exe -HELP\r\n"
+    u"      Exit code: 0 all on, 1 a device stayed off (it is named).\r\n"
+    u"  Veilcap -RESTORE\r\n"
+    u"      switches on again every device Veilcap disabled and allows again the privacy consent it denied.\r\n"
+    u"      Exit code: 0 done, 1 a device did not follow or was not found (it is named).\r\n"
+    u"  Veilcap -HELP\r\n"
     u"      shows this text.\r\n"
-    u"Exit code 2: unknown or incomplete command line.";
+    u"-BLOCK, -UNBLOCK and -RESTORE need administrator rights: Windows asks for them.\r\n"
+    u"Exit code 2: unknown or incomplete command line.\r\n"
+    u"Examples:\r\n"
+    u"  cmd:         Veilcap -STATUS CAM & echo %ERRORLEVEL%\r\n"
+    u"  PowerShell:  [Console]::OutputEncoding = [Text.Encoding]::UTF8; Veilcap -STATUS ALL -JSON | ConvertFrom-Json\r\n"
+    u"  Detection:   Veilcap -STATUS CAM; exit $LASTEXITCODE";
 constexpr const char16_t kCliBadUsageDe[] =
     u"Unbekannte oder unvollst\u00e4ndige Befehlszeile. \"Veilcap.exe -HELP\" zeigt die Befehle.";
 constexpr const char16_t kCliBadUsageEn[] = u"Unknown or incomplete command line. \"Veilcap.exe -HELP\" lists the commands.";
@@ -121,6 +137,8 @@ constexpr const char16_t kCliStillOnDe[] = u"Noch eingeschaltet: %1";
 constexpr const char16_t kCliStillOnEn[] = u"Still on: %1";
 constexpr const char16_t kCliStillOffDe[] = u"Noch ausgeschaltet: %1";
 constexpr const char16_t kCliStillOffEn[] = u"Still off: %1";
+constexpr const char16_t kCliNotFoundDe[] = u"Nicht gefunden, bleibt vorgemerkt: %1";
+constexpr const char16_t kCliNotFoundEn[] = u"Not found, still recorded: %1";
 constexpr const char16_t kCliBusyDe[] =
     u"Ein anderer Schaltvorgang ist nicht rechtzeitig fertig geworden; nichts wurde ge\u00e4ndert.";
 constexpr const char16_t kCliBusyEn[] = u"Another switching run did not end in time; nothing was changed.";
@@ -136,8 +154,25 @@ constexpr const char16_t kTaskRefusedFolder[] =
 constexpr const char16_t kTaskRefusedFolderEn[] =
     u"Veilcap will not start with Windows: Veilcap.exe or its folder can be changed by users without "
     u"administrator rights. Install the program under Program Files and try again.";
+constexpr const char16_t kConfirmUnblockCam[] = u"Alle Webcams wieder einschalten?";
+constexpr const char16_t kConfirmUnblockCamEn[] = u"Switch all webcams on again?";
+constexpr const char16_t kConfirmUnblockMic[] = u"Alle Mikrofone wieder einschalten?";
+constexpr const char16_t kConfirmUnblockMicEn[] = u"Switch all microphones on again?";
+constexpr const char16_t kConfirmUnblockButton[] = u"Einschalten";
+constexpr const char16_t kConfirmUnblockButtonEn[] = u"Unblock";
+constexpr const char16_t kSwitchingBusy[] =
+    u"Ein anderer Schaltvorgang l\u00e4uft noch; nichts wurde ge\u00e4ndert. Bitte versuchen Sie es gleich noch einmal.";
+constexpr const char16_t kSwitchingBusyEn[] =
+    u"Another switching run is still going on; nothing was changed. Please try again in a moment.";
 constexpr const char16_t kPolicyRefused[] = u"Von Ihrer Organisation blockiert";
 constexpr const char16_t kPolicyRefusedEn[] = u"Blocked by your organization";
+constexpr const char16_t kOpenPageYourself[] =
+    u"Veilcap \u00f6ffnet Webseiten nicht mit Administratorrechten, und es l\u00e4uft keine Windows-Oberfl\u00e4che, "
+    u"die sie mit Ihren normalen Rechten \u00f6ffnen k\u00f6nnte. Bitte \u00f6ffnen Sie diese Adresse in Ihrem "
+    u"Browser (Strg+C kopiert diese Meldung): %1";
+constexpr const char16_t kOpenPageYourselfEn[] =
+    u"Veilcap does not open web pages with administrator rights, and no Windows desktop is running that could "
+    u"open it with your normal rights. Please open this address in your browser (Ctrl+C copies this message): %1";
 }  // namespace
 
 u16 MESSAGE_TRANSLATOR_NAME = kName;
@@ -189,9 +224,15 @@ u16 MESSAGE_CLI_BAD_USAGE = kCliBadUsageDe;
 u16 MESSAGE_CLI_STILL_ON = kCliStillOnDe;
 u16 MESSAGE_CLI_STILL_OFF = kCliStillOffDe;
 u16 MESSAGE_CLI_BUSY = kCliBusyDe;
+u16 MESSAGE_CLI_NOT_FOUND = kCliNotFoundDe;
 u16 MESSAGE_TASK_CREATE_FAILED = kTaskCreateFailed;
 u16 MESSAGE_TASK_REFUSED_FOLDER = kTaskRefusedFolder;
+u16 MESSAGE_CONFIRM_UNBLOCK_CAM = kConfirmUnblockCam;
+u16 MESSAGE_CONFIRM_UNBLOCK_MIC = kConfirmUnblockMic;
+u16 MESSAGE_CONFIRM_UNBLOCK_BUTTON = kConfirmUnblockButton;
+u16 MESSAGE_SWITCHING_BUSY = kSwitchingBusy;
 u16 MESSAGE_POLICY_REFUSED = kPolicyRefused;
+u16 MESSAGE_OPEN_PAGE_YOURSELF = kOpenPageYourself;
 
 const std::vector<MessageEntry>& MessageTable() {
   static const std::vector<MessageEntry> table = {
@@ -247,7 +288,14 @@ const std::vector<MessageEntry>& MessageTable() {
       {u"MESSAGE_CLI_BUSY", &MESSAGE_CLI_BUSY, kCliBusyDe, kCliBusyEn},
       {u"MESSAGE_TASK_CREATE_FAILED", &MESSAGE_TASK_CREATE_FAILED, kTaskCreateFailed, kTaskCreateFailedEn},
       {u"MESSAGE_TASK_REFUSED_FOLDER", &MESSAGE_TASK_REFUSED_FOLDER, kTaskRefusedFolder, kTaskRefusedFolderEn},
+      {u"MESSAGE_CONFIRM_UNBLOCK_CAM", &MESSAGE_CONFIRM_UNBLOCK_CAM, kConfirmUnblockCam, kConfirmUnblockCamEn},
+      {u"MESSAGE_CONFIRM_UNBLOCK_MIC", &MESSAGE_CONFIRM_UNBLOCK_MIC, kConfirmUnblockMic, kConfirmUnblockMicEn},
+      {u"MESSAGE_CONFIRM_UNBLOCK_BUTTON", &MESSAGE_CONFIRM_UNBLOCK_BUTTON, kConfirmUnblockButton,
+       kConfirmUnblockButtonEn},
+      {u"MESSAGE_SWITCHING_BUSY", &MESSAGE_SWITCHING_BUSY, kSwitchingBusy, kSwitchingBusyEn},
       {u"MESSAGE_POLICY_REFUSED", &MESSAGE_POLICY_REFUSED, kPolicyRefused, kPolicyRefusedEn},
+      {u"MESSAGE_OPEN_PAGE_YOURSELF", &MESSAGE_OPEN_PAGE_YOURSELF, kOpenPageYourself, kOpenPageYourselfEn},
+      {u"MESSAGE_CLI_NOT_FOUND", &MESSAGE_CLI_NOT_FOUND, kCliNotFoundDe, kCliNotFoundEn},
   };
   return table;
 }

@@ -62,9 +62,17 @@ extern u16 MESSAGE_CLI_BAD_USAGE;
 extern u16 MESSAGE_CLI_STILL_ON;   // "%1": the device's name
 extern u16 MESSAGE_CLI_STILL_OFF;  // "%1": the device's name
 extern u16 MESSAGE_CLI_BUSY;
+extern u16 MESSAGE_CLI_NOT_FOUND;  // "%1": the instance id of a recorded device not found
 extern u16 MESSAGE_TASK_CREATE_FAILED;   // the task scheduler did not accept the autostart task
 extern u16 MESSAGE_TASK_REFUSED_FOLDER;  // no autostart task from a folder non-administrators can change
+// The question before a hotkey unblocks a kind, and its confirm button.
+extern u16 MESSAGE_CONFIRM_UNBLOCK_CAM;
+extern u16 MESSAGE_CONFIRM_UNBLOCK_MIC;
+extern u16 MESSAGE_CONFIRM_UNBLOCK_BUTTON;
+// A click that waited in vain for another switching run to end.
+extern u16 MESSAGE_SWITCHING_BUSY;
 extern u16 MESSAGE_POLICY_REFUSED;       // an unblock that a policy of the organisation forbids
+extern u16 MESSAGE_OPEN_PAGE_YOURSELF;   // "%1": a web page's address no unelevated shell could open
 
 struct MessageEntry {
   const char16_t* key;          // key in the section "MESSAGES", also the variable's name

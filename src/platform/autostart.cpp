@@ -97,6 +97,14 @@ bool TaskQuery_ShowsTask(const std::vector<u16>& lines) {
   return all.size() >= 101 && Contains(all, u"<PRINCIPALS>");
 }
 
+bool TaskQuery_PointsAt(const std::vector<u16>& lines, const u16& programPath) {
+  if (programPath.empty()) return false;
+  u16 all;
+  for (const u16& l : lines) all += l;
+  return Contains(AsciiUpper(all), u"<COMMAND>\"" + AsciiUpper(XmlText(programPath)) + u"\"</COMMAND>") ||
+         Contains(AsciiUpper(all), u"<COMMAND>" + AsciiUpper(XmlText(programPath)) + u"</COMMAND>");
+}
+
 u16 SchtasksPath() {
   u16 folder = SystemFolder;
   if (folder.empty() && !WindowsFolder.empty()) folder = WindowsFolder + u"\\System32";
@@ -111,6 +119,13 @@ TaskCreation Create_AutostartTask() {
   const u16 program = Processes().ExecutablePath();
   if (!ProgramChangeableOnlyByAdministrators(program)) {
     DebugOut(u"Autostart task refused: " + program + u" or its folder can be changed by users who are not administrators");
+    // A task made before (when the folder was still safe, or by hand) would go on starting this
+    // program with the highest rights at every logon: it goes too.
+    const ConsoleRun query = RunSchtasks(kQueryArguments, SystemFolder);
+    if (TaskQuery_ShowsTask(query.lines) && TaskQuery_PointsAt(query.lines, program)) {
+      DebugOut(u"Autostart task of " + program + u" deleted");
+      Delete_AutostartTask();
+    }
     return TaskCreation::Refused;
   }
   return Register_AutostartTask();

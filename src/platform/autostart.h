@@ -31,6 +31,10 @@ TaskTemplateValues Current_TaskTemplateValues();
 // Whether SCHTASKS' printed definition (its output lines) is that of an existing task.
 bool TaskQuery_ShowsTask(const std::vector<u16>& lines);
 
+// Whether that definition's action starts the program at programPath (quoted or not; letters in
+// any case).
+bool TaskQuery_PointsAt(const std::vector<u16>& lines, const u16& programPath);
+
 // SCHTASKS in the system folder; empty when the system folder is not known.
 u16 SchtasksPath();
 
@@ -40,8 +44,9 @@ enum class TaskCreation {
   Refused,  // Veilcap.exe or its folder can be changed by users who are not administrators
 };
 // The task runs the program with the highest rights at every logon, so it is only created while
-// the program file can be replaced by administrators alone (see file_safety.h); otherwise nothing
-// is touched. Then as Register_AutostartTask.
+// the program file can be replaced by administrators alone (see file_safety.h); otherwise an
+// existing task that starts this program is deleted, and Refused answered. Then as
+// Register_AutostartTask.
 TaskCreation Create_AutostartTask();
 // Below that check: fills the template into TASKdummy.xml and lets SCHTASKS /CREATE ... /F replace
 // any task of that name in place. Raises OsError when TASK.xml cannot be read or TASKdummy.xml

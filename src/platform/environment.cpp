@@ -25,6 +25,12 @@ u16 BeforeLastBackslash(const u16& path) {
 }
 }  // namespace
 
+u16 SystemWindowsFolder() { return BeforeLastBackslash(SystemFolder); }
+
+u16 NativeSystemProgram(u16v relative) {
+  return SystemWindowsFolder() + (IsWow64 ? u"\\Sysnative\\" : u"\\System32\\") + u16(relative);
+}
+
 void Init_GlobalValues(const EnvironmentFacts& f) {
   IsWow64 = f.isWow64Process.value_or(false);
 

@@ -20,6 +20,14 @@ extern const u16 ProgramVersion;  // "01.00.30"
 extern const u16 ProductNumber;   // "00100"
 extern u16 SkinsFolder;           // AppFolder + "\skins"
 
+// The Windows folder as the system folder's parent (GetSystemDirectory is never redirected or
+// per user), empty when the system folder is unknown.
+u16 SystemWindowsFolder();
+// A program below the 64-bit system folder, by its full path: <Windows>\System32\<relative>; a
+// 32-bit program on 64-bit Windows names it through <Windows>\Sysnative, which reaches the 64-bit
+// one without switching the file system redirection off.
+u16 NativeSystemProgram(u16v relative);
+
 struct OsVersion {
   uint32_t major = 0, minor = 0, build = 0;
 };

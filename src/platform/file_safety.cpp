@@ -70,8 +70,11 @@ std::vector<u16> FoldersAbove(const u16& programPath) {
   return folders;
 }
 
-bool ProgramChangeableOnlyByAdministrators(const u16& programPath) {
+bool ProgramChangeableOnlyByAdministrators(const u16& givenPath) {
   if (!g_source) return false;
+  const std::optional<u16> finalPath = g_source->FinalPath(givenPath);
+  if (!finalPath || StartsWith(*finalPath, u"\\\\") || g_source->OnNetworkDrive(*finalPath)) return false;
+  const u16& programPath = *finalPath;
   const std::vector<u16> folders = FoldersAbove(programPath);
   if (folders.empty()) return false;
   auto safe = [](const u16& path, PathRole role) {

@@ -39,6 +39,15 @@ class FileSecuritySource {
  public:
   virtual ~FileSecuritySource() = default;
   virtual std::optional<SecurityFacts> Read(const u16& path) = 0;
+  // Where the path really leads, links and junctions followed (on Windows the final path of an
+  // open handle), as "C:\..." or "\\server\share\..."; nullopt when it cannot be opened. The
+  // default: the path as given.
+  virtual std::optional<u16> FinalPath(const u16& path) { return path; }
+  // Whether the drive of a final path is a network drive (a mapped share).
+  virtual bool OnNetworkDrive(const u16& finalPath) {
+    (void)finalPath;
+    return false;
+  }
 };
 // Installs the source (not owned). Without one nothing counts as safe.
 void SetFileSecuritySource(FileSecuritySource* source);
@@ -57,5 +66,7 @@ bool ChangeableByNonAdministrators(const SecurityFacts& facts, PathRole role);
 std::vector<u16> FoldersAbove(const u16& programPath);
 
 // True only when the program file, its folder and every folder above could all be read and none
-// of them can be changed by non-administrators.
+// of them can be changed by non-administrators. Judged where the path really leads (a link or a
+// junction is followed), and never for a program on the network (a UNC path or a mapped drive):
+// whoever runs the server decides what it serves.
 bool ProgramChangeableOnlyByAdministrators(const u16& programPath);

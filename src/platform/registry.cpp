@@ -196,17 +196,14 @@ bool Reg_WriteValue(RegRoot root, const u16& key, const u16& name, uint32_t type
   return g_backend->SetValue(k.get(), name, type, static_cast<const uint8_t*>(data), size) == kErrorSuccess;
 }
 
-void Reg_WriteString(RegRoot root, const u16& key, const u16& name, const u16& text) {
-  if (text.empty()) {
-    Reg_WriteValue(root, key, name, REG_TYPE_SZ, 0, nullptr);
-    return;
-  }
+bool Reg_WriteString(RegRoot root, const u16& key, const u16& name, const u16& text) {
+  if (text.empty()) return Reg_WriteValue(root, key, name, REG_TYPE_SZ, 0, nullptr);
   std::vector<uint8_t> data((text.size() + 1) * 2, 0);
   for (size_t i = 0; i < text.size(); ++i) {
     data[2 * i] = uint8_t(text[i] & 0xFF);
     data[2 * i + 1] = uint8_t(text[i] >> 8);
   }
-  Reg_WriteValue(root, key, name, REG_TYPE_SZ, uint32_t(data.size()), data.data());
+  return Reg_WriteValue(root, key, name, REG_TYPE_SZ, uint32_t(data.size()), data.data());
 }
 
 bool Reg_WriteInteger(RegRoot root, const u16& key, const u16& name, int32_t value) {
@@ -224,6 +221,11 @@ bool Reg_DeleteValue(RegRoot root, const u16& key, const u16& name) {
 bool Reg_KeyExists(RegRoot root, const u16& key) {
   OpenedKey k;
   return k.Open(root, key, kKeyRead);
+}
+
+bool Reg_CreateKey(RegRoot root, const u16& key) {
+  OpenedKey k;
+  return k.OpenOrCreate(root, key, kKeyAllAccess);
 }
 
 std::vector<u16> Reg_SubKeyNames(RegRoot root, const u16& key) {

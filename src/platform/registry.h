@@ -58,13 +58,16 @@ bool Reg_ReadQword(RegRoot root, const u16& key, const u16& name, uint64_t* valu
 bool Reg_ReadRaw(RegRoot root, const u16& key, const u16& name, uint32_t* type, std::vector<uint8_t>* data);
 // A REG_DWORD of exactly four bytes; false (and *value 0) for anything else, as Reg_ReadQword.
 bool Reg_ReadDword(RegRoot root, const u16& key, const u16& name, uint32_t* value);
-void Reg_WriteString(RegRoot root, const u16& key, const u16& name, const u16& text);
+// False when the value could not be written.
+bool Reg_WriteString(RegRoot root, const u16& key, const u16& name, const u16& text);
 bool Reg_WriteInteger(RegRoot root, const u16& key, const u16& name, int32_t value);
 bool Reg_WriteValue(RegRoot root, const u16& key, const u16& name, uint32_t type, uint32_t size,
                     const void* data);
 bool Reg_DeleteValue(RegRoot root, const u16& key, const u16& name);
 // True when the key can be opened for reading.
 bool Reg_KeyExists(RegRoot root, const u16& key);
+// Opens or creates the key (and its missing parents); false when the registry refused.
+bool Reg_CreateKey(RegRoot root, const u16& key);
 // Names of the subkeys directly below key, in the registry's order; empty when it cannot be opened.
 std::vector<u16> Reg_SubKeyNames(RegRoot root, const u16& key);
 // Names of the values of key, in the registry's order; empty when it cannot be opened.

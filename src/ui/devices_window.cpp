@@ -83,7 +83,7 @@ void TForm_VCP_Devices::Fill(const TVeilcap& v) {
 void TForm_VCP_Devices::VirtualDrawTree_DevicesChecked(size_t index) {
   if (index >= Nodes.size()) return;
   const Node& n = Nodes[index];
-  Reg_WriteInteger(RegRoot::CurrentUser, kDeviceStoreKey, n.Data.InstanceID(), n.Checked ? 1 : 0);
+  WatchStore_Set(n.Data.InstanceID(), n.Checked);
   if (!Veilcap) return;
   // The row belongs to the list of the last fill; a record that is no longer there is left alone.
   const int32_t at = n.Data.Index_In_Array;

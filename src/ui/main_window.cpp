@@ -305,6 +305,11 @@ u16 TForm_Veilcap::TrayTooltipText() const {
 void TForm_Veilcap::Notify(const u16& text) {
   if (!Tray_Option_ShowNotices->Checked || lock_.Locked()) return;
   DebugOut(u"Notice: " + text);
+  // Before the icon is there (a hotkey right after logon) the notice waits for it.
+  if (!TRAYICON_DONE) {
+    if (pendingNotices_.size() < kPendingNoticesMax) pendingNotices_.push_back(text);
+    return;
+  }
   Host.ShowNotice(AppTitle, text);
 }
 
@@ -510,8 +515,8 @@ void TForm_Veilcap::Button_RefreshClick() {
 
 namespace {
 bool StoreSaysZero(const u16& id) {
-  return !id.empty() && Reg_ValueExists(RegRoot::CurrentUser, kDeviceStoreKey, id) &&
-         Reg_ReadInteger(RegRoot::CurrentUser, kDeviceStoreKey, id) == 0;
+  const auto choice = WatchStore_Choice(id);
+  return choice && !*choice;
 }
 }  // namespace
 
@@ -523,6 +528,19 @@ bool TForm_Veilcap::Keep_Blocked() {
     bool& flag;
     ~Reset() { flag = false; }
   } reset{keeping_};
+  // Another process's switching pass (a command-line run) is not switched beside: the next
+  // refresh (which that run asks for when it ends) tries again.
+  SwitchingLock* lock = InstalledSwitchingLock();
+  if (lock && !lock->TryAcquire()) {
+    DebugOut(u"Keep blocked: another switching run holds the lock; tried again at the next refresh");
+    return false;
+  }
+  struct Release {
+    SwitchingLock* lock;
+    ~Release() {
+      if (lock) lock->Release();
+    }
+  } release{lock};
   // Each device gets at most two switch-offs before it is given up, so this ends; the bound only
   // guards against a list that changes under the passes.
   bool any = false;
@@ -582,14 +600,33 @@ void TForm_Veilcap::HotkeyPressed(int id) {
   if (!Tray_Option_Hotkeys->Checked || (id != kHotkeyIdCam && id != kHotkeyIdMic)) return;
   if (toggles_ && toggles_->Running()) return;  // the click would be dropped; no notice either
   const bool mic = id == kHotkeyIdMic;
-  if (mic)
-    PellamMouseImage3State_MicClick();
-  else
-    PellamMouseImage3State_WebCamClick();
-  const int32_t state = mic ? PellamMouseImage3State_Mic->HelpContext : PellamMouseImage3State_WebCam->HelpContext;
-  if (state == 2)
+  const DeviceKind kind = mic ? DeviceKind::Microphone : DeviceKind::Webcam;
+  TPellamMouseImage3State& picture = mic ? *PellamMouseImage3State_Mic : *PellamMouseImage3State_WebCam;
+  if (picture.HelpContext == kStateOff) {
+    // Any program can fake the key presses: switching protection off waits for the person at the
+    // keyboard, whose answer an unelevated program cannot give. The same key again while the
+    // question is open does nothing.
+    bool& asking = confirming_[mic ? 1 : 0];
+    if (asking) return;
+    asking = true;
+    bool confirmed = false;
+    try {
+      confirmed = Host.ConfirmBox(mic ? MESSAGE_CONFIRM_UNBLOCK_MIC : MESSAGE_CONFIRM_UNBLOCK_CAM,
+                                  MESSAGE_CONFIRM_UNBLOCK_BUTTON);
+    } catch (...) {
+      asking = false;
+      throw;
+    }
+    asking = false;
+    if (!confirmed || (toggles_ && toggles_->Running())) return;
+    Toggles().Unblock(kind);
+  } else {
+    Toggles().Click(kind);
+  }
+  const int32_t state = picture.HelpContext;
+  if (state == kStateOff)
     Notify(mic ? MESSAGE_NOTICE_MICS_BLOCKED : MESSAGE_NOTICE_CAMS_BLOCKED);
-  else if (state == 1)
+  else if (state == kStateOn)
     Notify(mic ? MESSAGE_NOTICE_MICS_ON : MESSAGE_NOTICE_CAMS_ON);
   else
     Notify(mic ? MESSAGE_STATUS_MIC_NOTFOUND : MESSAGE_STATUS_CAM_NOTFOUND);
@@ -613,8 +650,12 @@ void TForm_Veilcap::TarvoThreadTimer_TrayIconTimer() {
     CurrentTrayIcon = TrayIconKind::Normal;
     Host.AddTrayIcon(CurrentTrayIcon, TrayTooltipText());
     TRAYICON_DONE = true;
-    // The first search may have finished before the icon could be added: show what it found.
+    // The first search may have finished before the icon could be added: show what it found,
+    // and the notices that waited for the icon.
     if (searched_) Repaint_Status();
+    std::vector<u16> pending;
+    pending.swap(pendingNotices_);
+    for (const u16& text : pending) Host.ShowNotice(AppTitle, text);
     Trim_WorkingSet();
     TarvoThreadTimer_TrayIcon->SetEnabled(false);
   } catch (const std::exception&) {
@@ -734,7 +775,10 @@ void TForm_Veilcap::PellamMouseImage3State_IMClick() {
   RunMenu(*AdvPopupMenu_IM, p.x, p.y);
 }
 
-void TForm_Veilcap::MenuItem_help_HelpClick() { Open_OnlineHelp(u"main"); }
+void TForm_Veilcap::MenuItem_help_HelpClick() {
+  // Without a desktop shell of the user's own the page is not opened with Veilcap's rights.
+  if (!Open_OnlineHelp(u"main")) Host.WarningBox(ReplaceAll(MESSAGE_OPEN_PAGE_YOURSELF, u"%1", OnlineHelpAddress(u"main")));
+}
 
 void TForm_Veilcap::MenuItem_help_AboutClick() {
   if (Hooks.ShowAbout) Hooks.ShowAbout();
@@ -757,7 +801,7 @@ void TForm_Veilcap::Tray_ShowDevicesClick() {
   Tray_ShowDevices->Enabled = true;
 }
 
-void TForm_Veilcap::Tray_DeviceManagerClick() { Shell_Open(Host.Handle(), u"devmgmt.msc", u""); }
+void TForm_Veilcap::Tray_DeviceManagerClick() { Open_DeviceManager(); }
 void TForm_Veilcap::Tray_Privacy_webcamClick() { Shell_Open(Host.Handle(), u"ms-settings:privacy-webcam", u""); }
 void TForm_Veilcap::Tray_Privacy_MicClick() { Shell_Open(Host.Handle(), u"ms-settings:privacy-microphone", u""); }
 void TForm_Veilcap::Tray_NoPhysicalCameraLEDClick() { SAVE_OPTIONS(); }

@@ -56,6 +56,10 @@ class MainWindowHost {
   virtual TMenuItem* PopupMenu(TPopupMenu& menu, int x, int y) = 0;
   virtual void WarningBox(const u16& text) = 0;  // modal, warning icon, OK
   virtual void ErrorBox(const u16& text) = 0;    // modal, error icon, OK
+  // A question of the program's own, in front of every other window: the confirm button (its
+  // caption given, the default, so Enter chooses it) and a cancel button. True only when the
+  // confirm button was chosen.
+  virtual bool ConfirmBox(const u16& text, const u16& confirmCaption) = 0;
   virtual void Sleep(uint32_t ms) = 0;
   // A millisecond clock for measuring waits (wraps around); a host without one answers 0, so every
   // wait is slept in full.
@@ -179,8 +183,11 @@ class TForm_Veilcap : public TComponent {
   std::vector<TPellamMouseImage3State*> FocusOrder() const;
   // What a screen reader calls a picture button in the current language (empty for others).
   u16 AccessibleName(const TControl& c) const;
-  // A tray notice with the program's name as its title, unless "Show notices" is unchecked.
+  // A tray notice with the program's name as its title, unless "Show notices" is unchecked. Before
+  // the tray icon is there the notice waits (up to kPendingNoticesMax of them) and shows when the
+  // icon is added.
   void Notify(const u16& text);
+  static constexpr size_t kPendingNoticesMax = 8;
   // Reads who uses a camera or microphone now and shows it: status lines, tooltip, tray mark, and
   // a notice for every program that started since the last read (none on the first read).
   void InUse_Changed();
@@ -219,7 +226,9 @@ class TForm_Veilcap : public TComponent {
   // reported once per run), or gives them up while it is not.
   void Apply_Hotkeys();
   // A hotkey press: the toggle command of its kind, as a click on the picture, then a notice of
-  // the new state. Ignored while the option is off.
+  // the new state. Blocking is instant; unblocking first asks (ConfirmBox), since any program can
+  // inject the keys, and a cancelled question switches nothing and tells nothing. Ignored while
+  // the option is off.
   void HotkeyPressed(int id);
 
   // Top-left corner of a title-bar menu: the button's lower-left corner on the screen.
@@ -322,6 +331,8 @@ class TForm_Veilcap : public TComponent {
     bool reported = false;
   };
   HotkeySlot hotkeySlots_[2];
+  bool confirming_[2] = {false, false};  // a hotkey's unblock question is open, per kind
+  std::vector<u16> pendingNotices_;       // notices given before the tray icon was there
   std::unique_ptr<AutostartQuery> startWithWindows_;
   Policies policies_;
   // The user's own choice of each option a policy forces now, written back instead of the mark.

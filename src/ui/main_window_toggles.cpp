@@ -17,6 +17,7 @@ void MainWindowToggles::Switching(bool mic) {
 }
 void MainWindowToggles::ProcessMessages() { form_.Host.ProcessMessages(); }
 void MainWindowToggles::SleepMs(uint32_t ms) { form_.Host.Sleep(ms); }
+uint32_t MainWindowToggles::NowMs() { return form_.Host.NowMs(); }
 void MainWindowToggles::Refresh() { form_.Button_Refresh->Click(); }
 bool MainWindowToggles::PrivacyCamChecked() { return form_.Tray_Option_Privacy_Cam->Checked; }
 bool MainWindowToggles::PrivacyMicChecked() { return form_.Tray_Option_Privacy_Mic->Checked; }
@@ -39,6 +40,10 @@ void MainWindowToggles::Unblock(bool mic) {
 
 void MainWindowToggles::WebCamClick() { Click(DeviceKind::Webcam); }
 void MainWindowToggles::MicClick() { Click(DeviceKind::Microphone); }
+
+void MainWindowToggles::Unblock(DeviceKind kind) {
+  commands_.Unblock(kind == DeviceKind::Webcam ? ToggleCommands::Side::Cam : ToggleCommands::Side::Mic);
+}
 
 void MainWindowToggles::Click(DeviceKind kind) {
   const bool cam = kind == DeviceKind::Webcam;

@@ -12,6 +12,9 @@ class MainWindowToggles final : public ToggleHost {
   // named in one warning, which then stands in for the restart warning.
   void WebCamClick();
   void MicClick();
+  void Click(DeviceKind kind);
+  // Switches the kind's disabled devices on, whatever the picture shows.
+  void Unblock(DeviceKind kind);
   bool Running() const { return commands_.Running(); }
   // Blocking or unblocking a kind whatever its picture shows (the session lock and unlock).
   void Block(bool mic);
@@ -22,6 +25,7 @@ class MainWindowToggles final : public ToggleHost {
   void Switching(bool mic) override;
   void ProcessMessages() override;
   void SleepMs(uint32_t ms) override;
+  uint32_t NowMs() override;
   void Refresh() override;
   bool PrivacyCamChecked() override;
   bool PrivacyMicChecked() override;
@@ -31,7 +35,6 @@ class MainWindowToggles final : public ToggleHost {
   void KindCommanded(bool mic, bool block) override;
 
  private:
-  void Click(DeviceKind kind);
   TForm_Veilcap& form_;
   VeilcapSwitches switches_;
   bool blocking_ = false;        // a block click runs

@@ -35,7 +35,7 @@ void BM_Search(benchmark::State& state) {
     FakePnpDevice d = FakePnpDevice::Make(cls, u"Device " + ToDec(i), InstanceId(i));
     d.Text(kDevKey_BusReportedDeviceDesc, u"Bus device " + ToDec(i)).Dword(kDevKey_ProblemCode, i % 7 == 0 ? 22 : 0);
     present.devices.push_back(std::move(d));
-    if (i % 20 == 0) reg.PutDword(RegRoot::CurrentUser, kDeviceStoreKey, InstanceId(i), i % 3 == 0 ? 0 : 1);
+    if (i % 20 == 0) reg.PutDword(RegRoot::LocalMachine, kDeviceStoreKey, InstanceId(i), i % 3 == 0 ? 0 : 1);
   }
   for (int i = 0; i < 25; ++i) {
     const int n = i * 16;  // kept devices, spread over the list
@@ -196,7 +196,7 @@ void BM_SearchOwnWork(benchmark::State& state) {
     for (size_t r = 0; r < records; ++r) {
       uint32_t type = 0, value = 0, size = 4;
       RegHandle key{};
-      reg.OpenKey(RegRoot::CurrentUser, kDeviceStoreKey, 0, &key);
+      reg.OpenKey(RegRoot::LocalMachine, kDeviceStoreKey, 0, &key);
       benchmark::DoNotOptimize(reg.QueryValue(key, v.Devices[r].InstanceID(), &type,
                                               reinterpret_cast<uint8_t*>(&value), &size));
       reg.CloseKey(key);

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <wtsapi32.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,7 @@ using fakedev::ProblemCode;
 using fakedev::AddCommand;
 constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
-constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKCU
+constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKLM
 constexpr wchar_t kLedgerKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";     // HKLM
 constexpr wchar_t kPolicyKey[] = L"SOFTWARE\\Policies\\Vostrel\\Veilcap";             // HKLM
 constexpr wchar_t kWebcamConsent[] =
@@ -80,16 +81,43 @@ struct CliRun {
   std::string out;  // UTF-8, as the program writes to a redirected output
 };
 
-// Runs Veilcap.exe with the arguments and its standard output redirected to a file, as a script
-// would, and waits for its end.
-CliRun RunCli(const std::wstring& args, DWORD ms = 60000) {
-  CliRun r;
+std::string ReadAll(HANDLE in) {
+  std::string out;
+  char buf[4096];
+  DWORD n = 0;
+  while (ReadFile(in, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+  return out;
+}
+
+std::wstring TempFile(const wchar_t* name) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
-  const std::wstring file = std::wstring(temp) + L"veilcap_cli_out.txt";
+  return std::wstring(temp) + name;
+}
+
+std::wstring VeilcapCom() { return StageFolder() + L"\\Veilcap.com"; }
+
+// Runs Veilcap.exe (or the given program) with the arguments and its standard output redirected to
+// a file, as a script would, or to a pipe; waits for its end.
+CliRun RunCli(const std::wstring& args, DWORD ms = 60000, const std::wstring& program = VeilcapExe(),
+              bool throughPipe = false) {
+  CliRun r;
+  // A file of its own per run: a console helper of an earlier run (Wine's conhost) may still hold
+  // the previous one for a moment.
+  static int runs = 0;
+  const std::wstring file = TempFile((L"veilcap_cli_out" + std::to_wstring(++runs) + L".txt").c_str());
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE out = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (out == INVALID_HANDLE_VALUE) return r;
+  HANDLE out = INVALID_HANDLE_VALUE, pipeRead = nullptr;
+  if (throughPipe) {
+    if (!CreatePipe(&pipeRead, &out, &sa, 1 << 16)) return r;
+    SetHandleInformation(pipeRead, HANDLE_FLAG_INHERIT, 0);
+  } else {
+    out = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  if (out == INVALID_HANDLE_VALUE) {
+    r.out = "no output file: error " + std::to_string(GetLastError());
+    return r;
+  }
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
@@ -97,23 +125,53 @@ CliRun RunCli(const std::wstring& args, DWORD ms = 60000) {
   si.hStdError = out;
   si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"\"" + VeilcapExe() + L"\" " + args;
+  std::wstring cmd = L"\"" + program + L"\" " + args;
   if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
     DWORD code = DWORD(-1);
     if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0 && GetExitCodeProcess(pi.hProcess, &code)) r.exitCode = long(code);
     else TerminateProcess(pi.hProcess, 99);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+  } else {
+    r.out = "not started: error " + std::to_string(GetLastError());
   }
   CloseHandle(out);
+  if (throughPipe) {
+    r.out = ReadAll(pipeRead);
+    CloseHandle(pipeRead);
+    return r;
+  }
   HANDLE in = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   if (in != INVALID_HANDLE_VALUE) {
-    char buf[4096];
-    DWORD n = 0;
-    while (ReadFile(in, buf, sizeof buf, &n, nullptr) && n > 0) r.out.append(buf, n);
+    r.out = ReadAll(in);
     CloseHandle(in);
   }
   DeleteFileW(file.c_str());
+  return r;
+}
+
+// Runs a command line in cmd as a batch file does, its output redirected to a file
+// ("command > file"); the exit code is what cmd saw in %ERRORLEVEL%.
+CliRun RunInCmd(const std::wstring& commandLine) {
+  const std::wstring bat = TempFile(L"veilcap_cli.bat"), file = TempFile(L"veilcap_cli_cmd.txt");
+  const std::wstring text = L"@echo off\r\n" + commandLine + L" > \"" + file + L"\"\r\nexit /b %ERRORLEVEL%\r\n";
+  std::string ascii(text.begin(), text.end());
+  HANDLE h = CreateFileW(bat.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD n = 0;
+  if (h != INVALID_HANDLE_VALUE) {
+    WriteFile(h, ascii.data(), DWORD(ascii.size()), &n, nullptr);
+    CloseHandle(h);
+  }
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  CliRun r = RunCli(L"/c \"" + bat + L"\"", 60000, std::wstring(system) + L"\\cmd.exe");
+  HANDLE in = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (in != INVALID_HANDLE_VALUE) {
+    r.out = ReadAll(in);
+    CloseHandle(in);
+  }
+  DeleteFileW(file.c_str());
+  DeleteFileW(bat.c_str());
   return r;
 }
 
@@ -133,7 +191,7 @@ class DevicesE2E : public ::testing::Test {
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kCamId, L"Integrated Camera")), 0);
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kImageClass, kVideoId, L"USB Video Device")), 0);
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kAudioEndpointClass, kMicId, L"Mikrofon (E2E)")), 0);
-    WriteDword(HKEY_CURRENT_USER, kDevicesKey, kMicId, 1);
+    WriteDword(HKEY_LOCAL_MACHINE, kDevicesKey, kMicId, 1);
   }
   void TearDown() override {
     if (main && IsWindow(main)) PostMessageW(main, WM_CLOSE, 0, 0);
@@ -144,6 +202,7 @@ class DevicesE2E : public ::testing::Test {
   static void Cleanup() {
     for (const wchar_t* id : {kCamId, kVideoId, kMicId, kNewCamId, kOthersCamId}) {
       RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
+      DeleteValue(HKEY_LOCAL_MACHINE, kDevicesKey, id);
       DeleteValue(HKEY_CURRENT_USER, kDevicesKey, id);
       DeleteValue(HKEY_LOCAL_MACHINE, kLedgerKey, id);
     }
@@ -158,6 +217,8 @@ class DevicesE2E : public ::testing::Test {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Policies\\Vostrel");
     DeleteValue(HKEY_CURRENT_USER, kWebcamConsent, L"Value");
     DeleteValue(HKEY_LOCAL_MACHINE, kWebcamConsent, L"Value");
+    for (const wchar_t* name : {L"Consent_Cam_User", L"Consent_Cam_Machine", L"Consent_Mic_User", L"Consent_Mic_Machine"})
+      DeleteValue(HKEY_LOCAL_MACHINE, kLedgerKey, name);
   }
   void Start() {
     ASSERT_TRUE(program.Start(VeilcapExe(), L""));
@@ -285,7 +346,7 @@ TEST_F(DevicesE2E, UncheckingADeviceStoresZeroAndTheStatusFollowsAtOnce) {
     const LPARAM at = MAKELPARAM(8, top + row * 22 + 11);
     PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(list, WM_LBUTTONUP, 0, at);
-    WaitFor([&] { return ReadDword(HKEY_CURRENT_USER, kDevicesKey, kCamId, &stored); }, 1500);
+    WaitFor([&] { return ReadDword(HKEY_LOCAL_MACHINE, kDevicesKey, kCamId, &stored); }, 1500);
     if (stored == 99) {  // another row changed: put it back
       PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
       PostMessageW(list, WM_LBUTTONUP, 0, at);
@@ -376,7 +437,29 @@ TEST_F(DevicesE2E, TheWebcamHotkeyTogglesTheCamerasUnlessTheOptionIsOff) {
   PostMessageW(main, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'C'));
   ASSERT_TRUE(WaitForCamText(L"0/2 Webcams bereit", 30000)) << Cam();
   EXPECT_EQ(ProblemCode(kCamId), 22u);
-  PostMessageW(main, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'C'));
+  // Unblocking asks first, in a question of Veilcap's own: Escape switches nothing, Enter (the
+  // default button) unblocks.
+  for (const wchar_t* key : {L"Escape", L"Return"}) {
+    PostMessageW(main, WM_HOTKEY, 1, MAKELPARAM(MOD_CONTROL | MOD_ALT | MOD_SHIFT, 'C'));
+    HWND ask = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (ask = FindTopWindow(L"#32770", program.Pid())) != nullptr && IsWindowVisible(ask); },
+                        10000))
+        << "no question before the unblock";
+    Sleep(500);
+    EXPECT_EQ(ProblemCode(kCamId), 22u) << "switched before the answer";
+    SaveScreenshot(L"hotkey_unblock_question.png", [&] {
+      RECT r{};
+      GetWindowRect(ask, &r);
+      return r;
+    }());
+    ASSERT_TRUE(TypeKeys(ask, key)) << "xdotool or the X window is missing";
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(ask) || !IsWindowVisible(ask); }, 10000)) << Utf8(key);
+    if (std::wstring(key) == L"Escape") {
+      Sleep(1500);
+      EXPECT_EQ(Cam(), L"0/2 Webcams bereit");
+      EXPECT_EQ(ProblemCode(kCamId), 22u) << "a cancelled question switched";
+    }
+  }
   ASSERT_TRUE(WaitForCamText(L"2/2 Webcams bereit", 30000)) << Cam();
   EXPECT_EQ(ProblemCode(kCamId), 0u);
   PostMessageW(main, WM_CLOSE, 0, 0);
@@ -444,7 +527,21 @@ TEST_F(DevicesE2E, CommandLineBlocksAndUnblocksWhileTheTrayProgramRuns) {
   EXPECT_TRUE(program.Running());
   r = RunCli(L"/?");
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_TRUE(Has(r.out, "Veilcap.exe -RESTORE")) << r.out;
+  EXPECT_TRUE(Has(r.out, "Veilcap -RESTORE")) << r.out;
+}
+
+// The watch list lives where only administrators write: once the machine store exists, a 0 that
+// any program of the user can write to the user's hive does not unwatch a camera.
+TEST_F(DevicesE2E, AZeroInTheUsersHiveChangesNothingOnceTheMachineStoreExists) {
+  WriteDword(HKEY_CURRENT_USER, kDevicesKey, kCamId, 0);
+  Start();  // both cameras still counted
+  CliRun r = RunCli(L"-STATUS CAM");
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_TRUE(Has(r.out, "CAM\ton\tIntegrated Camera\t" + Utf8(kCamId) + "\r\n")) << r.out;
+  ClickClient(main, kWebcamX, kWebcamY);
+  ASSERT_TRUE(WaitForCamText(L"0/2 Webcams bereit", 30000)) << Cam();
+  EXPECT_EQ(ProblemCode(kCamId), 22u);
+  DeleteValue(HKEY_CURRENT_USER, kDevicesKey, kCamId);
 }
 
 // A policy written while the tray program runs (a Group Policy refresh): the webcams go off within
@@ -508,18 +605,57 @@ TEST_F(DevicesE2E, ASessionLockBlocksTheWorkingKindsAndTheUnlockGivesBackExactly
 
 // Restoring switches on what Veilcap switched off and nothing else: a camera someone else disabled
 // stays off.
+// Veilcap's own environment is what unelevated programs can shape (Wine hands the Linux one in, as
+// Windows hands an elevated program the user's): PowerShell must see none of it.
 TEST_F(DevicesE2E, RestoreLeavesADeviceDisabledElsewhereAlone) {
   ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kOthersCamId, L"Disabled Elsewhere") + L" --problem 22"), 0);
-  WriteDword(HKEY_CURRENT_USER, kDevicesKey, kOthersCamId, 0);
+  WriteDword(HKEY_LOCAL_MACHINE, kDevicesKey, kOthersCamId, 0);
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring psLog = std::wstring(temp) + L"veilcap_e2e_powershell.log";
+  DeleteFileW(psLog.c_str());
+  WriteString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VeilcapFake", L"PowerShellLog", psLog.c_str());
+  const std::wstring userModules = std::wstring(temp) + L"Modules";
+  const std::pair<const wchar_t*, std::wstring> hostile[] = {{L"COR_ENABLE_PROFILING", L"1"},
+                                                             {L"COR_PROFILER_PATH", std::wstring(temp) + L"p.dll"},
+                                                             {L"PSModulePath", userModules},
+                                                             {L"VEILCAP_E2E_ANYTHING", L"42"}};
+  for (const auto& [name, value] : hostile) SetEnvironmentVariableW(name, value.c_str());
+  // Also a watched camera switched off in the Device Manager before the block.
+  ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kNewCamId, L"Webcam Switched Off Before") + L" --problem 22"), 0);
   CliRun r = RunCli(L"-BLOCK CAM");
+  for (const auto& entry : hostile) SetEnvironmentVariableW(entry.first, nullptr);
+  DeleteValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VeilcapFake", L"PowerShellLog");
   EXPECT_EQ(r.exitCode, 0) << r.out;
   ASSERT_EQ(ProblemCode(kCamId), 22u) << r.out;
   ASSERT_EQ(ProblemCode(kVideoId), 22u) << r.out;
+  {
+    std::string log;
+    HANDLE in = CreateFileW(psLog.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    char buf[4096];
+    DWORD n = 0;
+    while (in != INVALID_HANDLE_VALUE && ReadFile(in, buf, sizeof buf, &n, nullptr) && n > 0) log.append(buf, n);
+    if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+    DeleteFileW(psLog.c_str());
+    wchar_t windows[MAX_PATH] = {};
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    const std::string w = Utf8(windows);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n') > 0 && Has(log, "APPLIED"), true) << log;
+    for (const char* gone : {"ENV COR_", "ENV VEILCAP_E2E", "ENV COMPlus"}) EXPECT_FALSE(Has(log, gone)) << gone << "\n" << log;
+    EXPECT_FALSE(Has(log, Utf8(userModules))) << log;
+    // Environment names compare without regard to case; Windows writes these two as shown.
+    EXPECT_TRUE(Has(log, "ENV PSModulePath=" + w + "\\System32\\WindowsPowerShell\\v1.0\\Modules\r\n")) << log;
+    EXPECT_TRUE(Has(log, "ENV SystemRoot=" + w + "\r\n")) << log;
+    EXPECT_TRUE(Has(log, "ENV TEMP=" + w + "\\Temp\r\n")) << log;
+    EXPECT_TRUE(Has(log, "ENV Path=" + w + "\\System32;" + w + ";")) << log;
+  }
   DWORD recorded = 0;
   EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, kOthersCamId, &recorded));
+  EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, kNewCamId, &recorded));
 
   r = RunCli(L"-RESTORE");
   EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_EQ(ProblemCode(kNewCamId), 22u) << r.out;
   EXPECT_EQ(ProblemCode(kCamId), 0u) << r.out;
   EXPECT_EQ(ProblemCode(kVideoId), 0u) << r.out;
   EXPECT_EQ(ProblemCode(kOthersCamId), 22u) << r.out;
@@ -531,10 +667,52 @@ TEST_F(DevicesE2E, RestoreLeavesADeviceDisabledElsewhereAlone) {
   EXPECT_EQ(ProblemCode(kOthersCamId), 22u);
 }
 
+// The console companion: the status in the console program itself, to a file through cmd and to
+// a pipe, in UTF-8 with text outside the ANSI code page; the switching runs through the
+// elevated program (Wine starts it at once), their text and exit code passed on.
+TEST_F(DevicesE2E, TheConsoleCompanionAnswersInTheConsoleThatAsked) {
+  // Russian: the summary lines lie outside the ANSI code page.
+  WriteString(HKEY_CURRENT_USER, kLanguageKey, L"ForceLanguage_LCID", L"ru-ru");
+  ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kNewCamId, L"HD WebCam")), 0);
+  WriteDword(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam", 1);
+  const std::string ready3 = "CAM: \xD0\x93\xD0\xBE\xD1\x82\xD0\xBE\xD0\xB2\xD0\xBE \xD0\xB2\xD0\xB5\xD0\xB1-"
+                             "\xD0\xBA\xD0\xB0\xD0\xBC\xD0\xB5\xD1\x80: 3/3\r\n";  // "Готово веб-камер: 3/3"
+  const std::string line = "CAM\ton\tHD WebCam\t" + Utf8(kNewCamId) + "\r\n";
+
+  CliRun r = RunInCmd(L"\"" + VeilcapCom() + L"\" -STATUS CAM");
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_TRUE(Has(r.out, line)) << r.out;
+  EXPECT_TRUE(Has(r.out, ready3)) << r.out;
+  EXPECT_NE(r.out.substr(0, 3), "\xEF\xBB\xBF") << "no byte-order mark";
+  r = RunCli(L"-status cam -json", 60000, VeilcapCom(), true);
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_TRUE(Has(r.out, "\"text\":\"" + ready3.substr(5, ready3.size() - 7) + "\"")) << r.out;
+  EXPECT_EQ(RunInCmd(L"\"" + VeilcapCom() + L"\" -STATUS WEBCAM").exitCode, 2);
+
+  r = RunInCmd(L"\"" + VeilcapCom() + L"\" -BLOCK CAM");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  for (const wchar_t* id : {kCamId, kVideoId, kNewCamId}) EXPECT_EQ(ProblemCode(id), 22u) << Utf8(id);
+  EXPECT_TRUE(Has(r.out, "CAM\toff\tHD WebCam\t")) << r.out;
+  EXPECT_TRUE(Has(r.out, ": 0/3\r\n")) << r.out;
+  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kWebcamConsent, L"Value"), L"Deny");
+  r = RunCli(L"-STATUS CAM", 60000, VeilcapCom(), true);
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+
+  // Restore: every camera and the consent come back, through the companion too.
+  r = RunCli(L"-RESTORE", 60000, VeilcapCom(), true);
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  for (const wchar_t* id : {kCamId, kVideoId, kNewCamId}) EXPECT_EQ(ProblemCode(id), 0u) << Utf8(id);
+  EXPECT_EQ(ReadText(HKEY_CURRENT_USER, kWebcamConsent, L"Value"), L"Allow");
+  EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, kWebcamConsent, L"Value"), L"Allow");
+  DWORD recorded = 0;
+  EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, L"Command_Cam", &recorded));
+  EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kLedgerKey, L"Consent_Cam_User", &recorded));
+}
+
 // Windows stops listing a disabled microphone in DirectShow. One that is watched only because
 // DirectShow lists it must still show as off, and a second click must switch it on again.
 TEST_F(DevicesE2E, AMicrophoneListedOnlyByDirectShowCanBeBlockedAndUnblocked) {
-  DeleteValue(HKEY_CURRENT_USER, kDevicesKey, kMicId);
+  DeleteValue(HKEY_LOCAL_MACHINE, kDevicesKey, kMicId);
   HKEY entry = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, kMicDirectShow, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &entry, nullptr),
             ERROR_SUCCESS);

@@ -22,7 +22,7 @@ using fakedev::ProblemCode;
 using fakedev::AddCommand;
 constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
-constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKCU
+constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKLM
 constexpr wchar_t kWebcamConsent[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CapabilityAccessManager\\ConsentStore\\webcam";
 constexpr wchar_t kMicConsent[] =
@@ -103,7 +103,7 @@ class KeyboardAccessE2E : public ::testing::Test {
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kCamId, L"Integrated Camera")), 0);
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kImageClass, kVideoId, L"USB Video Device")), 0);
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kAudioEndpointClass, kMicId, L"Mikrofon (E2E)")), 0);
-    WriteDword(HKEY_CURRENT_USER, kDevicesKey, kMicId, 1);
+    WriteDword(HKEY_LOCAL_MACHINE, kDevicesKey, kMicId, 1);
   }
   void TearDown() override {
     if (main && IsWindow(main)) PostMessageW(main, WM_CLOSE, 0, 0);
@@ -115,7 +115,7 @@ class KeyboardAccessE2E : public ::testing::Test {
   static void Cleanup() {
     for (const wchar_t* id : {kCamId, kVideoId, kMicId}) {
       RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
-      DeleteValue(HKEY_CURRENT_USER, kDevicesKey, id);
+      DeleteValue(HKEY_LOCAL_MACHINE, kDevicesKey, id);
     }
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam");
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Mic");

@@ -17,7 +17,7 @@ using fakedev::kAudioEndpointClass;
 using fakedev::AddCommand;
 constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
-constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKCU
+constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKLM
 constexpr wchar_t kCaptureKey[] = L"SOFTWARE\\Microsoft\\OEM\\Device\\Capture";
 constexpr wchar_t kCamId[] = L"USB\\VID_E2E0&PID_0001\\E2ECAM";
 constexpr wchar_t kMicId[] = L"SWD\\MMDEVAPI\\{0.0.1.00000000}.{E2E00000-0000-0000-0000-000000000001}";
@@ -63,7 +63,7 @@ class MainWindowE2E : public ::testing::Test {
       EXPECT_EQ(program.WaitExit(10000), 0);
     }
     for (const wchar_t* id : {kCamId, kMicId}) RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
-    DeleteValue(HKEY_CURRENT_USER, kDevicesKey, kMicId);
+    DeleteValue(HKEY_LOCAL_MACHINE, kDevicesKey, kMicId);
     DeleteValue(HKEY_CURRENT_USER, kLanguageKey, L"ForceLanguage_LCID");
     ClearOptions();
   }
@@ -81,7 +81,7 @@ class MainWindowE2E : public ::testing::Test {
     for (const wchar_t* id : {kCamId, kMicId}) RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kCameraClass, kCamId, L"E2E Webcam") + problem), 0);
     ASSERT_EQ(RunTool(L"fakedev.exe", AddCommand(kAudioEndpointClass, kMicId, L"E2E Mikrofon") + problem), 0);
-    WriteDword(HKEY_CURRENT_USER, kDevicesKey, kMicId, 1);
+    WriteDword(HKEY_LOCAL_MACHINE, kDevicesKey, kMicId, 1);
   }
   void Start(const std::wstring& args) {
     ASSERT_TRUE(program.Start(VeilcapExe(), args));
@@ -351,6 +351,12 @@ TEST_F(MainWindowE2E, InUseStatusInEnglish) {
       << ChildText(main, kLabelStatusCamId);
   Sleep(300);
   SaveScreenshot(L"inuse_status_en.png", WindowShotRect());
+  // A program's name cannot turn the line around ("In use by" spoofing) nor carry an escape
+  // sequence: it shows as plain text.
+  WriteWebcamUse(L"C:\\Program Files\\Zoom\\bin\\Zoom.exe", 134000000000000000ULL, 134000000000000001ULL);
+  WriteWebcamUse(L"C:\\x\\Zoom\u202Eexe.\x1b[2Jtxt.exe", 134000000000000002ULL, 0);
+  EXPECT_TRUE(WaitFor([&] { return ChildText(main, kLabelStatusCamId) == L"In use by Zoomexe.[2Jtxt"; }, 2000))
+      << ChildText(main, kLabelStatusCamId).size();
 }
 }  // namespace
 

@@ -348,8 +348,18 @@ TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
   // /AUTOSTART runs "-CREATETASK". Wine reports every folder as the user's own, so the program
   // refuses the task even under Program Files (on Windows that folder is the administrators' and
   // the task is registered); the refusal is text, never a window that would stall the setup.
+  // Another program's window of Veilcap's class is not the program being replaced: the setup
+  // neither waits for it nor asks it to quit.
   EnvironmentBroadcasts broadcasts;
+  Program foreign;
+  ASSERT_TRUE(foreign.Start(TestFolder() + L"\\minimal_window.exe", kVeilcapWindowClass));
+  ASSERT_TRUE(WaitFor([] { return FindWindowExW(nullptr, nullptr, kVeilcapWindowClass, nullptr) != nullptr; }, 10000));
+  const DWORD setupStart = GetTickCount();
   ASSERT_EQ(RunSetup(L"/S /AUTOSTART"), 0);
+  EXPECT_LT(GetTickCount() - setupStart, 15000u) << "the setup waited for a window that is not Veilcap's";
+  EXPECT_TRUE(foreign.Running()) << "the setup asked another program's window to close";
+  PostMessageW(FindWindowExW(nullptr, nullptr, kVeilcapWindowClass, nullptr), WM_CLOSE, 0, 0);
+  EXPECT_GE(foreign.WaitExit(10000), 0);
   const std::wstring dir = InstallDir();
   std::string refusal;
   EXPECT_EQ(RunCaptured(dir + L"\\Veilcap.exe", L"-CREATETASK", &refusal), 1);
@@ -359,7 +369,7 @@ TEST_F(SetupE2E, SilentInstallUpdateOverTheRunningProgramAndSilentUninstall) {
   EXPECT_TRUE(ReadRaw(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path") == ExpandSz(longPath + L";" + dir))
       << "PATH after the setup: " << Narrow(ReadText(HKEY_LOCAL_MACHINE, kEnvironmentKey, L"Path").substr(4400));
   EXPECT_TRUE(WaitFor([&] { return broadcasts.Count() > 0; }, 5000)) << "no WM_SETTINGCHANGE \"Environment\"";
-  for (const wchar_t* f : {L"\\Veilcap.exe", L"\\uninstall.exe", L"\\TASK.xml", L"\\README.txt", L"\\skins",
+  for (const wchar_t* f : {L"\\Veilcap.exe", L"\\Veilcap.com", L"\\uninstall.exe", L"\\TASK.xml", L"\\README.txt", L"\\skins",
                            L"\\Flags", L"\\translation\\index.txt", L"\\policies\\Veilcap.admx",
                            L"\\policies\\en-US\\Veilcap.adml", L"\\policies\\de-DE\\Veilcap.adml"})
     EXPECT_TRUE(Exists(dir + f)) << Narrow(f);

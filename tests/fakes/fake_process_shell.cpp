@@ -1,24 +1,25 @@
 #include "fakes/fake_process_shell.h"
 
 std::optional<int32_t> FakeProcessShell::CreateAndWait(const u16& commandLine, const u16& workingFolder,
-                                                       uint16_t show) {
-  Started s{commandLine, workingFolder, show, {}};
+                                                       uint16_t show, const u16& environment) {
+  Started s{commandLine, workingFolder, show, {}, environment};
   started.push_back(s);
   log.push_back("start " + ToUtf8(commandLine));
   return onStart ? onStart(s) : std::optional<int32_t>(0);
 }
 
 LimitedRun FakeProcessShell::RunHiddenLimited(const u16& program, const u16& commandLine,
-                                              const u16& workingFolder, uint32_t timeoutMs) {
-  HiddenRun r{program, commandLine, workingFolder, timeoutMs};
+                                              const u16& workingFolder, const u16& environment, uint32_t timeoutMs) {
+  HiddenRun r{program, commandLine, workingFolder, timeoutMs, environment};
   hiddenRuns.push_back(r);
   log.push_back("hidden " + ToUtf8(program));
   return onHidden ? onHidden(r) : LimitedRun{};
 }
 
 std::optional<ProcessShell::Captured> FakeProcessShell::CreateAndCapture(const u16& program, const u16& commandLine,
-                                                                        const u16& workingFolder) {
-  Started s{commandLine, workingFolder, 0, program};
+                                                                        const u16& workingFolder,
+                                                                        const u16& environment) {
+  Started s{commandLine, workingFolder, 0, program, environment};
   started.push_back(s);
   log.push_back("capture " + ToUtf8(commandLine));
   return onCapture ? onCapture(s) : std::optional<Captured>(Captured{0, {}});
@@ -32,9 +33,23 @@ uint32_t FakeProcessShell::StartShell(OwnerWindow owner, uint32_t mask, const u1
   return onShell ? onShell(c) : 0;
 }
 
-void FakeProcessShell::OpenAddress(const u16& verb, const u16& file, int) {
-  simpleShell.emplace_back(verb, file);
-  log.push_back("shellexecute " + ToUtf8(verb) + " " + ToUtf8(file));
+uint32_t FakeProcessShell::StartProgram(const u16& program, const u16& commandLine, const u16& workingFolder,
+                                        const u16& environment) {
+  started.push_back(Started{commandLine, workingFolder, 1, program, environment});
+  log.push_back("detached " + ToUtf8(program));
+  return startProgramError;
+}
+
+uint32_t FakeProcessShell::OpenInDesktopShell(const u16& address) {
+  desktopShellOpens.push_back(address);
+  log.push_back("desktop-shell " + ToUtf8(address));
+  return desktopShellError;
+}
+
+std::optional<u16> FakeProcessShell::KnownFolder(KnownFolderId folder) {
+  for (const auto& [id, path] : knownFolders)
+    if (id == folder) return path;
+  return std::nullopt;
 }
 
 std::optional<u16> FakeProcessShell::SidToText(const std::vector<uint8_t>& sid) {
@@ -60,4 +75,29 @@ bool FakeProcessShell::DisableFsRedirection(void** oldValue) {
 bool FakeProcessShell::RevertFsRedirection(void* oldValue) {
   log.push_back("revert-redirection " + std::to_string(reinterpret_cast<uintptr_t>(oldValue)));
   return redirectionFunctionsExist;
+}
+
+std::map<std::string, std::string> FakeProcessShell::EnvironmentEntries(const u16& block) {
+  std::map<std::string, std::string> entries;
+  if (block.size() < 2 || block[block.size() - 1] != 0 || block[block.size() - 2] != 0) {
+    entries["<malformed>"] = "no two zero characters at the end";
+    return entries;
+  }
+  u16 previous;
+  size_t at = 0;
+  while (at < block.size() - 1) {
+    const size_t end = block.find(u'\0', at);
+    const u16 entry = block.substr(at, end - at);
+    at = end + 1;
+    const size_t equals = entry.find(u'=');
+    if (equals == u16::npos || equals == 0) {
+      entries["<malformed>"] += "not NAME=value: " + ToUtf8(entry) + "; ";
+      continue;
+    }
+    const u16 name = AsciiUpper(entry.substr(0, equals));
+    if (!previous.empty() && !(previous < name)) entries["<malformed>"] += ToUtf8(name) + " after " + ToUtf8(previous) + "; ";
+    previous = name;
+    entries[ToUtf8(name)] = ToUtf8(entry.substr(equals + 1));
+  }
+  return entries;
 }

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SystemFolder = folder + u"\\System32";
   for (bool disable : {true, false}) {
     const u16 command = PnpSwitchCommandText(disable, id);
-    const u16 head = u"$ErrorActionPreference='Stop'; Import-Module -Name ";
+    const u16 head = u"$PSModuleAutoLoadingPreference='None'; $ErrorActionPreference='Stop'; Import-Module -Name ";
     if (command.compare(0, head.size(), head) != 0) std::abort();
     auto [module, afterModule] = ReadLiteral(u16v(command).substr(head.size()));
     if (module != PnpDeviceModulePath() || module.compare(0, folder.size(), folder) != 0) std::abort();

@@ -114,7 +114,11 @@ const std::vector<std::string> kMessageKeys = {
     "MESSAGE_CLI_BUSY",
     "MESSAGE_TASK_CREATE_FAILED",
     "MESSAGE_TASK_REFUSED_FOLDER",
+    "MESSAGE_CONFIRM_UNBLOCK_CAM",      "MESSAGE_CONFIRM_UNBLOCK_MIC",
+    "MESSAGE_CONFIRM_UNBLOCK_BUTTON",   "MESSAGE_SWITCHING_BUSY",
     "MESSAGE_POLICY_REFUSED",
+    "MESSAGE_OPEN_PAGE_YOURSELF",
+    "MESSAGE_CLI_NOT_FOUND",
 };
 
 // A translation file in its format, read through the program's own text helpers: the lines as

@@ -106,7 +106,14 @@ class FakeFileSecurity final : public FileSecuritySource {
     return it->second;
   }
   void Set(const u16& path, SecurityFacts f) { facts[ToUtf8(AsciiUpper(path))] = std::move(f); }
+  std::optional<u16> FinalPath(const u16& path) override {
+    auto it = finalPaths.find(ToUtf8(path));
+    return it == finalPaths.end() ? std::optional<u16>(path) : it->second;
+  }
+  bool OnNetworkDrive(const u16& path) override { return !path.empty() && path[0] == networkDrive; }
   std::map<std::string, SecurityFacts> facts;
+  std::map<std::string, std::optional<u16>> finalPaths;  // links: where a path really leads
+  char16_t networkDrive = 0;
   std::vector<std::string> read;
 };
 
@@ -246,9 +253,32 @@ TEST_F(AutostartTest, SchedulerRefusingTheDefinitionIsReportedAndTheCopyRemoved)
 TEST_F(AutostartTest, ProgramThatNonAdministratorsCanReplaceGetsNoTask) {
   mem.fs.AddFileText(kTemplate, "<Task>%SID%</Task>");
   security.Set(u"C:\\Program Files\\Veilcap", With(AdminOnly(), {true, kAuthenticated, kModify, 0}));
-  EXPECT_EQ(Create_AutostartTask(), TaskCreation::Refused);
-  EXPECT_TRUE(shell.started.empty()) << "the existing task stays as it is";
-  EXPECT_FALSE(mem.fs.FileExists(kDummy));
+  shell.executablePath = u"C:\\Program Files\\Veilcap\\Veilcap.exe";
+  // A task that starts this program would go on starting it elevated: it is deleted. Another
+  // program's task of that name, or none, is left alone.
+  const std::string principals = "<Principals>" + std::string(100, ' ') + "</Principals>";
+  struct Case {
+    const char* what;
+    std::string query;
+    bool deleted;
+  } cases[] = {
+      {"no task", "", false},
+      {"this program's task", principals + "<Command>\"c:\\program files\\veilcap\\VEILCAP.exe\"</Command>", true},
+      {"another program's task", principals + "<Command>\"D:\\Other\\Veilcap.exe\"</Command>", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    shell.started.clear();
+    queryOutput.assign(c.query.begin(), c.query.end());
+    EXPECT_EQ(Create_AutostartTask(), TaskCreation::Refused);
+    std::vector<std::string> verbs;
+    for (const u16& command : Commands())
+      verbs.push_back(Contains(command, u"/DELETE") ? "delete" : Contains(command, u"/QUERY") ? "query" : "other");
+    const std::vector<std::string> expected = c.deleted ? std::vector<std::string>{"query", "delete"}
+                                                        : std::vector<std::string>{"query"};
+    EXPECT_EQ(verbs, expected);
+    EXPECT_FALSE(mem.fs.FileExists(kDummy));
+  }
   // The routine below the check still creates it: that is what the check guards.
   EXPECT_EQ(Register_AutostartTask(), TaskCreation::Created);
 }
@@ -344,6 +374,36 @@ TEST_F(AutostartTest, EveryPathUpToTheRootMustBeSafeAndReadable) {
   security.Set(u"C:\\Program Files", AdminOnly());
   security.facts.erase("C:\\PROGRAM FILES\\VEILCAP\\VEILCAP.EXE");
   EXPECT_FALSE(ProgramChangeableOnlyByAdministrators(exe)) << "what cannot be read is not safe";
+  security.Set(u"C:\\Program Files\\Veilcap\\Veilcap.exe", AdminOnly());
+  EXPECT_TRUE(ProgramChangeableOnlyByAdministrators(exe));
+  // Judged where it really leads: a junction to a folder anyone can change, a file that cannot be
+  // opened, a share (by UNC or a mapped drive) are not safe, however safe the path looks.
+  security.Set(u"C:\\Users\\anna\\Veilcap", With(AdminOnly(), {true, kAnna, kModify, 0}));
+  for (const char16_t* p : {u"C:\\Users\\anna\\Veilcap\\Veilcap.exe", u"C:\\Users\\anna", u"C:\\Users"}) {
+    if (!security.facts.count(ToUtf8(AsciiUpper(u16(p))))) security.Set(p, AdminOnly());
+  }
+  struct Case {
+    const char* what;
+    std::optional<u16> final;
+    char16_t networkDrive;
+    bool safe;
+  } cases[] = {
+      {"no link", exe, 0, true},
+      {"a junction into the user's folder", u16(u"C:\\Users\\anna\\Veilcap\\Veilcap.exe"), 0, false},
+      {"cannot be opened", std::nullopt, 0, false},
+      {"a UNC share", u16(u"\\\\server\\share\\Veilcap\\Veilcap.exe"), 0, false},
+      {"a mapped drive", u16(u"Z:\\Veilcap\\Veilcap.exe"), u'Z', false},
+  };
+  for (const auto& c : cases) {
+    security.finalPaths[ToUtf8(exe)] = c.final;
+    security.networkDrive = c.networkDrive;
+    if (c.final) security.Set(*c.final, AdminOnly());
+    for (const u16& f : c.final ? FoldersAbove(*c.final) : std::vector<u16>{})
+      if (!security.facts.count(ToUtf8(AsciiUpper(f)))) security.Set(f, AdminOnly());
+    EXPECT_EQ(ProgramChangeableOnlyByAdministrators(exe), c.safe) << c.what;
+  }
+  security.finalPaths.clear();
+  security.networkDrive = 0;
   SetFileSecuritySource(nullptr);
   EXPECT_FALSE(ProgramChangeableOnlyByAdministrators(exe));
 }

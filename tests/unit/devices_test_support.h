@@ -28,7 +28,7 @@ class DevicesFixture : public ::testing::Test {
   }
   void TearDown() override { SetRegistryBackend(nullptr, false); }
 
-  void Store(const u16& instanceId, uint32_t v) { reg.PutDword(RegRoot::CurrentUser, kDeviceStoreKey, instanceId, v); }
+  void Store(const u16& instanceId, uint32_t v) { reg.PutDword(RegRoot::LocalMachine, kDeviceStoreKey, instanceId, v); }
   FakePnpDevice& Add(u16v cls, u16v name, u16v id) {
     present.devices.push_back(FakePnpDevice::Make(cls, name, id));
     return present.devices.back();

@@ -54,7 +54,7 @@ TEST_F(WatchTest, DirectShowNameRulesAndStoreDecideTheWatchFlag) {
       case Stored::Zero: Store(storedName, 0); break;
       case Stored::One: Store(storedName, 1); break;
       case Stored::Two: Store(storedName, 2); break;
-      case Stored::Text: reg.PutString(RegRoot::CurrentUser, kDeviceStoreKey, storedName, u"yes"); break;
+      case Stored::Text: reg.PutString(RegRoot::LocalMachine, kDeviceStoreKey, storedName, u"yes"); break;
     }
     if (c.inLedger) reg.PutDword(RegRoot::LocalMachine, kLedgerKey, AsciiLower(id), 1);
     if (c.problem) present.devices.back().Dword(kDevKey_ProblemCode, c.problem);
@@ -153,5 +153,63 @@ TEST_F(WatchTest, CleanUpDropsBlankRecordsAndRenumbersTheRest) {
   v.Search();
   ASSERT_EQ(Names(), std::vector<std::string>{"Cam"});
   EXPECT_EQ(v.Devices[0].Index_In_Array, 0);
+}
+}  // namespace
+
+namespace {
+// The machine store is made once from the user's earlier choices; from then on the user's hive
+// (which any program of the user can write) is never read.
+TEST_F(WatchTest, MachineStoreIsImportedOnceFromTheUserHive) {
+  const u16 cam = u"USB\\VID_1&PID_2\\CAM", mic = u"SWD\\MMDEVAPI\\MIC", other = u"USB\\VID_3&PID_4\\X";
+  struct Case {
+    const char* what;
+    bool machineKey;      // the machine store exists before the start
+    int machineCam;       // its value for the camera, -1 none
+    int userCam, userMic;  // the user's values, -1 none; 7 is neither choice
+    bool readOnly;        // HKLM cannot be written (not elevated)
+    bool created;
+    int camAfter, micAfter;  // WatchStore_Choice: -1 none, 0, 1
+  } cases[] = {
+      {"user choices copied", false, -1, 0, 1, false, true, 0, 1},
+      {"nothing to copy: an empty store", false, -1, -1, -1, false, true, -1, -1},
+      {"neither 0 nor 1 is not copied", false, -1, 7, 1, false, true, -1, 1},
+      {"existing store: nothing copied", true, -1, 0, 1, false, false, -1, -1},
+      {"machine values win", true, 1, 0, 0, false, false, 1, -1},
+      {"refused: nothing made, nothing read", false, -1, 0, 1, true, false, -1, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    reg = MemoryRegistry();
+    if (c.machineKey) reg.AddKey(RegRoot::LocalMachine, kDeviceStoreKey);
+    if (c.machineCam >= 0) Store(cam, uint32_t(c.machineCam));
+    if (c.userCam >= 0) reg.PutDword(RegRoot::CurrentUser, kDeviceStoreKey, AsciiLower(cam), uint32_t(c.userCam));
+    if (c.userMic >= 0) reg.PutString(RegRoot::CurrentUser, kDeviceStoreKey, mic, ToDec(c.userMic));
+    reg.SetReadOnly(c.readOnly);
+    EXPECT_EQ(WatchStore_ImportOnce(), c.created);
+    reg.SetReadOnly(false);
+    const auto code = [](std::optional<bool> v) { return v ? int(*v) : -1; };
+    EXPECT_EQ(code(WatchStore_Choice(cam)), c.camAfter);
+    EXPECT_EQ(code(WatchStore_Choice(mic)), c.micAfter);
+    EXPECT_EQ(code(WatchStore_Choice(other)), -1);
+    if (c.readOnly) continue;
+    // A later change in the user's hive does nothing: no second import, nothing read from there.
+    reg.PutDword(RegRoot::CurrentUser, kDeviceStoreKey, other, 0);
+    reg.PutDword(RegRoot::CurrentUser, kDeviceStoreKey, cam, 1 - std::max(c.camAfter, 0));
+    EXPECT_FALSE(WatchStore_ImportOnce());
+    EXPECT_EQ(code(WatchStore_Choice(cam)), c.camAfter);
+    EXPECT_EQ(code(WatchStore_Choice(other)), -1);
+    EXPECT_EQ(reg.OpenHandles(), 0);
+  }
+}
+
+TEST_F(WatchTest, AZeroInTheUserHiveDoesNotUnwatchACamera) {
+  Add(kClassCamera, u"Integrated Camera", u"USB\\VID_1&PID_2\\CAM");
+  reg.AddKey(RegRoot::LocalMachine, kDeviceStoreKey);
+  reg.PutDword(RegRoot::CurrentUser, kDeviceStoreKey, u"USB\\VID_1&PID_2\\CAM", 0);
+  WatchStore_ImportOnce();
+  v.Search();
+  ASSERT_EQ(v.Devices.size(), 1u);
+  EXPECT_TRUE(v.Devices[0].Watch);
+  EXPECT_EQ(v.current_cams, 1);
 }
 }  // namespace

@@ -108,7 +108,7 @@ TEST_F(DevicesWindowTest, FillCopiesTheListAndSetsChecksWithoutWritingTheStore) 
   ASSERT_EQ(form.Nodes.size(), 3u);
   EXPECT_EQ(rebuilds, 1);
   EXPECT_EQ(repaints, 0);
-  EXPECT_FALSE(reg.KeyExists(RegRoot::CurrentUser, kDeviceStoreKey));
+  EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, kDeviceStoreKey));
   const bool checks[] = {true, false, true};
   for (size_t i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
@@ -135,7 +135,7 @@ TEST_F(DevicesWindowTest, UncheckingTheOnlyWatchedWebcamStoresZeroAndRecountsAtO
   form.Fill(v);
   ASSERT_EQ(v.current_cams, 1);
   form.SetChecked(0, false);
-  const auto* stored = reg.Get(RegRoot::CurrentUser, kDeviceStoreKey, u"USB\\VID_1&PID_2\\CAM");
+  const auto* stored = reg.Get(RegRoot::LocalMachine, kDeviceStoreKey, u"USB\\VID_1&PID_2\\CAM");
   ASSERT_NE(stored, nullptr);
   EXPECT_EQ(stored->type, REG_TYPE_DWORD);
   EXPECT_EQ(stored->data, (std::vector<uint8_t>{0, 0, 0, 0}));
@@ -147,7 +147,7 @@ TEST_F(DevicesWindowTest, UncheckingTheOnlyWatchedWebcamStoresZeroAndRecountsAtO
 
   // Checking the scanner watches it and stores 1.
   form.SetChecked(1, true);
-  EXPECT_EQ(reg.Get(RegRoot::CurrentUser, kDeviceStoreKey, u"USB\\VID_3&PID_4\\SCAN")->data,
+  EXPECT_EQ(reg.Get(RegRoot::LocalMachine, kDeviceStoreKey, u"USB\\VID_3&PID_4\\SCAN")->data,
             (std::vector<uint8_t>{1, 0, 0, 0}));
   EXPECT_EQ(v.current_cams, 1);
   EXPECT_EQ(v.active_cams, 1);
@@ -159,7 +159,7 @@ TEST_F(DevicesWindowTest, ACheckWithoutARowOrWithAFailedWriteStillBehaves) {
   form.Fill(v);
   form.SetChecked(7, false);  // no such row
   EXPECT_EQ(repaints, 0);
-  EXPECT_FALSE(reg.KeyExists(RegRoot::CurrentUser, kDeviceStoreKey));
+  EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, kDeviceStoreKey));
 
   // The registry refuses the write: the flag in memory follows the box anyway.
   reg.SetReadOnly(true);

@@ -40,6 +40,7 @@ class NoScreen final : public MainWindowHost {
   TMenuItem* PopupMenu(TPopupMenu&, int, int) override { return nullptr; }
   void WarningBox(const u16&) override {}
   void ErrorBox(const u16&) override {}
+  bool ConfirmBox(const u16&, const u16&) override { return false; }
   void Sleep(uint32_t) override {}
   void ProcessMessages() override {}
   void BeginWindowDrag() override {}

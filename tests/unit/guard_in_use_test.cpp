@@ -96,7 +96,12 @@ INSTANTIATE_TEST_SUITE_P(
         StoreCase{"OddNames",
                   {Running(HKCU, u"NonPackaged\\C:#My#Stuff#cam.exe", 1), Running(HKCU, u"_onlyfamily", 2),
                    Running(HKCU, u"NonPackaged\\C:#dir#", 3), Running(HKCU, u"NonPackaged\\NoExtension", 4)},
-                  {}, "cam, _onlyfamily, C:#dir#, \xe2\x80\xa6", ""}),
+                  {}, "cam, _onlyfamily, C:#dir#, \xe2\x80\xa6", ""},
+        // A name cannot turn the text around it ("In use by" spoofing) or steer a terminal.
+        StoreCase{"NamesArePlainText",
+                  {Running(HKCU, u"NonPackaged\\C:#x#Zoom\u202Eexe.\x1b[2Jtxt.exe", 1)},
+                  {Running(HKCU, u"\u2066Evil\u2069_family", 2)},
+                  "Zoomexe.[2Jtxt", "Evil"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InUseStores, AHundredProgramsAreAllReadAndTheNamesStayShort) {

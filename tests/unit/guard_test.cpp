@@ -75,7 +75,31 @@ TEST(KeepBlockedTest, ADeviceThatStaysOffNeedsOneAttemptAndDuplicatesCountOnce) 
   EXPECT_EQ(g.Plan({on, on, Cam(u"", true)}, true, true, false).size(), 1u);
   auto off = Cam(u"USB\\A\\1", false);
   EXPECT_TRUE(g.Plan({off}, true, true, false).empty());
-  EXPECT_EQ(g.Attempts(u"USB\\A\\1"), 1);
+  EXPECT_EQ(g.Attempts(u"USB\\A\\1"), 0) << "seen off: the next re-enable gets its own attempts";
+}
+
+// Re-enabled again and again (by another program, or by hand): each time it is found working
+// after it was seen off, it is switched off again. Only one that never stays off is given up.
+TEST(KeepBlockedTest, EveryReEnableIsBlockedAgainAndOnlyAStubbornDeviceIsGivenUp) {
+  const auto cam = [](bool working) { return std::vector<KeepDevice>{Cam(u"USB\\A\\1", working)}; };
+  struct Case {
+    const char* what;
+    std::vector<bool> working;  // the device as each pass finds it
+    std::vector<std::vector<V>> verdicts;
+  } cases[] = {
+      {"re-enabled three times: blocked three times",
+       {true, false, true, false, true, false},
+       {{V::SwitchOff}, {}, {V::SwitchOff}, {}, {V::SwitchOff}, {}}},
+      {"off once, then never stays off: two attempts, one report, then left alone",
+       {true, false, true, true, true, true, false, true},
+       {{V::SwitchOff}, {}, {V::SwitchOff}, {V::SwitchOff}, {V::GiveUp}, {}, {}, {}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    KeepBlockedGuard g;
+    for (size_t i = 0; i < c.working.size(); ++i)
+      EXPECT_EQ(Verdicts(g.Plan(cam(c.working[i]), true, true, false)), c.verdicts[i]) << "pass " << i;
+  }
 }
 
 struct HotkeyRow {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "devices/ledger.h"
 #include "devices/privacy.h"
 #include "fakes/memory_registry.h"
 #include "platform/environment.h"
@@ -93,7 +94,10 @@ TEST_P(PrivacyConsent, WritesBothRootsInOrderFromWindows8On) {
   EXPECT_EQ(ToUtf8(Consent(RegRoot::LocalMachine, key)), ToUtf8(c.expected));
   EXPECT_FALSE(reg.mem.KeyExists(RegRoot::CurrentUser, other));
   EXPECT_FALSE(reg.mem.KeyExists(RegRoot::LocalMachine, other));
-  if (c.win8)
+  // A "Deny" is followed by its record in the ledger (HKLM).
+  if (c.win8 && c.block)
+    EXPECT_EQ(reg.writes, (std::vector<std::string>{"HKCU", "HKLM", "HKLM", "HKLM"}));
+  else if (c.win8)
     EXPECT_EQ(reg.writes, (std::vector<std::string>{"HKCU", "HKLM"}));
   else
     EXPECT_TRUE(reg.writes.empty());
@@ -122,6 +126,46 @@ TEST_F(PrivacyTest, UnblockingOverwritesAndNeverDeletes) {
   Privacy_SetCameraConsent(false);
   EXPECT_EQ(Consent(RegRoot::CurrentUser, kConsentKeyWebcam), u"Allow");
   EXPECT_EQ(Consent(RegRoot::LocalMachine, kConsentKeyWebcam), u"Allow");
+}
+
+// Only a "Deny" that Veilcap wrote over another value is recorded, per kind and root; an unblock
+// forgets the records, and restoring sets exactly the recorded values back to "Allow".
+TEST_F(PrivacyTest, DeniedConsentIsRecordedAndRestoredPerKindAndRoot) {
+  Win8_or_later = true;
+  reg.mem.PutString(RegRoot::CurrentUser, kConsentKeyWebcam, u"Value", u"Deny");  // the user's own
+  Privacy_SetCameraConsent(true);
+  reg.refused = RegRoot::CurrentUser;  // a write that fails is not recorded
+  Privacy_SetMicrophoneConsent(true);
+  reg.refused.reset();
+  const std::vector<std::pair<LedgerKind, RegRoot>> all = {{LedgerKind::Cam, RegRoot::CurrentUser},
+                                                           {LedgerKind::Cam, RegRoot::LocalMachine},
+                                                           {LedgerKind::Mic, RegRoot::CurrentUser},
+                                                           {LedgerKind::Mic, RegRoot::LocalMachine}};
+  auto recorded = [&] {
+    std::string r;
+    for (const auto& [kind, root] : all) r += Ledger_ConsentDenied(kind, root) ? '1' : '0';
+    return r;
+  };
+  EXPECT_EQ(recorded(), "0101");
+  Privacy_SetMicrophoneConsent(true);
+  EXPECT_EQ(recorded(), "0111");
+  Privacy_SetMicrophoneConsent(false);
+  EXPECT_EQ(recorded(), "0100");
+  Privacy_SetMicrophoneConsent(true);
+  reg.mem.PutString(RegRoot::CurrentUser, kConsentKeyMicrophone, u"Value", u"Allow");  // changed by the user since
+  EXPECT_TRUE(Privacy_RestoreDeniedConsent());
+  EXPECT_EQ(recorded(), "0000");
+  EXPECT_EQ(Consent(RegRoot::CurrentUser, kConsentKeyWebcam), u"Deny") << "not Veilcap's: left alone";
+  EXPECT_EQ(Consent(RegRoot::LocalMachine, kConsentKeyWebcam), u"Allow");
+  EXPECT_EQ(Consent(RegRoot::CurrentUser, kConsentKeyMicrophone), u"Allow");
+  EXPECT_EQ(Consent(RegRoot::LocalMachine, kConsentKeyMicrophone), u"Allow");
+
+  // A restore that cannot write keeps the record for the next one.
+  Privacy_SetCameraConsent(true);
+  reg.refused = RegRoot::LocalMachine;
+  EXPECT_FALSE(Privacy_RestoreDeniedConsent());
+  reg.refused.reset();
+  EXPECT_TRUE(Ledger_ConsentDenied(LedgerKind::Cam, RegRoot::LocalMachine));
 }
 
 TEST_F(PrivacyTest, CameraNoticeIsAWindows10Setting) {

@@ -1,13 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
+#include <map>
+
 #include "core/errors.h"
 #include "core/textfile.h"
 #include "fakes/cp1252.h"
 #include "fakes/fake_process_shell.h"
 #include "fakes/memory_fs.h"
+#include "fakes/memory_registry.h"
 #include "fakes/recording_sink.h"
 #include "platform/environment.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 
 namespace {
 
@@ -162,21 +168,217 @@ INSTANTIATE_TEST_SUITE_P(ShellErrors, ShellFailures,
                                            ShellFailureCase{"access denied", 5, true},
                                            ShellFailureCase{"no association", 1155, true}));
 
-TEST(OnlineHelp, OpensTheTopicInTheCurrentLanguage) {
+struct PageCase {
+  const char* what;
+  uint32_t desktopShellError;  // 0: the user's desktop shell took the page
+  bool opened;
+  std::vector<std::string> debugLines;  // after "Call Online Help ; URL=<address>"
+};
+
+class OnlineHelp : public ::testing::TestWithParam<PageCase> {};
+
+TEST_P(OnlineHelp, OpensTheTopicThroughTheDesktopShellOnlyAndNeverElevated) {
+  const auto& c = GetParam();
   RecordingSink sink;
   FakeProcessShell shell;
+  shell.desktopShellError = c.desktopShellError;
   SetHelpLanguageTagSource([] { return u16(u"fr-fr"); });
-  Open_OnlineHelp(u"main");
+  EXPECT_EQ(Open_OnlineHelp(u"main"), c.opened);
   SetHelpLanguageTagSource(nullptr);
   const std::string address = "https://www.vostrel-software.example/help/00100/fr-fr/main";
-  EXPECT_EQ(sink.Utf8(), std::vector<std::string>{"Call Online Help ; URL=" + address});
-  ASSERT_EQ(shell.simpleShell.size(), 1u);
-  EXPECT_EQ(shell.simpleShell[0].first, u"open");
-  EXPECT_EQ(ToUtf8(shell.simpleShell[0].second), address);
+  std::vector<std::string> lines = {"Call Online Help ; URL=" + address};
+  lines.insert(lines.end(), c.debugLines.begin(), c.debugLines.end());
+  EXPECT_EQ(sink.Utf8(), lines);
+  // The unelevated route is the only one: nothing is started with Veilcap's own rights.
+  EXPECT_EQ(shell.log, std::vector<std::string>{"desktop-shell " + address});
+
   EXPECT_TRUE(Contains(HelpBaseAddress, u"/help/" + ProductNumber + u"/"));
   EXPECT_EQ(ToUtf8(OnlineHelpAddress(u"main")), "https://www.vostrel-software.example/help/00100/de-de/main")
       << "without a language source the built-in language is used";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    DesktopShell, OnlineHelp,
+    ::testing::Values(PageCase{"desktop shell runs", 0, true, {}},
+                      PageCase{"no shell windows (class not registered)", 0x80040154u, false,
+                               {"No desktop shell opened the page (error 0x80040154); its address is shown instead"}},
+                      PageCase{"no desktop among them", 0x80004005u, false,
+                               {"No desktop shell opened the page (error 0x80004005); its address is shown instead"}}));
+
+struct DeviceManagerCase {
+  const char* what;
+  bool wow64;
+  uint32_t error;
+  std::string program;
+};
+
+class DeviceManager : public ::testing::TestWithParam<DeviceManagerCase> {};
+
+TEST_P(DeviceManager, StartsTheConsoleOfTheSystemFolderByFullPathWithTheBuiltEnvironment) {
+  const auto& c = GetParam();
+  ScopedCp1252 cp;
+  ScopedMemoryFs mem;
+  ScopedFolders folders(u"C:\\Apps\\Veilcap", u"C:\\Windows\\system32", u"C:\\Windows\\TEMP", u"C:\\T");
+  const bool savedWow64 = IsWow64;
+  IsWow64 = c.wow64;
+  FakeProcessShell shell;
+  shell.startProgramError = c.error;
+  if (c.error == 0) {
+    EXPECT_NO_THROW(Open_DeviceManager());
+  } else {
+    try {
+      Open_DeviceManager();
+      ADD_FAILURE() << "no error raised";
+    } catch (const OsError& e) {
+      EXPECT_EQ(e.Code(), c.error);
+    }
+  }
+  IsWow64 = savedWow64;
+  ASSERT_EQ(shell.started.size(), 1u);
+  const auto& start = shell.started[0];
+  EXPECT_EQ(ToUtf8(start.program), c.program);
+  EXPECT_EQ(ToUtf8(start.commandLine), "\"" + c.program + "\" \"C:\\Windows\\System32\\devmgmt.msc\"");
+  EXPECT_EQ(start.workingFolder, u"C:\\Windows\\system32");
+  EXPECT_EQ(start.environment, ChildEnvironmentBlock());
+  EXPECT_TRUE(shell.shellCalls.empty()) << "nothing goes through ShellExecute";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, DeviceManager,
+    ::testing::Values(DeviceManagerCase{"64-bit", false, 0, "C:\\Windows\\System32\\mmc.exe"},
+                      DeviceManagerCase{"32-bit on 64-bit Windows", true, 0, "C:\\Windows\\Sysnative\\mmc.exe"},
+                      DeviceManagerCase{"console missing (as under Wine)", false, 2, "C:\\Windows\\System32\\mmc.exe"}));
+
+using Env = std::map<std::string, std::string>;
+
+// The system values of the fake: a Windows folder on D:, the fake shell's known folders, names and
+// processor, and the machine's program folders in the registry.
+const Env kSystemEnvironment = {
+    {"ALLUSERSPROFILE", "C:\\ProgramData"},
+    {"APPDATA", "C:\\Users\\Test\\AppData\\Roaming"},
+    {"COMMONPROGRAMFILES", "D:\\Program Files\\Common Files"},
+    {"COMMONPROGRAMFILES(X86)", "D:\\Program Files (x86)\\Common Files"},
+    {"COMPUTERNAME", "PC-7"},
+    {"COMSPEC", "D:\\WINNT\\System32\\cmd.exe"},
+    {"HOMEDRIVE", "C:"},
+    {"HOMEPATH", "\\Users\\Test"},
+    {"LOCALAPPDATA", "C:\\Users\\Test\\AppData\\Local"},
+    {"NUMBER_OF_PROCESSORS", "4"},
+    {"OS", "Windows_NT"},
+    {"PATH", "D:\\WINNT\\System32;D:\\WINNT;D:\\WINNT\\System32\\Wbem;D:\\WINNT\\System32\\WindowsPowerShell\\v1.0\\"},
+    {"PATHEXT", ".COM;.EXE;.BAT;.CMD;.VBS;.VBE;.JS;.JSE;.WSF;.WSH;.MSC"},
+    {"PROCESSOR_ARCHITECTURE", "AMD64"},
+    {"PROGRAMDATA", "C:\\ProgramData"},
+    {"PROGRAMFILES", "D:\\Program Files"},
+    {"PROGRAMFILES(X86)", "D:\\Program Files (x86)"},
+    {"PSMODULEPATH", "D:\\WINNT\\System32\\WindowsPowerShell\\v1.0\\Modules"},
+    {"PUBLIC", "C:\\Users\\Public"},
+    {"SYSTEMDRIVE", "D:"},
+    {"SYSTEMROOT", "D:\\WINNT"},
+    {"TEMP", "D:\\WINNT\\Temp"},
+    {"TMP", "D:\\WINNT\\Temp"},
+    {"USERNAME", "test"},
+    {"USERPROFILE", "C:\\Users\\Test"},
+    {"WINDIR", "D:\\WINNT"},
+};
+
+struct EnvironmentCase {
+  const char* what;
+  // Variables Veilcap's own environment holds (set in this process for the test).
+  std::vector<std::pair<const char*, const char*>> parent;
+  std::function<void(FakeProcessShell&, MemoryRegistry&)> system;  // changes to the system's answers
+  Env expected;
+};
+
+class ChildEnvironment : public ::testing::TestWithParam<EnvironmentCase> {};
+
+TEST_P(ChildEnvironment, HoldsTheSystemValuesAndNothingInherited) {
+  const auto& c = GetParam();
+  ScopedFolders folders(u"C:\\Apps\\Veilcap", u"D:\\WINNT\\system32", u"D:\\WINNT\\TEMP", u"C:\\T");
+  MemoryRegistry reg;
+  SetRegistryBackend(&reg, false);
+  const u16 key = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
+  reg.PutString(RegRoot::LocalMachine, key, u"ProgramFilesDir", u"D:\\Program Files");
+  reg.PutString(RegRoot::LocalMachine, key, u"ProgramFilesDir (x86)", u"D:\\Program Files (x86)");
+  reg.PutString(RegRoot::LocalMachine, key, u"CommonFilesDir", u"D:\\Program Files\\Common Files");
+  reg.PutString(RegRoot::LocalMachine, key, u"CommonFilesDir (x86)", u"D:\\Program Files (x86)\\Common Files");
+  FakeProcessShell shell;
+  shell.userName = u"test";
+  shell.computerName = u"PC-7";
+  if (c.system) c.system(shell, reg);
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+  for (const auto& [name, value] : c.parent) {
+    const char* before = std::getenv(name);
+    saved.emplace_back(name, before ? std::optional<std::string>(before) : std::nullopt);
+    setenv(name, value, 1);
+  }
+  const u16 block = ChildEnvironmentBlock();
+  for (const auto& [name, before] : saved) before ? setenv(name, before->c_str(), 1) : unsetenv(name);
+  SetRegistryBackend(nullptr, false);
+  EXPECT_EQ(FakeProcessShell::EnvironmentEntries(block), c.expected);
+}
+
+Env SystemEnvironmentWithout(std::initializer_list<const char*> names) {
+  Env e = kSystemEnvironment;
+  for (const char* n : names) e.erase(n);
+  return e;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variables, ChildEnvironment,
+    ::testing::Values(
+        EnvironmentCase{"what the system answers", {}, nullptr, kSystemEnvironment},
+        // What an unelevated program can put into HKCU\Environment, which an elevated program
+        // started at logon inherits.
+        EnvironmentCase{"hostile parent variables",
+                        {{"COR_ENABLE_PROFILING", "1"},
+                         {"COR_PROFILER", "{11111111-2222-3333-4444-555555555555}"},
+                         {"COR_PROFILER_PATH", "C:\\Users\\Test\\evil.dll"},
+                         {"COR_PROFILER_PATH_64", "C:\\Users\\Test\\evil64.dll"},
+                         {"COMPlus_ETWEnabled", "0"},
+                         {"COMPLUS_ProfAPI_ProfilerCompatibilitySetting", "EnableV2Profiler"},
+                         {"DOTNET_STARTUP_HOOKS", "C:\\Users\\Test\\hook.dll"},
+                         {"PSModulePath", "C:\\Users\\Test\\Documents\\WindowsPowerShell\\Modules"},
+                         {"PATH", "C:\\Users\\Test\\bin"},
+                         {"PATHEXT", ".PS1"},
+                         {"SystemRoot", "C:\\Users\\Test\\Windows"},
+                         {"TEMP", "C:\\Users\\Test\\Temp"},
+                         {"APPDATA", "C:\\Users\\Test\\Fake"},
+                         {"__PSLockdownPolicy", "0"},
+                         {"VEILCAP_ANYTHING", "x"}},
+                        nullptr, kSystemEnvironment},
+        EnvironmentCase{"no known folders, names or processor facts",
+                        {{"USERPROFILE", "C:\\Users\\Evil"}},
+                        [](FakeProcessShell& shell, MemoryRegistry&) {
+                          shell.knownFolders.clear();
+                          shell.userName.reset();
+                          shell.computerName.reset();
+                          shell.nativeSystem = NativeSystemFacts{};
+                        },
+                        SystemEnvironmentWithout({"ALLUSERSPROFILE", "APPDATA", "COMPUTERNAME", "HOMEDRIVE",
+                                                  "HOMEPATH", "LOCALAPPDATA", "NUMBER_OF_PROCESSORS",
+                                                  "PROCESSOR_ARCHITECTURE", "PROGRAMDATA", "PUBLIC", "USERNAME",
+                                                  "USERPROFILE"})},
+        EnvironmentCase{"a 64-bit machine's own program folders; a profile on a share",
+                        {},
+                        [](FakeProcessShell& shell, MemoryRegistry& reg) {
+                          reg.PutString(RegRoot::LocalMachine, u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                                        u"ProgramW6432Dir", u"D:\\Program Files");
+                          shell.knownFolders[0].second = u"\\\\server\\home\\test";
+                          shell.nativeSystem = NativeSystemFacts{12, 8};
+                        },
+                        [] {
+                          Env e = SystemEnvironmentWithout({"HOMEDRIVE", "HOMEPATH"});
+                          e["PROGRAMW6432"] = "D:\\Program Files";
+                          e["USERPROFILE"] = "\\\\server\\home\\test";
+                          e["PROCESSOR_ARCHITECTURE"] = "ARM64";
+                          e["NUMBER_OF_PROCESSORS"] = "8";
+                          return e;
+                        }()},
+        EnvironmentCase{"system folder unknown", {{"SystemRoot", "C:\\Users\\Test\\Windows"}},
+                        [](FakeProcessShell&, MemoryRegistry&) { SystemFolder.clear(); },
+                        SystemEnvironmentWithout({"COMSPEC", "PATH", "PSMODULEPATH", "SYSTEMDRIVE", "SYSTEMROOT",
+                                                  "TEMP", "TMP", "WINDIR"})}));
 
 SessionProcess Entry(uint32_t pid, uint32_t session, const char16_t* name, std::vector<uint8_t> sid) {
   return SessionProcess{pid, session, name, std::move(sid)};

@@ -41,6 +41,7 @@ struct AdminCase {
   DeviceKinds kinds;
   bool json;
   bool bad;
+  const char16_t* pipe = u"";  // the relay pipe named at the end
 };
 
 class AdminArguments : public ::testing::TestWithParam<AdminCase> {};
@@ -55,6 +56,7 @@ TEST_P(AdminArguments, SwitchesAndKindsInAnyCaseAndStrictUsage) {
   if (c.bad) return;
   EXPECT_EQ(parsed->kinds, c.kinds);
   EXPECT_EQ(parsed->json, c.json);
+  EXPECT_EQ(ToUtf8(parsed->relayPipe), ToUtf8(c.pipe));
 }
 
 using V = AdminVerb;
@@ -84,6 +86,62 @@ INSTANTIATE_TEST_SUITE_P(
         AdminCase{{u"-RESTORE", u"CAM"}, true, V::Restore, K::All, false, true},
         AdminCase{{u"-HELP"}, true, V::Help, K::All, false, false},
         AdminCase{{u"-?", u"whatever"}, true, V::Help, K::All, false, false},
-        AdminCase{{u"/?"}, true, V::Help, K::All, false, false}),
+        AdminCase{{u"/?"}, true, V::Help, K::All, false, false},
+        AdminCase{{u"-BLOCK", u"cam", u"-PIPE", u"\\\\.\\pipe\\Veilcap-12-345"}, true, V::Block, K::Cam, false, false,
+                  u"\\\\.\\pipe\\Veilcap-12-345"},
+        AdminCase{{u"-RESTORE", u"-pipe", u"\\\\.\\pipe\\Veilcap-1-2"}, true, V::Restore, K::All, false, false,
+                  u"\\\\.\\pipe\\Veilcap-1-2"},
+        AdminCase{{u"-BLOCK", u"CAM", u"-PIPE", u"C:\\Windows\\win.ini"}, true, V::Block, K::Cam, false, true},
+        AdminCase{{u"-BLOCK", u"CAM", u"-PIPE", u"\\\\.\\pipe\\Veilcap-1\\..\\x"}, true, V::Block, K::Cam, false, true},
+        AdminCase{{u"-BLOCK", u"CAM", u"-PIPE", u"\\\\.\\pipe\\Veilcap-"}, true, V::Block, K::Cam, false, true},
+        AdminCase{{u"-BLOCK", u"-PIPE", u"\\\\.\\pipe\\Veilcap-1-2"}, true, V::Block, K::All, false, true},
+        AdminCase{{u"-BLOCK", u"CAM", u"-PIPE"}, true, V::Block, K::All, false, true}),
     [](const auto& info) { return "case" + std::to_string(info.index); });
+}  // namespace
+
+#include "app/command_line/relay.h"
+
+namespace {
+// What the console companion does with its command line, and the parameters it hands on.
+TEST(Companion, RunsStatusAndHelpItselfAndElevatesOnlyTheSwitchingRuns) {
+  const struct {
+    std::vector<u16> args;
+    CompanionAction action;
+  } cases[] = {
+      {{u"-STATUS", u"CAM", u"-JSON"}, CompanionAction::RunHere},
+      {{u"-help"}, CompanionAction::RunHere},
+      {{u"-BLOCK"}, CompanionAction::RunHere},  // the usage error, unelevated
+      {{u"-BLOCK", u"CAM", u"-PIPE", u"\\\\.\\pipe\\Veilcap-1-2"}, CompanionAction::RunHere},
+      {{u"-block", u"cam"}, CompanionAction::RunElevated},
+      {{u"-UNBLOCK", u"ALL"}, CompanionAction::RunElevated},
+      {{u"-RESTORE"}, CompanionAction::RunElevated},
+      {{}, CompanionAction::StartProgram},
+      {{u"-TRAY"}, CompanionAction::StartProgram},
+  };
+  for (const auto& c : cases) {
+    const auto command = ParseCompanionCommand(c.args);
+    EXPECT_EQ(CompanionActionFor(command), c.action) << ToUtf8(c.args.empty() ? u"" : c.args[0]);
+    // A pipe name from the caller is a usage error, never a run.
+    if (command && !command->relayPipe.empty()) {
+      EXPECT_TRUE(command->badUsage);
+    }
+  }
+}
+
+TEST(Companion, ArgumentsAreQuotedSoTheProgramReadsThemBackUnchanged) {
+  const std::pair<u16, std::string> cases[] = {
+      {u"CAM", "CAM"},
+      {u"", "\"\""},
+      {u"a b", "\"a b\""},
+      {u"a\"b", "\"a\\\"b\""},
+      {u"C:\\my dir\\", "\"C:\\my dir\\\\\""},
+      {u"x\\\\\"y z", "\"x\\\\\\\\\\\"y z\""},
+      {u"\\\\.\\pipe\\Veilcap-1-2", "\\\\.\\pipe\\Veilcap-1-2"},
+  };
+  for (const auto& [arg, quoted] : cases) EXPECT_EQ(ToUtf8(QuoteArgument(arg)), quoted);
+  EXPECT_EQ(ToUtf8(JoinArguments({u"-BLOCK", u"CAM"}, RelayPipeName(12, 345))),
+            "-BLOCK CAM -PIPE \\\\.\\pipe\\Veilcap-12-345");
+  EXPECT_EQ(ToUtf8(JoinArguments({u"-TRAY", u"a b"})), "-TRAY \"a b\"");
+  EXPECT_TRUE(IsRelayPipeName(RelayPipeName(4294967295u, 18446744073709551615ull)));
+}
 }  // namespace

@@ -3,6 +3,8 @@
 #include "core/errors.h"
 #include "devices/ledger.h"
 #include "devices/switching.h"
+#include "devices/veilcap.h"
+#include "fakes/fake_device_sources.h"
 #include "fakes/cp1252.h"
 #include "fakes/powershell_text.h"
 #include "fakes/fake_process_shell.h"
@@ -95,7 +97,7 @@ TEST_P(SwitchingScript, PassesTheIdAsOneLiteralThatReadsBackUnchanged) {
   ASSERT_EQ(shell.hiddenRuns.size(), 1u);
   EXPECT_EQ(shell.hiddenRuns[0].program, kPowerShell);
   EXPECT_EQ(ToUtf8(CommandText()),
-            ToUtf8(u"$ErrorActionPreference='Stop'; Import-Module -Name '" + kModule +
+            ToUtf8(u"$PSModuleAutoLoadingPreference='None'; $ErrorActionPreference='Stop'; Import-Module -Name '" + kModule +
                    u"'; PnpDevice\\Disable-PnpDevice -InstanceId " + c.literal + u" -Confirm:$false"));
 
   // Whatever the id holds, PowerShell sees one literal with the id in it and nothing after it
@@ -134,7 +136,7 @@ TEST_F(SwitchingTest, EnableRunsItsOwnCmdletAndOnlyDisableWritesTheDeviceLine) {
   RecordingSink sink;
   Pnp_EnableDevice(u"USB\\VID_1&PID_2\\3");
   EXPECT_EQ(ToUtf8(CommandText()),
-            ToUtf8(u"$ErrorActionPreference='Stop'; Import-Module -Name '" + kModule +
+            ToUtf8(u"$PSModuleAutoLoadingPreference='None'; $ErrorActionPreference='Stop'; Import-Module -Name '" + kModule +
                    u"'; PnpDevice\\Enable-PnpDevice -InstanceId 'USB\\VID_1&PID_2\\3' -Confirm:$false"));
   EXPECT_EQ(sink.Utf8(), std::vector<std::string>{"VLCP: PowerShell ExitCode=0"});
   Pnp_DisableDevice(u"USB\\VID_1&PID_2\\3");
@@ -163,8 +165,9 @@ TEST_P(SwitchingFolders, StartsPowerShellFromTheSystemFolderAndWritesNoFile) {
   EXPECT_EQ(ToUtf8(run.program), ToUtf8(c.program));
   EXPECT_EQ(run.workingFolder, c.systemFolder);
   EXPECT_EQ(run.timeoutMs, 120000u);
+  EXPECT_EQ(run.environment, ChildEnvironmentBlock()) << "PowerShell gets the built environment";
   const u16 text = CommandText();
-  const u16 head = u"$ErrorActionPreference='Stop'; Import-Module -Name ";
+  const u16 head = u"$PSModuleAutoLoadingPreference='None'; $ErrorActionPreference='Stop'; Import-Module -Name ";
   ASSERT_TRUE(StartsWith(text, head)) << ToUtf8(text);
   auto module = ReadQuotedLiteral(u16v(text).substr(head.size()));
   ASSERT_TRUE(module.has_value());
@@ -244,5 +247,132 @@ INSTANTIATE_TEST_SUITE_P(
                     "VLCP: PowerShell ExitCode=-196608"},
         OutcomeCase{"enable timed out", false, true, {0, true, 0}, false, true, kTimedOut},
         OutcomeCase{"enable cannot start", false, true, {5, false, 0}, true, true, ""}));
+
+// The in-process switch as the fake system answers it; records what it was asked.
+class FakeNodeSwitch final : public DeviceNodeSwitch {
+ public:
+  FakeNodeSwitch() { SetDeviceNodeSwitch(this); }
+  ~FakeNodeSwitch() override { SetDeviceNodeSwitch(nullptr); }
+  Change ChangeState(const u16& instanceId, bool disable) override {
+    calls.push_back((disable ? "disable " : "enable ") + ToUtf8(instanceId));
+    return change;
+  }
+  std::optional<uint32_t> ProblemCode(const u16& instanceId) override {
+    calls.push_back("problem " + ToUtf8(instanceId));
+    return problem;
+  }
+  Change change;
+  std::optional<uint32_t> problem;
+  std::vector<std::string> calls;
+};
+
+struct DirectCase {
+  const char* what;
+  bool disable;
+  DeviceNodeSwitch::Change change;
+  std::optional<uint32_t> problemAfter;  // the node's problem code after the class installer
+  int32_t powerShellExit;                // when PowerShell follows
+  bool pendingBefore;                    // an earlier switch of the device waits for a restart
+  bool powerShell;                       // PowerShell followed
+  bool inLedgerAfter;
+  bool pendingAfter;
+  std::vector<std::string> lines;        // after "VLCP: DisableDevice-PnpID=<id>" for a disable
+};
+
+class SwitchingDirect : public SwitchingTest, public ::testing::WithParamInterface<DirectCase> {};
+
+TEST_P(SwitchingDirect, TheNodeDecidesAndPowerShellFollowsOnlyWhereTheSwitchDidNotShow) {
+  const auto& c = GetParam();
+  const u16 id = u"USB\\VID_046D&PID_0825&MI_00\\7&1B2C3D4E&0&0000";
+  FakeNodeSwitch node;
+  if (c.pendingBefore) {
+    node.change = {0, true};
+    Pnp_DisableDevice(id);
+    ASSERT_TRUE(Switching_RestartPending(id));
+    node.calls.clear();
+  }
+  // The ledger holds the device before an enable, not before a disable.
+  c.disable ? Ledger_Remove(id) : Ledger_Add(id);
+  node.change = c.change;
+  node.problem = c.problemAfter;
+  outcome.exitCode = c.powerShellExit;
+  RecordingSink sink;
+  EXPECT_FALSE(c.disable ? Pnp_DisableDevice(id) : Pnp_EnableDevice(id));
+
+  const std::string idText = ToUtf8(id);
+  std::vector<std::string> calls = {(c.disable ? "disable " : "enable ") + idText};
+  if (c.change.error == 0 && !c.change.restartNeeded) calls.push_back("problem " + idText);
+  EXPECT_EQ(node.calls, calls);
+  EXPECT_EQ(shell.hiddenRuns.size(), c.powerShell ? 1u : 0u);
+  if (c.powerShell) {
+    EXPECT_TRUE(StartsWith(CommandText(), u"$PSModuleAutoLoadingPreference='None'; "));
+  }
+  EXPECT_EQ(Ledger_Contains(id), c.inLedgerAfter);
+  EXPECT_EQ(Switching_RestartPending(id), c.pendingAfter);
+  EXPECT_EQ(Switching_RestartPending(AsciiLower(id)), c.pendingAfter) << "ids compare without regard to case";
+  std::vector<std::string> lines;
+  if (c.disable) lines.push_back("VLCP: DisableDevice-PnpID=" + idText);
+  lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+  EXPECT_EQ(sink.Utf8(), lines);
+
+  // Whatever happened, the next switch starts from nothing pending.
+  node.change = {};
+  node.problem = c.disable ? 0u : kProblemDisabled;
+  c.disable ? Pnp_EnableDevice(id) : Pnp_DisableDevice(id);
+  EXPECT_FALSE(Switching_RestartPending(id));
+}
+
+constexpr uint32_t kInWow64 = 0xE0000235;  // ERROR_IN_WOW64: a 32-bit program on 64-bit Windows
+const std::string kInProcess = "VLCP: switched in-process";
+
+INSTANTIATE_TEST_SUITE_P(
+    Decisions, SwitchingDirect,
+    ::testing::Values(
+        DirectCase{"disable confirmed by the node", true, {0, false}, 22u, 0, false, false, true, false, {kInProcess}},
+        DirectCase{"enable confirmed by the node", false, {0, false}, 0u, 0, false, false, false, false, {kInProcess}},
+        DirectCase{"enable leaves another problem", false, {0, false}, 28u, 0, false, false, false, false, {kInProcess}},
+        DirectCase{"enable confirmed after a pending restart", false, {0, false}, 0u, 0, true, false, false, false,
+                   {kInProcess}},
+        DirectCase{"disable refused (as under Wine)", true, {2, false}, std::nullopt, 0, false, true, true, false,
+                   {"VLCP: in-process switch refused, SetupAPI error 2", "VLCP: PowerShell ExitCode=0"}},
+        DirectCase{"disable refused in WOW64, PowerShell fails too", true, {kInWow64, false}, std::nullopt, 1, false,
+                   true, false, false,
+                   {"VLCP: in-process switch refused, SetupAPI error 0xE0000235", "VLCP: PowerShell ExitCode=1"}},
+        DirectCase{"enable refused", false, {0xE000020E, false}, std::nullopt, 0, false, true, false, false,
+                   {"VLCP: in-process switch refused, SetupAPI error 0xE000020E", "VLCP: PowerShell ExitCode=0"}},
+        DirectCase{"disable answered but the node unchanged", true, {0, false}, 0u, 0, false, true, true, false,
+                   {"VLCP: in-process switch did not show on the device, problem code 0", "VLCP: PowerShell ExitCode=0"}},
+        DirectCase{"disable answered, node unreadable, PowerShell fails", true, {0, false}, std::nullopt, 1, false,
+                   true, false, false,
+                   {"VLCP: in-process switch did not show on the device, problem code unreadable",
+                    "VLCP: PowerShell ExitCode=1"}},
+        DirectCase{"enable answered but still disabled, PowerShell fails", false, {0, false}, 22u, 1, false, true,
+                   true, false,
+                   {"VLCP: in-process switch did not show on the device, problem code 22", "VLCP: PowerShell ExitCode=1"}},
+        DirectCase{"disable waits for a restart", true, {0, true}, 0u, 0, false, false, true, true,
+                   {"VLCP: switched in-process, restart pending"}},
+        DirectCase{"enable waits for a restart", false, {0, true}, 22u, 0, false, false, false, true,
+                   {"VLCP: switched in-process, restart pending"}}));
+
+TEST_F(SwitchingTest, ADeviceWaitingForARestartShowsAsSuchAtTheNextSearch) {
+  FakeNodeSwitch node;
+  FakePresentDevices present;
+  const u16 id = u"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000";
+  present.devices.push_back(FakePnpDevice::Make(kClassCamera, u"Integrated Camera", id));
+  TVeilcap list(DeviceSources{&present, nullptr, nullptr});
+  list.Search();
+  ASSERT_EQ(list.Devices.size(), 1u);
+  EXPECT_FALSE(list.Devices[0].RebootRequired);
+  node.change = {0, true};
+  list.DisablePnpDevice(id);
+  list.Search();
+  ASSERT_EQ(list.Devices.size(), 1u);
+  EXPECT_TRUE(list.Devices[0].RebootRequired);
+  node.change = {};
+  node.problem = 0;
+  list.EnablePnpDevice(id);
+  list.Search();
+  EXPECT_FALSE(list.Devices[0].RebootRequired);
+}
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/plain_text.h"
 #include "core/text.h"
 #include "core/textfile.h"
 #include "fakes/cp1252.h"
@@ -45,6 +46,32 @@ TEST(Text, SplitLinesKnowsAllThreeLineEnds) {
   EXPECT_EQ(SplitLines(u"a\r\n"), (std::vector<u16>{u"a"}));
   EXPECT_EQ(SplitLines(u"\n\n"), (std::vector<u16>{u"", u""}));
   EXPECT_TRUE(SplitLines(u"").empty());
+}
+
+TEST(Text, PlainTextKeepsNoMarkThatReordersOrHidesTextNorAnyControl) {
+  struct Case {
+    std::u16string in;
+    size_t max;
+    std::u16string out;
+  } cases[] = {
+      {u"Integrated Camera", u16::npos, u"Integrated Camera"},
+      {u"a\u0001b\u0007c\u001Bd\u007Fe", u16::npos, u"abcde"},           // C0 and DEL
+      {u"a\u0080b\u009Bc\u0085d", u16::npos, u"abc d"},                   // C1 (CSI); NEL is a break
+      {u"line\r\none\ttab", u16::npos, u"line  one tab"},                  // breaks become spaces
+      {u"\u202Aa\u202Bb\u202Cc\u202Dd\u202Ee", u16::npos, u"abcde"},      // embeddings, overrides
+      {u"\u2066a\u2067b\u2068c\u2069d", u16::npos, u"abcd"},               // isolates
+      {u"\u200Ea\u200Fb\u061Cc", u16::npos, u"abc"},                       // direction marks
+      {u"Zoom\u202Eexe.\x1b[31mevil.txt", u16::npos, u"Zoomexe.[31mevil.txt"},
+      {u"\xe9\u4e2d\U0001F3A5\U0001F3A4", u16::npos, u"\xe9\u4e2d\U0001F3A5\U0001F3A4"},  // pairs kept
+      {u"a\xD800" u"b\xDC00", u16::npos, u"a\uFFFDb\uFFFD"},                     // lone halves
+      // The limit counts what is left after cleaning and never splits a pair.
+      {u"\u202E\u202E\u202Eabcdef", 4, u"abc\u2026"},
+      {u"abcdef", 6, u"abcdef"},
+      {u"ab\U0001F3A5cd", 4, u"ab\u2026"},
+      {u"ab\U0001F3A5cd", 5, u"ab\U0001F3A5\u2026"},
+      {u"abc", 0, u""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ToUtf8(PlainText(c.in, c.max)), ToUtf8(c.out)) << ToUtf8(c.in);
 }
 
 TEST(TextFile, DecodesByMarkAndEncodesBack) {

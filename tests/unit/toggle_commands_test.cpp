@@ -8,9 +8,10 @@
 #include "app/command_line/switching_runs.h"
 #include "core/errors.h"
 #include "devices/ledger.h"
-#include "guard/policies.h"
+#include "devices/privacy.h"
 #include "fakes/cp1252.h"
 #include "fakes/memory_registry.h"
+#include "guard/policies.h"
 #include "guard/toggle_commands.h"
 #include "lang/messages.h"
 #include "platform/registry.h"
@@ -45,9 +46,11 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   }
   void ProcessMessages() override {
     log.push_back("pump");
+    now += clockStepMs;
     if (onPump) onPump();
   }
   void SleepMs(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
+  uint32_t NowMs() override { return now; }
   void Refresh() override {
     log.push_back("refresh");
     Read();
@@ -66,6 +69,7 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
     if (failSwitch) throw OsError(1223 + 1, u"Zugriff verweigert");
     SimDevice* found = Find(id);
     if (!found) return;  // gone: PowerShell reports it to nobody
+    Ledger_Add(id);      // as the device list's switch records a disable PowerShell did not refuse
     SimDevice& d = *found;
     if (d.refuses) return;
     if (d.restartOnDisable)
@@ -75,6 +79,7 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   }
   void Enable(const u16& id) override {
     log.push_back("enable " + ToUtf8(id));
+    if (onEnable) onEnable();
     if (SimDevice* d = Find(id); d && !d->refuses) d->problem = 0;
   }
   void PrivacyCam(bool block) override { log.push_back(block ? "consent cam Deny" : "consent cam Allow"); }
@@ -112,7 +117,8 @@ class SimHost final : public ToggleHost, public ToggleSwitches {
   std::vector<SimDevice> machine;
   std::vector<std::string> log;
   std::vector<std::string> commanded;
-  std::function<void()> onPump;
+  std::function<void()> onPump, onEnable;
+  uint32_t now = 0xFFFFF000u, clockStepMs = 0;  // the clock wraps during the wait
   bool privacyCam = true, privacyMic = true, failSwitch = false, buttonsEnabled = true;
   int32_t camState = 0, micState = 0;
 
@@ -393,6 +399,33 @@ TEST_F(ToggleTest, AClickWaitsForTheSwitchingLockAndReleasesIt) {
   SetSwitchingLock(nullptr);
 }
 
+// A lock that stays busy (a pass that never ends, or a program holding it on purpose): the click
+// gives up after 30 s by the clock, or by what it slept when the host has no clock, says why and
+// switches nothing.
+TEST_F(ToggleTest, AClickWaitsForTheSwitchingLockAtMostThirtySeconds) {
+  FakeLock lock;
+  SetSwitchingLock(&lock);
+  struct Case {
+    uint32_t clockStepMs;  // per pump
+    int sleeps;
+  } cases[] = {{7000, 5}, {0, 600}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.clockStepMs);
+    Start({{kCam, "CAM1"}});
+    lock.busyTries = 1000000;
+    host.clockStepMs = c.clockStepMs;
+    host.log.clear();
+    cmds.ToggleCam();
+    EXPECT_EQ(host.Count("sleep 50"), c.sleeps);
+    EXPECT_TRUE(Switched(host).empty());
+    EXPECT_EQ(host.Only("warning "), std::vector<std::string>{"warning " + ToUtf8(MESSAGE_SWITCHING_BUSY)});
+    EXPECT_EQ(lock.held, 0);
+    EXPECT_FALSE(cmds.Running());
+  }
+  host.clockStepMs = 0;
+  SetSwitchingLock(nullptr);
+}
+
 // The command line's runs, on the simulated machine, with the ledger in an in-memory registry.
 class AdminRunTest : public ToggleTest {
  protected:
@@ -431,6 +464,10 @@ TEST_F(AdminRunTest, ExitCodesFollowTheDevicesAfterTheRun) {
        {u"-STATUS", u"CAM"}, 3, {}, {"CAM: Keine Webcam angeschlossen\r\n"}},
       {"status: a pending restart is shown as such", {{kCam, "CAM1"}, {kMic, "MIC1", true, 22, false, false, true}},
        {u"-STATUS"}, 1, {}, {"MIC\trestart pending\tDevice MIC1\tMIC1\r\n"}},
+      {"status: every webcam off or waiting for a restart, one waits", {{kCam, "CAM1", true, 22}, {kCam, "CAM2", true, 0, false, false, true}},
+       {u"-STATUS", u"CAM"}, 4, {}, {"CAM\trestart pending\tDevice CAM2\tCAM2\r\n"}},
+      {"block: the kind has no watched device", {{kCam, "CAM1", false}, {kMic, "MIC1"}},
+       {u"-BLOCK", u"CAM"}, 3, {}, {"CAM: Keine Webcam angeschlossen\r\n"}},
       {"block cam: done", {{kCam, "CAM1"}, {kImg, "CAM2"}, {kMic, "MIC1"}},
        {u"-BLOCK", u"CAM"}, 0, {"disable CAM1", "disable CAM2"}, {"CAM: 0/2 Webcams bereit\r\n"}},
       {"block cam: one refuses and is named", {{kCam, "CAM1"}, {kCam, "CAM2", true, 0, true}},
@@ -480,7 +517,24 @@ TEST_F(AdminRunTest, RestoreEnablesExactlyTheLedgerAndForgetsWhatWorksAgain) {
   host.machine[2].id = "STUCK\\1";
   ASSERT_TRUE(Ledger_Add(u"STUCK\\1"));
   ASSERT_TRUE(Ledger_Add(u"GONE\\2"));
+  // The kinds recorded as blocked and one consent value Veilcap denied (the other root's "Deny"
+  // was set by someone else).
+  ASSERT_TRUE(Ledger_SetKindBlocked(LedgerKind::Cam, true) && Ledger_SetKindBlocked(LedgerKind::Mic, true));
+  reg.PutString(RegRoot::CurrentUser, kConsentKeyWebcam, u"Value", u"Deny");
+  reg.PutString(RegRoot::LocalMachine, kConsentKeyWebcam, u"Value", u"Deny");
+  ASSERT_TRUE(Ledger_SetConsentDenied(LedgerKind::Cam, RegRoot::CurrentUser, true));
+  std::vector<std::string> recordsAtFirstSwitch;
+  host.onEnable = [&] {
+    if (recordsAtFirstSwitch.empty())
+      recordsAtFirstSwitch.push_back(std::to_string(Ledger_KindBlocked(LedgerKind::Cam)) +
+                                     std::to_string(Ledger_KindBlocked(LedgerKind::Mic)));
+  };
   const AdminResult r = Run({u"-RESTORE"});
+  host.onEnable = nullptr;
+  EXPECT_EQ(recordsAtFirstSwitch, std::vector<std::string>{"00"}) << "the kind records are cleared first";
+  EXPECT_EQ(ToUtf8(Reg_ReadString(RegRoot::CurrentUser, kConsentKeyWebcam, u"Value")), "Allow");
+  EXPECT_EQ(ToUtf8(Reg_ReadString(RegRoot::LocalMachine, kConsentKeyWebcam, u"Value")), "Deny");
+  EXPECT_FALSE(Ledger_ConsentDenied(LedgerKind::Cam, RegRoot::CurrentUser));
   EXPECT_EQ(Switched(host), (std::vector<std::string>{"enable MINE\\0", "enable STUCK\\1", "enable GONE\\2"}));
   EXPECT_EQ(host.machine[1].problem, 22u) << "switched off by someone else: left alone";
   EXPECT_EQ(host.machine[3].problem, 22u);
@@ -490,12 +544,35 @@ TEST_F(AdminRunTest, RestoreEnablesExactlyTheLedgerAndForgetsWhatWorksAgain) {
   EXPECT_NE(text.find("CAM\ton\tDevice MINE\\0\tMINE\\0\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("-\tabsent\t\tGONE\\2\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Noch ausgeschaltet: Device STUCK\\1\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Nicht gefunden, bleibt vorgemerkt: GONE\\2\r\n"), std::string::npos) << text;
+
+  // Only the absent device left: it is named again and keeps the exit code at 1.
+  ASSERT_TRUE(Ledger_Remove(u"STUCK\\1"));
+  const AdminResult absent = Run({u"-RESTORE"});
+  EXPECT_EQ(absent.exitCode, 1);
+  EXPECT_EQ(Ledger_Ids(), std::vector<u16>{u"GONE\\2"});
 
   // An empty ledger: nothing to do, success.
   for (const auto& id : Ledger_Ids()) Ledger_Remove(id);
   const AdminResult again = Run({u"-RESTORE"});
   EXPECT_EQ(again.exitCode, 0);
   EXPECT_TRUE(Switched(host).empty());
+}
+
+// A device that was already off before the block (disabled elsewhere) is switched off again but
+// never recorded, so a restore leaves it off.
+TEST_F(AdminRunTest, OnlyADeviceThatWorkedBeforeTheBlockIsRestored) {
+  Start({{kCam, "USB\\MINE"}, {kCam, "USB\\OTHERS", true, 22}, {kMic, "SWD\\MIC"}});
+  EXPECT_EQ(Run({u"-BLOCK", u"CAM"}).exitCode, 0);
+  EXPECT_EQ(Switched(host), (std::vector<std::string>{"disable USB\\MINE", "disable USB\\OTHERS"}));
+  EXPECT_EQ(Ledger_Ids(), std::vector<u16>{u"USB\\MINE"});
+  // Blocking again keeps the record of the device Veilcap switched off the first time.
+  EXPECT_EQ(Run({u"-BLOCK", u"CAM"}).exitCode, 0);
+  EXPECT_EQ(Ledger_Ids(), std::vector<u16>{u"USB\\MINE"});
+  EXPECT_EQ(Run({u"-RESTORE"}).exitCode, 0);
+  EXPECT_EQ(Switched(host), std::vector<std::string>{"enable USB\\MINE"});
+  EXPECT_EQ(host.machine[1].problem, 22u);
+  EXPECT_TRUE(Ledger_Ids().empty());
 }
 
 // A policy of the organisation: the unblock of its kind is refused with exit code 5, the status
@@ -547,7 +624,7 @@ TEST(AdminReport, TextAndJsonKeepNamesExactAndSafe) {
   list[0].SetInstanceID(u"USB\\VID_1&PID_2\\A");
   list[0].Watch = true;
   list[1].SetClassGUID(kClassAudioEndpoint);
-  list[1].SetFriendlyName(u"Mic\x1b[31m\tx");
+  list[1].SetFriendlyName(u"Mic\x1b[31m\tx\u202E\u009B2J");
   list[1].SetInstanceID(u"SWD\\MMDEVAPI\\{0.0.1}");
   list[1].Watch = true;
   list[1].ProblemCode = 22;
@@ -561,7 +638,7 @@ TEST(AdminReport, TextAndJsonKeepNamesExactAndSafe) {
 
   EXPECT_EQ(ToUtf8(ReportText(rows, DeviceKinds::All)),
             "CAM\ton\tCam \"Pro\" \\ K\xC3\xBChl\xE2\x82\xAC\tUSB\\VID_1&PID_2\\A\r\n"
-            "MIC\toff\tMic?[31m?x\tSWD\\MMDEVAPI\\{0.0.1}\r\n"
+            "MIC\toff\tMic[31m x??2J\tSWD\\MMDEVAPI\\{0.0.1}\r\n"
             "CAM: 1/1 Webcams bereit\r\nMIC: 0/1 Mikrofone bereit\r\n");
   EXPECT_EQ(ToUtf8(ReportJson(WatchedRows(list, DeviceKinds::Cam), DeviceKinds::Cam, 1)),
             "{\"exitCode\":1,\"devices\":[{\"kind\":\"CAM\",\"state\":\"on\","

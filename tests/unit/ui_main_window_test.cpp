@@ -29,6 +29,7 @@
 #include "guard/policies.h"
 #include "ui/main_window.h"
 #include "ui/options.h"
+#include "guard/toggle_commands.h"
 #include "ui/thread_timer.h"
 
 namespace {
@@ -74,6 +75,11 @@ class RecordingHost final : public MainWindowHost {
   }
   void WarningBox(const u16& text) override { log.push_back("warning " + ToUtf8(text)); }
   void ErrorBox(const u16& text) override { log.push_back("error " + ToUtf8(text)); }
+  bool ConfirmBox(const u16& text, const u16& confirmCaption) override {
+    log.push_back("confirm " + ToUtf8(text) + " [" + ToUtf8(confirmCaption) + "]");
+    if (duringConfirm) duringConfirm();
+    return confirm;
+  }
   void Sleep(uint32_t ms) override { log.push_back("sleep " + std::to_string(ms)); }
   uint32_t NowMs() override { return now; }
   void ProcessMessages() override { log.push_back("process-messages"); }
@@ -89,6 +95,8 @@ class RecordingHost final : public MainWindowHost {
   TrayIconKind trayIcon = TrayIconKind::Normal;
   u16 tooltip;
   std::function<TMenuItem*(TPopupMenu&)> choose;
+  bool confirm = true;
+  std::function<void()> duringConfirm;
   std::vector<std::string> log;
 };
 
@@ -644,18 +652,41 @@ TEST_F(DeferredStartMark, AnAnswerAfterQuitIsDropped) {
 
 TEST_F(MainWindowTest, ShellItemsOpenTheirTargetsWithTheWindowAsOwner) {
   TForm_Veilcap& f = Form();
+  const u16 savedSystem = SystemFolder;
+  SystemFolder = u"C:\\Windows\\system32";
   shell.onShell = [](const FakeProcessShell::ShellCall&) { return 0u; };
   f.Tray_DeviceManager->Click();
   f.Tray_Privacy_webcam->Click();
   f.Tray_Privacy_Mic->Click();
-  ASSERT_EQ(shell.shellCalls.size(), 3u);
-  EXPECT_EQ(ToUtf8(shell.shellCalls[0].file), "devmgmt.msc");
+  // Device Manager by the full paths of the console and its file, with the built environment.
+  ASSERT_EQ(shell.started.size(), 1u);
+  EXPECT_EQ(ToUtf8(shell.started[0].commandLine),
+            "\"C:\\Windows\\System32\\mmc.exe\" \"C:\\Windows\\System32\\devmgmt.msc\"");
+  EXPECT_FALSE(shell.started[0].environment.empty());
+  ASSERT_EQ(shell.shellCalls.size(), 2u);
   EXPECT_EQ(shell.shellCalls[0].owner, reinterpret_cast<OwnerWindow>(0x1234));
-  EXPECT_EQ(ToUtf8(shell.shellCalls[1].file), "ms-settings:privacy-webcam");
-  EXPECT_EQ(ToUtf8(shell.shellCalls[2].file), "ms-settings:privacy-microphone");
+  EXPECT_EQ(ToUtf8(shell.shellCalls[0].file), "ms-settings:privacy-webcam");
+  EXPECT_EQ(ToUtf8(shell.shellCalls[1].file), "ms-settings:privacy-microphone");
   // A failing start is raised to the window's boundary, which shows it.
-  shell.onShell = [](const FakeProcessShell::ShellCall&) { return 2u; };
+  shell.startProgramError = 2;
   EXPECT_THROW(f.Tray_DeviceManager->Click(), OsError);
+  SystemFolder = savedSystem;
+}
+
+TEST_F(MainWindowTest, HelpOpensThroughTheDesktopShellOrShowsTheAddress) {
+  TForm_Veilcap& f = Form();
+  const std::string address = ToUtf8(OnlineHelpAddress(u"main"));
+  const size_t before = host.log.size();
+  f.MenuItem_help_Help->Click();
+  EXPECT_EQ(shell.desktopShellOpens, std::vector<u16>{FromUtf8(address)});
+  EXPECT_EQ(host.log.size(), before) << "no box when the desktop shell took the page";
+  shell.desktopShellError = 0x80040154u;
+  f.MenuItem_help_Help->Click();
+  ASSERT_EQ(host.log.size(), before + 1);
+  EXPECT_EQ(host.log.back(), "warning " + ToUtf8(ReplaceAll(MESSAGE_OPEN_PAGE_YOURSELF, u"%1", FromUtf8(address))));
+  EXPECT_TRUE(EndsWith(FromUtf8(host.log.back()), u": " + FromUtf8(address)));
+  EXPECT_EQ(shell.desktopShellOpens.size(), 2u);
+  EXPECT_TRUE(shell.started.empty() && shell.shellCalls.empty()) << "never opened with Veilcap's rights";
 }
 
 TEST_F(MainWindowTest, DevicesItemIsDisabledWhileTheDevicesWindowIsOpenAndRefreshesAfter) {
@@ -731,14 +762,14 @@ TEST_F(KeepBlockedWindowTest, ARefreshSwitchesOffWhatTheUserBlockedButNeverFight
     form.reset();
     host.log.clear();
     Reg_DeleteValue(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue);
-    Reg_DeleteValue(RegRoot::CurrentUser, kDeviceStoreKey, u"USB\\VID_1&PID_2\\1");
+    Reg_DeleteValue(RegRoot::LocalMachine, kDeviceStoreKey, u"USB\\VID_1&PID_2\\1");
     Ledger_SetKindBlocked(LedgerKind::Cam, false);
     switchOffs = 0;
     refuses = c.refuses;
     Plug(0);
     if (c.option) reg.PutDword(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue, 1);
     if (c.recorded) Ledger_SetKindBlocked(LedgerKind::Cam, true);
-    if (c.store >= 0) reg.PutDword(RegRoot::CurrentUser, kDeviceStoreKey, u"USB\\VID_1&PID_2\\1", uint32_t(c.store));
+    if (c.store >= 0) reg.PutDword(RegRoot::LocalMachine, kDeviceStoreKey, u"USB\\VID_1&PID_2\\1", uint32_t(c.store));
     TForm_Veilcap& f = Form();
     f.TRAYICON_DONE = true;
     f.TarvoThreadTimer_StarterTimer();  // the first search
@@ -750,6 +781,37 @@ TEST_F(KeepBlockedWindowTest, ARefreshSwitchesOffWhatTheUserBlockedButNeverFight
     EXPECT_EQ(switchOffs, c.switchOffs);
     EXPECT_EQ(Notices().size(), c.notices.size());
   }
+}
+
+// Keep-blocked takes the switching lock like a click: while another process holds it nothing is
+// switched (and no attempt counted); the next refresh tries again.
+TEST_F(KeepBlockedWindowTest, KeepBlockedWaitsForTheSwitchingLockOfAnotherProcess) {
+  struct BusyLock final : SwitchingLock {
+    bool TryAcquire() override {
+      ++tries;
+      if (busy) return false;
+      ++held;
+      return true;
+    }
+    void Release() override { --held; }
+    bool busy = true;
+    int tries = 0, held = 0;
+  } lock;
+  SetSwitchingLock(&lock);
+  reg.PutDword(RegRoot::LocalMachine, kOptionsKey, kKeepBlockedValue, 1);
+  Ledger_SetKindBlocked(LedgerKind::Cam, true);
+  TForm_Veilcap& f = Form();
+  f.TRAYICON_DONE = true;
+  f.TarvoThreadTimer_StarterTimer();
+  EXPECT_GE(lock.tries, 1);
+  EXPECT_EQ(switchOffs, 0);
+  EXPECT_TRUE(Notices().empty());
+  lock.busy = false;
+  f.Button_RefreshClick();
+  EXPECT_EQ(switchOffs, 1);
+  EXPECT_EQ(lock.held, 0);
+  EXPECT_EQ(f.PellamMouseImage3State_WebCam->HelpContext, kStateOff);
+  SetSwitchingLock(nullptr);
 }
 
 TEST_F(KeepBlockedWindowTest, TheUsersCommandsAreRecordedAndAnUnblockStopsTheGuard) {
@@ -997,20 +1059,61 @@ TEST_F(PolicyWindowTest, ASessionLockBlocksTheWorkingKindAndTheUnlockGivesBackEx
 }
 
 TEST_F(KeepBlockedWindowTest, AHotkeyTogglesLikeAClickAndNoticesTheNewState) {
-  TForm_Veilcap& f = Form();
-  f.TRAYICON_DONE = true;
-  f.TarvoThreadTimer_StarterTimer();
-  f.HotkeyPressed(kHotkeyIdCam);
-  EXPECT_EQ(switchOffs, 1);
-  EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Cam));
-  EXPECT_EQ(Notices(), (std::vector<std::string>{"notice Vostrel Veilcap: Webcams blockiert"}));
-  shell.onHidden = [this](const FakeProcessShell::HiddenRun&) {
-    Plug(0);
-    return LimitedRun{};
+  const std::string question = "confirm Alle Webcams wieder einschalten? [Einschalten]";
+  struct Case {
+    const char* what;
+    bool confirm;
+    bool pressAgainWhileAsked;  // the same hotkey once more while the question is open
+    std::vector<std::string> asked;
+    std::string notice;  // after the unblock press; empty: none
+    bool unblocked;
+  } cases[] = {
+      {"confirmed", true, false, {question}, "notice Vostrel Veilcap: Webcams eingeschaltet", true},
+      {"cancelled: nothing switched, nothing told", false, false, {question}, "", false},
+      {"a second press while asked is ignored", true, true, {question}, "notice Vostrel Veilcap: Webcams eingeschaltet",
+       true},
   };
-  f.HotkeyPressed(kHotkeyIdCam);
-  EXPECT_EQ(Notices().back(), "notice Vostrel Veilcap: Webcams eingeschaltet");
-  EXPECT_FALSE(Ledger_KindBlocked(LedgerKind::Cam));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    form.reset();
+    host.log.clear();
+    Ledger_SetKindBlocked(LedgerKind::Cam, false);
+    switchOffs = 0;
+    Plug(0);
+    shell.onHidden = [this](const FakeProcessShell::HiddenRun&) {
+      ++switchOffs;
+      Plug(22);
+      return LimitedRun{};
+    };
+    TForm_Veilcap& f = Form();
+    f.TRAYICON_DONE = true;
+    f.TarvoThreadTimer_StarterTimer();
+    // Blocking never asks.
+    f.HotkeyPressed(kHotkeyIdCam);
+    EXPECT_EQ(switchOffs, 1);
+    EXPECT_TRUE(Ledger_KindBlocked(LedgerKind::Cam));
+    EXPECT_EQ(Notices(), (std::vector<std::string>{"notice Vostrel Veilcap: Webcams blockiert"}));
+    int switchOns = 0;
+    shell.onHidden = [&](const FakeProcessShell::HiddenRun&) {
+      ++switchOns;
+      Plug(0);
+      return LimitedRun{};
+    };
+    host.confirm = c.confirm;
+    host.duringConfirm = [&] {
+      if (c.pressAgainWhileAsked) f.HotkeyPressed(kHotkeyIdCam);
+    };
+    host.log.clear();
+    f.HotkeyPressed(kHotkeyIdCam);
+    std::vector<std::string> asked;
+    for (const auto& l : host.log)
+      if (l.rfind("confirm ", 0) == 0) asked.push_back(l);
+    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(switchOns, c.unblocked ? 1 : 0);
+    EXPECT_EQ(Ledger_KindBlocked(LedgerKind::Cam), !c.unblocked);
+    EXPECT_EQ(Notices(), c.notice.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.notice});
+    host.duringConfirm = nullptr;
+  }
 }
 }  // namespace
 
@@ -1159,6 +1262,27 @@ TEST_F(MainWindowTest, InUseShowsInStatusTooltipAndIconAndANoticeOnlyForNewUses)
   f.Notify(u"direct");
   EXPECT_TRUE(Notices(host.log).empty());
   EXPECT_EQ(reg.OpenHandles(), 0);
+}
+
+// A hotkey right after logon, before the tray icon could be added: its notice is shown once the
+// icon is there, not lost; the shell refusing the icon at first changes nothing about that.
+TEST_F(MainWindowTest, ANoticeGivenBeforeTheTrayIconShowsWhenTheIconIsAdded) {
+  TForm_Veilcap& f = Form();
+  f.TarvoThreadTimer_StarterTimer();
+  host.log.clear();
+  f.HotkeyPressed(kHotkeyIdCam);
+  const std::string notice = "notice Vostrel Veilcap: Keine Webcam angeschlossen";
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), notice), 0);
+  host.trayFailures = 1;
+  f.TarvoThreadTimer_TrayIconTimer();
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), notice), 0);
+  f.TarvoThreadTimer_TrayIconTimer();
+  const auto added = std::find(host.log.rbegin(), host.log.rend(), "add-tray");
+  const auto shown = std::find(host.log.rbegin(), host.log.rend(), notice);
+  ASSERT_NE(shown, host.log.rend());
+  EXPECT_LT(shown - host.log.rbegin(), added - host.log.rbegin()) << "the notice comes after the icon";
+  f.TarvoThreadTimer_TrayIconTimer();
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), notice), 1);
 }
 
 TEST_F(MainWindowTest, ShowNoticesIsCheckedUnlessStoredOffAndWrittenOnlyOnceTurnedOff) {

@@ -117,6 +117,39 @@ TEST(RegistryWin, EnumKeyListsSubkeysInOrderAndStops) {
   SetRegistryBackend(nullptr, false);
 }
 
+// The watch store on the real registry (64-bit view): the first start copies the user's choices
+// into the machine store, which from then on is the only one read.
+TEST(WatchStoreWin, TheUsersChoicesAreCopiedOnceIntoTheMachineStore) {
+  const wchar_t* key = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";
+  HKEY existing = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | KEY_WOW64_64KEY, &existing) == ERROR_SUCCESS) {
+    RegCloseKey(existing);
+    GTEST_SKIP() << "this prefix has a machine store already; the first import cannot be shown here";
+  }
+  WindowsRegistry backend;
+  SetRegistryBackend(&backend, true);
+  const u16 cam = u"USB\\VID_WIN&PID_TEST\\CAM", mic = u"SWD\\MMDEVAPI\\WINTEST";
+  Reg_WriteInteger(RegRoot::CurrentUser, kDeviceStoreKey, cam, 0);
+  Reg_WriteString(RegRoot::CurrentUser, kDeviceStoreKey, mic, u"1");
+  EXPECT_TRUE(WatchStore_ImportOnce());
+  HKEY machine = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | KEY_WOW64_64KEY, &machine), ERROR_SUCCESS);
+  DWORD value = 7, size = sizeof value, type = 0;
+  EXPECT_EQ(RegQueryValueExW(machine, W(mic), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, DWORD(REG_DWORD));
+  EXPECT_EQ(value, 1u);
+  RegCloseKey(machine);
+  EXPECT_EQ(WatchStore_Choice(cam), std::optional<bool>(false));
+  EXPECT_EQ(WatchStore_Choice(mic), std::optional<bool>(true));
+  // Later changes of the user's hive are not read.
+  Reg_WriteInteger(RegRoot::CurrentUser, kDeviceStoreKey, cam, 1);
+  EXPECT_FALSE(WatchStore_ImportOnce());
+  EXPECT_EQ(WatchStore_Choice(cam), std::optional<bool>(false));
+  RegDeleteTreeW(HKEY_CURRENT_USER, key);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY, 0);
+  SetRegistryBackend(nullptr, false);
+}
+
 TTreeData_Device Device(const char16_t* cls, const char16_t* name, const char16_t* id, uint32_t problem, bool watch) {
   TTreeData_Device d;
   d.SetClassGUID(cls);
@@ -162,7 +195,7 @@ TEST_F(DeviceMonitorWin, DevicesWindowListsChecksAndStoresTheChoice) {
   EXPECT_TRUE(ListView_GetCheckState(list, 1));
   EXPECT_FALSE(ListView_GetCheckState(list, 2));
   EXPECT_EQ(repaints, 0);  // filling raises no check handler
-  EXPECT_FALSE(reg.KeyExists(RegRoot::CurrentUser, kDeviceStoreKey));
+  EXPECT_FALSE(reg.KeyExists(RegRoot::LocalMachine, kDeviceStoreKey));
   EXPECT_EQ(CellText(list, 0, 0), L"Integrated Camera");
   EXPECT_EQ(ToUtf8(FromW(CellText(list, 1, 1).c_str())), "deaktiviert");
   EXPECT_EQ(ToUtf8(FromW(CellText(list, 2, 1).c_str())), "nicht angeschlossen");
@@ -182,7 +215,7 @@ TEST_F(DeviceMonitorWin, DevicesWindowListsChecksAndStoresTheChoice) {
   // The user unchecks the camera: 0 under its instance id, at once.
   ListView_SetCheckState(list, 0, FALSE);
   Pump();
-  const auto* stored = reg.Get(RegRoot::CurrentUser, kDeviceStoreKey, u"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000");
+  const auto* stored = reg.Get(RegRoot::LocalMachine, kDeviceStoreKey, u"USB\\VID_5986&PID_2113&MI_00\\6&2C11A3F&0&0000");
   ASSERT_NE(stored, nullptr);
   EXPECT_EQ(stored->data, (std::vector<uint8_t>{0, 0, 0, 0}));
   EXPECT_FALSE(v.Devices[0].Watch);

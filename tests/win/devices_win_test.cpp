@@ -36,7 +36,7 @@ std::wstring Lower(std::wstring s) {
 }
 
 void StoreDword(const std::wstring& name, DWORD v) {
-  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kStoreKey.c_str(), name.c_str(), REG_DWORD, &v, sizeof v), ERROR_SUCCESS);
+  ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, kStoreKey.c_str(), name.c_str(), REG_DWORD, &v, sizeof v), ERROR_SUCCESS);
 }
 
 class DevicesWinTest : public ::testing::Test {
@@ -70,17 +70,17 @@ class DevicesWinTest : public ::testing::Test {
   static void TearDownTestSuite() {
     RemoveAll();
     for (const auto& id : {kMic, kRestart, kScanner}) {
-      RegDeleteKeyValueW(HKEY_CURRENT_USER, kStoreKey.c_str(), Lower(id).c_str());
-      RegDeleteKeyValueW(HKEY_CURRENT_USER, kStoreKey.c_str(), id.c_str());
+      RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kStoreKey.c_str(), Lower(id).c_str());
+      RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kStoreKey.c_str(), id.c_str());
     }
     // The store key goes too when the tests left it empty.
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kStoreKey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kStoreKey.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
       DWORD values = 1, subkeys = 1;
       RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
                        nullptr, nullptr);
       RegCloseKey(key);
-      if (values == 0 && subkeys == 0) RegDeleteKeyW(HKEY_CURRENT_USER, kStoreKey.c_str());
+      if (values == 0 && subkeys == 0) RegDeleteKeyW(HKEY_LOCAL_MACHINE, kStoreKey.c_str());
     }
     SetRegistryBackend(nullptr, false);
   }

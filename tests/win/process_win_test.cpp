@@ -80,6 +80,10 @@ TEST_F(ProcessOnWindows, FailedStartsRaiseTheWindowsError) {
   } cases[] = {
       {"opening a missing document", [&] { Shell_Open(nullptr, scratch.path() + u"\\missing.xyz", u""); }},
       {"opening the device manager (absent under Wine)", [] { Shell_Open(nullptr, u"devmgmt.msc", u""); }},
+      {"starting the management console by its full path (Wine has none)", [] {
+         SystemFolder = WindowsSystemFolder();
+         Open_DeviceManager();
+       }},
   };
   for (const auto& c : cases) {
     try {
@@ -194,6 +198,37 @@ TEST(NamedObjectsWin, SecondCreatorSeesTheFirstOnesMutex) {
   RecordProperty("private_namespace", GuardedNamespaceInUse() ? "yes" : "no");
 }
 
+// The boundary carries the Administrators group and the high integrity label where the system has
+// private namespaces; where it has none (Wine) the plain names are the fallback, and only then.
+// A refused namespace never falls back to a name a squatter could hold.
+TEST(NamedObjectsWin, PlainNamesOnlyWhereTheSystemHasNoPrivateNamespaces) {
+  HANDLE boundary = nullptr;
+  const bool labelled = BuildGuardedBoundary(&boundary);
+  if (boundary) {
+    EXPECT_TRUE(labelled);
+    DeleteBoundaryDescriptor(boundary);
+    EXPECT_NE(GuardedNamesInUse(), GuardedNames::Plain);
+  } else {
+    EXPECT_FALSE(labelled);
+    EXPECT_EQ(GuardedNamesInUse(), GuardedNames::Plain);
+  }
+  RecordProperty("boundary_descriptor", boundary ? "labelled" : "none (fallback: plain names)");
+  const struct {
+    bool boundary;
+    DWORD error;
+    GuardedNames names;
+  } cases[] = {
+      {false, 0, GuardedNames::Plain},
+      {true, 0, GuardedNames::Private},
+      {true, ERROR_CALL_NOT_IMPLEMENTED, GuardedNames::Plain},
+      {true, ERROR_ACCESS_DENIED, GuardedNames::None},
+      {true, ERROR_ALREADY_EXISTS, GuardedNames::None},
+      {true, ERROR_PATH_NOT_FOUND, GuardedNames::None},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ChooseGuardedNames(c.boundary, c.error), c.names) << c.boundary << " " << c.error;
+}
+
 namespace {
 // A library planted beside the program under a name only the search could find: found while the
 // search is the default one, never once it is restricted to the system folder.
@@ -229,3 +264,18 @@ TEST(SystemLibrariesWin, OnceRestrictedOnlyTheSystemFolderIsSearched) {
   DeleteFileW(planted.c_str());
 }
 }  // namespace
+
+// The unelevated route for web pages: the desktop shell of the session runs what it is handed.
+// A batch file stands in for the page, so the test sees whether anything ran.
+TEST(DesktopShellWin, RunsWhatItIsHandedOrSaysWhyNot) {
+  InstallProviders();
+  ScratchFolder scratch{L"desktopshell"};
+  const std::wstring batch = scratch.wpath() + L"\\page.bat";
+  const std::wstring marker = scratch.wpath() + L"\\opened.txt";
+  ASSERT_TRUE(WriteBytes(batch, "@echo opened>\"" + std::string(marker.begin(), marker.end()) + "\"\r\n"));
+  const uint32_t error = Processes().OpenInDesktopShell(U16(batch));
+  bool ran = false;
+  for (int i = 0; i < 100 && !(ran = Exists(marker)); ++i) Sleep(100);
+  std::printf("desktop shell: error 0x%08X, ran %d\n", unsigned(error), int(ran));
+  EXPECT_EQ(ran, error == 0);
+}

@@ -1,15 +1,20 @@
-// Switching a fake camera off and on under Wine, end to end: PowerShell is started from the system
-// folder with the encoded command and awaited; the fake PowerShell of the test prefix decodes it,
-// applies the cmdlet to the fake device, and the next search reads the new problem code.
+// Switching a fake camera off and on under Wine, end to end: Wine refuses the in-process switch, so
+// PowerShell follows, started from the system folder with the encoded command and the built
+// environment, and awaited; the fake PowerShell of the test prefix decodes it, applies the cmdlet
+// to the fake device, and the next search reads the new problem code.
 #include <gtest/gtest.h>
+#include <map>
 #include <windows.h>
 
 #include "core/errors.h"
 #include "devices/ledger.h"
 #include "devices/switching.h"
 #include "devices/veilcap.h"
+#include "devices/win32/node_switch_win.h"
 #include "devices/win32/providers.h"
+#include "fakes/recording_sink.h"
 #include "e2e/tools/fake_devices.h"
+#include "platform/environment.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/win32/registry_win.h"
@@ -36,14 +41,18 @@ class SwitchingOnWindows : public ::testing::Test {
     CreateDirectoryW(temp_.c_str(), nullptr);
     UserTempFolder = U16(temp_);
     log_ = scratch_.wpath() + L"\\powershell.log";
-    SetEnvironmentVariableW(L"VEILCAP_FAKE_PS_LOG", log_.c_str());
+    // PowerShell gets no variable of ours: the stand-in takes its log's name from the registry.
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VeilcapFake", L"PowerShellLog", REG_SZ, log_.c_str(),
+                    DWORD((log_.size() + 1) * sizeof(wchar_t)));
+    SetDeviceNodeSwitch(&WindowsDeviceNodeSwitch());
   }
   void TearDown() override {
     for (const auto& id : added_) {
       fakedev::RemoveFakeDevice(id);
       Ledger_Remove(U16(id));
     }
-    SetEnvironmentVariableW(L"VEILCAP_FAKE_PS_LOG", nullptr);
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VeilcapFake", L"PowerShellLog");
+    SetDeviceNodeSwitch(nullptr);
     SetRegistryBackend(nullptr, false);
   }
 
@@ -96,7 +105,12 @@ class SwitchingOnWindows : public ::testing::Test {
     const std::string module =
         "MODULE " + ToUtf8(U16(system + L"\\WindowsPowerShell\\v1.0\\Modules\\PnpDevice\\PnpDevice.psd1"));
     int images = 0;
+    std::map<std::string, std::string> environment;
     for (const auto& l : log) {
+      if (l.rfind("ENV ", 0) == 0) {
+        const size_t equals = l.find('=', 4);
+        environment[ToUtf8(AsciiUpper(FromUtf8(l.substr(4, equals - 4))))] = l.substr(equals + 1);
+      }
       if (l.rfind("IMAGE ", 0) == 0) {
         ++images;
         EXPECT_EQ(ToUtf8(AsciiLower(FromUtf8(l))), ToUtf8(AsciiLower(FromUtf8(image))));
@@ -109,6 +123,15 @@ class SwitchingOnWindows : public ::testing::Test {
     }
     EXPECT_GT(images, 0) << "PowerShell was not started";
     EXPECT_TRUE(TempFilesGone());
+    // The environment PowerShell got: the system's values, nothing of this process's own.
+    const std::string windows = ToUtf8(SystemWindowsFolder());
+    EXPECT_EQ(environment["SYSTEMROOT"], windows);
+    EXPECT_EQ(environment["PSMODULEPATH"], windows + "\\System32\\WindowsPowerShell\\v1.0\\Modules");
+    EXPECT_EQ(environment["TEMP"], windows + "\\Temp");
+    EXPECT_EQ(environment["PATH"].rfind(windows + "\\System32;" + windows + ";", 0), 0u) << environment["PATH"];
+    for (const auto& [name, value] : environment)
+      for (const char* inherited : {"COR_", "COMPLUS_", "DOTNET_", "VEILCAP_"})
+        EXPECT_NE(name.rfind(inherited, 0), 0u) << name << "=" << value;
   }
 
   SavedFolders saved_;
@@ -122,15 +145,51 @@ TEST_F(SwitchingOnWindows, DisablingAndEnablingAFakeCameraShowsAtTheNextSearch) 
   const std::wstring id = L"USB\\VID_0C45&PID_64AB&MI_00\\7&2F1D3A&0&0000";
   ASSERT_TRUE(AddCamera(id, L"Integrated Webcam"));
   ASSERT_EQ(ProblemCodeAtNextSearch(id), 0) << "the fake camera must be listed and working first";
+  // What an unelevated program can put into the environment of an elevated one.
+  const std::pair<const wchar_t*, std::wstring> hostile[] = {
+      {L"COR_ENABLE_PROFILING", L"1"},
+      {L"COR_PROFILER_PATH", scratch_.wpath() + L"\\profiler.dll"},
+      {L"COMPlus_ETWEnabled", L"0"},
+      {L"VEILCAP_ARBITRARY", L"x"},
+      {L"PSModulePath", scratch_.wpath() + L"\\Modules"}};
+  for (const auto& [name, value] : hostile) SetEnvironmentVariableW(name, value.c_str());
 
+  RecordingSink sink;
   TVeilcap list(WindowsDeviceSources());
   list.DisablePnpDevice(U16(id));
   EXPECT_EQ(ProblemCodeAtNextSearch(id), 22);
   EXPECT_TRUE(Ledger_Contains(U16(id)));
+  const std::optional<uint32_t> nodeDisabled = WindowsDeviceNodeSwitch().ProblemCode(U16(id));
 
   list.EnablePnpDevice(U16(id));
   EXPECT_EQ(ProblemCodeAtNextSearch(id), 0);
   EXPECT_FALSE(Ledger_Contains(U16(id)));
+  const std::optional<uint32_t> nodeEnabled = WindowsDeviceNodeSwitch().ProblemCode(U16(id));
+  // Wine locates no node for a device made through SetupAPI (unreadable); Windows reports 22, then 0.
+  if (nodeDisabled) {
+    EXPECT_EQ(*nodeDisabled, 22u);
+  }
+  if (nodeEnabled) {
+    EXPECT_EQ(*nodeEnabled, 0u);
+  }
+  std::printf("CM_Get_DevNode_Status: disabled %ld, enabled %ld (-1: unreadable)\n",
+              nodeDisabled ? long(*nodeDisabled) : -1L, nodeEnabled ? long(*nodeEnabled) : -1L);
+  for (const auto& entry : hostile) SetEnvironmentVariableW(entry.first, nullptr);
+
+  // Wine refuses the in-process switch; PowerShell follows and says how it ended.
+  std::vector<std::string> lines;
+  for (const auto& l : sink.Utf8())
+    if (l.rfind("VLCP: ", 0) == 0) lines.push_back(l);
+  const std::string refused = "VLCP: in-process switch refused, SetupAPI error ";
+  ASSERT_EQ(lines.size(), 5u) << ::testing::PrintToString(lines);
+  EXPECT_EQ(lines[0], "VLCP: DisableDevice-PnpID=" + ToUtf8(U16(id)));
+  for (size_t i : {1u, 3u}) {
+    EXPECT_EQ(lines[i].rfind(refused, 0), 0u) << lines[i];
+    EXPECT_NE(lines[i], refused + "0");
+  }
+  EXPECT_EQ(lines[2], "VLCP: PowerShell ExitCode=0");
+  EXPECT_EQ(lines[4], "VLCP: PowerShell ExitCode=0");
+  std::printf("Wine: %s\n", lines[1].c_str());
 
   std::vector<std::string> log = LogLines();
   ExpectSystemPowerShellOnly(log);

@@ -1,4 +1,5 @@
 #include "app/command_line/status_report.h"
+#include "core/plain_text.h"
 
 #include "lang/messages.h"
 
@@ -11,7 +12,7 @@ u16 StateOf(const TTreeData_Device& d) {
 }
 
 ReportRow RowOf(const TTreeData_Device& d) {
-  return {IsMicrophone(d), StateOf(d), d.FriendlyName(), d.InstanceID(), d.ProblemCode == 0};
+  return {IsMicrophone(d), StateOf(d), d.FriendlyName(), d.InstanceID(), d.ProblemCode == 0, d.RebootRequired};
 }
 
 bool Includes(DeviceKinds kinds, bool mic) { return kinds == DeviceKinds::All || (kinds == DeviceKinds::Mic) == mic; }
@@ -23,12 +24,9 @@ std::vector<bool> KindsListed(DeviceKinds kinds) {
 
 const char16_t* KindWord(bool mic) { return mic ? u"MIC" : u"CAM"; }
 
-u16 Printable(u16v text) {
-  u16 out(text);
-  for (auto& c : out)
-    if (c < 0x20 || c == 0x7F) c = u'?';
-  return out;
-}
+// A name on an administrator's console: no escape sequence, no control, no mark that reorders the
+// line, and a tab (the column separator) only between the columns.
+u16 Printable(u16v text) { return PlainText(text); }
 
 struct KindSummary {
   int32_t watched = 0, working = 0;
@@ -73,9 +71,14 @@ std::vector<ReportRow> RowsOfIds(const std::vector<TTreeData_Device>& devices, c
 
 int StatusExitCode(const std::vector<ReportRow>& watched) {
   if (watched.empty()) return kExitNoDevice;
-  for (const auto& r : watched)
-    if (r.works) return kExitSomeOn;
-  return kExitAllOff;
+  bool waits = false;
+  for (const auto& r : watched) {
+    if (r.restartPending)
+      waits = true;
+    else if (r.works)
+      return kExitSomeOn;
+  }
+  return waits ? kExitRestartPending : kExitAllOff;
 }
 
 u16 DeviceLines(const std::vector<ReportRow>& rows) {

@@ -16,6 +16,7 @@ struct ReportRow {
   u16 name;
   u16 instanceId;
   bool works = false;
+  bool restartPending = false;  // switched off, but Windows keeps it working until a restart
 };
 
 // Every watched device of the kinds, in list order.
@@ -23,7 +24,8 @@ std::vector<ReportRow> WatchedRows(const std::vector<TTreeData_Device>& devices,
 // One row per instance id, in the given order; an id missing from the list gives an "absent" row.
 std::vector<ReportRow> RowsOfIds(const std::vector<TTreeData_Device>& devices, const std::vector<u16>& ids);
 
-// 3 without a watched device of the kinds, 1 while one of them works, else 0.
+// 3 without a watched device of the kinds, 1 while one of them works (and waits for no restart),
+// 4 when every one is off or waiting for a restart and at least one waits, else 0.
 int StatusExitCode(const std::vector<ReportRow>& watched);
 
 // One line per row: "CAM<TAB>on<TAB>name<TAB>id" ("-" for the kind of an absent row).

@@ -2,6 +2,7 @@
 
 #include "app/command_line/status_report.h"
 #include "devices/ledger.h"
+#include "devices/privacy.h"
 #include "guard/policies.h"
 #include "lang/messages.h"
 
@@ -56,6 +57,9 @@ AdminResult Switch(const AdminCommand& c, TVeilcap& v, ToggleSwitches& switches,
   CommandLineHost host(v, env);
   ToggleCommands commands(v, host, switches);
   env.search();
+  // Nothing to block: said as such, not as success.
+  if (c.verb == AdminVerb::Block && WatchedRows(v.Devices, c.kinds).empty())
+    return {kExitNoDevice, ReportText({}, c.kinds)};
   bool ok = true;
   for (auto side : SidesOf(c.kinds)) ok = (c.verb == AdminVerb::Block ? commands.Block(side) : commands.Unblock(side)) && ok;
 
@@ -82,12 +86,16 @@ AdminResult Switch(const AdminCommand& c, TVeilcap& v, ToggleSwitches& switches,
 AdminResult Restore(TVeilcap& v, ToggleSwitches& switches, const AdminEnvironment& env) {
   CommandLineHost host(v, env);
   ToggleCommands commands(v, host, switches);
+  // No kind stays recorded as blocked, so a tray program keeping kinds blocked does not switch
+  // off again what is restored here.
+  bool ok = Ledger_SetKindBlocked(LedgerKind::Cam, false);
+  ok = Ledger_SetKindBlocked(LedgerKind::Mic, false) && ok;
   const std::vector<u16> ids = Ledger_Ids();
-  bool ok = true;
   if (!ids.empty()) {
     env.search();
-    ok = commands.EnableListed(ids);
+    ok = commands.EnableListed(ids) && ok;
   }
+  ok = Privacy_RestoreDeniedConsent() && ok;
   AdminResult r;
   u16 failures;
   const std::vector<ReportRow> rows = RowsOfIds(v.Devices, ids);
@@ -98,7 +106,10 @@ AdminResult Restore(TVeilcap& v, ToggleSwitches& switches, const AdminEnvironmen
     }
     // Not confirmed working: the record stays, so a later restore can still switch it on.
     Ledger_Add(row.instanceId);
-    if (row.state != u"absent") failures += Named(MESSAGE_CLI_STILL_OFF, row.name) + u"\r\n";
+    if (row.state == u"absent")
+      failures += Named(MESSAGE_CLI_NOT_FOUND, row.instanceId) + u"\r\n";
+    else
+      failures += Named(MESSAGE_CLI_STILL_OFF, row.name) + u"\r\n";
   }
   r.text = host.notes + DeviceLines(rows) + failures;
   r.exitCode = host.refused[0] || host.refused[1] ? kExitRefused

@@ -2,6 +2,7 @@
 
 #include "devices/win32/device_monitor_win.h"
 #include "devices/win32/directshow_source.h"
+#include "devices/win32/node_switch_win.h"
 #include "devices/win32/setupapi_source.h"
 
 namespace {
@@ -14,5 +15,6 @@ DeviceSources WindowsDeviceSources() { return DeviceSources{&g_present, &g_captu
 
 void InstallDeviceProviders() {
   SetDeviceSources(WindowsDeviceSources());
+  SetDeviceNodeSwitch(&WindowsDeviceNodeSwitch());
   InstallDeviceMonitorProvider();
 }

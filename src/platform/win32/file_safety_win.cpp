@@ -4,6 +4,9 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <string>
+#include <vector>
+
 #include "core/win32/windows_seams.h"
 
 namespace {
@@ -68,6 +71,31 @@ class Win32FileSecurity final : public FileSecuritySource {
     }
     LocalFree(descriptor);
     return facts;
+  }
+
+  std::optional<u16> FinalPath(const u16& path) override {
+    // No access asked for: the handle only names the file (folders too, hence backup semantics).
+    HANDLE h = CreateFileW(W(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    DWORD n = GetFinalPathNameByHandleW(h, buffer.data(), DWORD(buffer.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n >= buffer.size()) {
+      buffer.resize(size_t(n) + 1);
+      n = GetFinalPathNameByHandleW(h, buffer.data(), DWORD(buffer.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
+    CloseHandle(h);
+    if (n == 0 || n >= buffer.size()) return std::nullopt;
+    u16 final = FromW(std::wstring(buffer.data(), n).c_str());
+    if (StartsWith(final, u"\\\\?\\UNC\\")) return u"\\\\" + final.substr(8);
+    if (StartsWith(final, u"\\\\?\\")) return final.substr(4);
+    return final;
+  }
+
+  bool OnNetworkDrive(const u16& finalPath) override {
+    if (finalPath.size() < 3 || finalPath[1] != u':') return false;
+    const u16 root = finalPath.substr(0, 3);
+    return GetDriveTypeW(W(root)) == DRIVE_REMOTE;
   }
 };
 }  // namespace

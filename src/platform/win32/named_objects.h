@@ -1,17 +1,31 @@
 // Named kernel objects that an unelevated program cannot create first. They live in Veilcap's
-// private namespace, whose boundary holds the Administrators group: only a process with that group
-// in its token can open or create the namespace, so a squatter of the same user cannot stop
-// Veilcap from starting or hold its locks. Where the system has no private namespaces (Wine
-// answers error 14007), the objects fall back to the plain local names.
+// private namespace, whose boundary holds the Administrators group and the high integrity label:
+// only an elevated process can open or create the namespace, so a squatter of the same user cannot
+// stop Veilcap from starting or hold its locks. Only where the system has no private namespaces
+// (Wine) do the objects fall back to the plain local names; when the namespace is refused (someone
+// made it first, access is denied) there are no named objects at all: no name Veilcap cannot
+// verify ever makes it exit as "already running".
 #pragma once
 #include <windows.h>
 
+enum class GuardedNames { Private, Plain, None };
+
 // Creates or opens the mutex `name` (e.g. L"VVeilcap"); *alreadyExisted tells whether another
 // process created it first. Owns it at once when initialOwner is true and it is new. Returns
-// nullptr only when even the plain name fails.
+// nullptr (and *alreadyExisted false) when the namespace was refused or even the plain name fails.
 HANDLE CreateGuardedMutex(const wchar_t* name, bool initialOwner, bool* alreadyExisted);
-// True when the objects live in the private namespace (false: plain names).
+// Where the objects live, decided once per process.
+GuardedNames GuardedNamesInUse();
+// True when the objects live in the private namespace.
 bool GuardedNamespaceInUse();
+// The boundary of the namespace: *boundary is the descriptor (nullptr when the system has none;
+// the caller deletes it); true when both the Administrators group and the high integrity label
+// (S-1-16-12288) were added.
+bool BuildGuardedBoundary(HANDLE* boundary);
+// The rule: no boundary descriptor at all, or a namespace call the system does not implement,
+// means plain names; a namespace created or opened (error 0) means private names; any other error
+// (access denied, already there but not ours to open) means none.
+GuardedNames ChooseGuardedNames(bool boundaryCreated, DWORD namespaceError);
 
 // The lock every switching pass holds, shared across processes: the tray program's clicks and
 // the command line's runs never switch devices at the same time.

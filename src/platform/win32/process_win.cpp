@@ -1,11 +1,14 @@
 #include "platform/win32/process_win.h"
 
 #include <windows.h>
+#include <exdisp.h>
+#include <knownfolders.h>
 #include <sddl.h>
 #include <shellapi.h>
+#include <shldisp.h>
+#include <shlguid.h>
 #include <shlobj.h>
 #include <wtsapi32.h>
-
 
 #include "core/win32/errortext_win.h"
 #include "core/win32/windows_seams.h"
@@ -45,10 +48,81 @@ std::vector<wchar_t> WritableCommandLine(const u16& commandLine) {
   return line;
 }
 
+// The environment block as CreateProcessW takes it with CREATE_UNICODE_ENVIRONMENT; an empty one
+// is still a block (two zero characters), never "inherit Veilcap's".
+void* EnvironmentOf(const u16& block) {
+  static char16_t kEmpty[2] = {0, 0};
+  return block.empty() ? kEmpty : const_cast<char16_t*>(block.c_str());
+}
+constexpr DWORD kUnicodeEnvironment = CREATE_UNICODE_ENVIRONMENT;
+
+// A COM pointer released on every path.
+template <class T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ~ComPtr() {
+    if (p_) p_->Release();
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  T** Put() { return &p_; }
+  void** PutVoid() { return reinterpret_cast<void**>(&p_); }
+  T* operator->() const { return p_; }
+  T* Get() const { return p_; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// COM for the calling thread while the object lives; a thread already in another apartment
+// keeps it.
+class ComScope {
+ public:
+  ComScope() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComScope() {
+    if (initialized_) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  bool initialized_;
+};
+
+// The desktop shell's IShellDispatch2: the desktop window among the shell windows, its top-level
+// browser, the active view's background object and its Application.
+HRESULT DesktopShellDispatch(IShellDispatch2** result) {
+  ComPtr<IShellWindows> windows;
+  HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.PutVoid());
+  if (FAILED(hr)) return hr;
+  VARIANT location{}, root{};
+  VariantInit(&location);
+  VariantInit(&root);
+  long window = 0;
+  ComPtr<IDispatch> desktop;
+  hr = windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.Put());
+  if (hr != S_OK || !desktop.Get()) return FAILED(hr) ? hr : E_FAIL;
+  ComPtr<IServiceProvider> services;
+  if (FAILED(hr = desktop->QueryInterface(IID_IServiceProvider, services.PutVoid()))) return hr;
+  ComPtr<IShellBrowser> browser;
+  if (FAILED(hr = services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.PutVoid()))) return hr;
+  ComPtr<IShellView> view;
+  if (FAILED(hr = browser->QueryActiveShellView(view.Put())) || !view.Get()) return FAILED(hr) ? hr : E_FAIL;
+  ComPtr<IDispatch> background;
+  if (FAILED(hr = view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.PutVoid()))) return hr;
+  ComPtr<IShellFolderViewDual> folderView;
+  if (FAILED(hr = background->QueryInterface(IID_IShellFolderViewDual, folderView.PutVoid()))) return hr;
+  ComPtr<IDispatch> application;
+  if (FAILED(hr = folderView->get_Application(application.Put())) || !application.Get())
+    return FAILED(hr) ? hr : E_FAIL;
+  return application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void**>(result));
+}
+
 class Win32ProcessShell final : public ProcessShell {
  public:
-  std::optional<int32_t> CreateAndWait(const u16& commandLine, const u16& workingFolder,
-                                       uint16_t show) override {
+  std::optional<int32_t> CreateAndWait(const u16& commandLine, const u16& workingFolder, uint16_t show,
+                                       const u16& environment) override {
     std::vector<wchar_t> line = WritableCommandLine(commandLine);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
@@ -56,7 +130,7 @@ class Win32ProcessShell final : public ProcessShell {
     si.wShowWindow = show;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS, nullptr,
+                        CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS | kUnicodeEnvironment, EnvironmentOf(environment),
                         workingFolder.empty() ? nullptr : W(workingFolder), &si, &pi))
       return std::nullopt;
     WaitForSingleObject(pi.hProcess, INFINITE);
@@ -68,7 +142,7 @@ class Win32ProcessShell final : public ProcessShell {
   }
 
   LimitedRun RunHiddenLimited(const u16& program, const u16& commandLine, const u16& workingFolder,
-                              uint32_t timeoutMs) override {
+                              const u16& environment, uint32_t timeoutMs) override {
     std::vector<wchar_t> line = WritableCommandLine(commandLine);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
@@ -76,8 +150,9 @@ class Win32ProcessShell final : public ProcessShell {
     si.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION pi{};
     LimitedRun run;
-    if (!CreateProcessW(W(program), line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS,
-                        nullptr, workingFolder.empty() ? nullptr : W(workingFolder), &si, &pi)) {
+    if (!CreateProcessW(W(program), line.data(), nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS | kUnicodeEnvironment, EnvironmentOf(environment),
+                        workingFolder.empty() ? nullptr : W(workingFolder), &si, &pi)) {
       const DWORD error = GetLastError();
       run.startError = error ? error : ERROR_GEN_FAILURE;
       return run;
@@ -96,8 +171,8 @@ class Win32ProcessShell final : public ProcessShell {
     return run;
   }
 
-  std::optional<Captured> CreateAndCapture(const u16& program, const u16& commandLine,
-                                           const u16& workingFolder) override {
+  std::optional<Captured> CreateAndCapture(const u16& program, const u16& commandLine, const u16& workingFolder,
+                                           const u16& environment) override {
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
     if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) return std::nullopt;
@@ -129,9 +204,9 @@ class Win32ProcessShell final : public ProcessShell {
     std::vector<wchar_t> line = WritableCommandLine(commandLine);
     PROCESS_INFORMATION pi{};
     const BOOL started = CreateProcessW(W(program), line.data(), nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS |
+                                        CREATE_NO_WINDOW | NORMAL_PRIORITY_CLASS | kUnicodeEnvironment |
                                             (haveList ? EXTENDED_STARTUPINFO_PRESENT : 0),
-                                        nullptr, workingFolder.empty() ? nullptr : W(workingFolder),
+                                        EnvironmentOf(environment), workingFolder.empty() ? nullptr : W(workingFolder),
                                         &si.StartupInfo, &pi);
     if (haveList) DeleteProcThreadAttributeList(attributes);
     // Our copy of the write end must go, or the read below never sees the end of the output.
@@ -177,8 +252,46 @@ class Win32ProcessShell final : public ProcessShell {
     return 0;
   }
 
-  void OpenAddress(const u16& verb, const u16& file, int show) override {
-    ShellExecuteW(nullptr, W(verb), W(file), nullptr, nullptr, show);
+  uint32_t StartProgram(const u16& program, const u16& commandLine, const u16& workingFolder,
+                        const u16& environment) override {
+    std::vector<wchar_t> line = WritableCommandLine(commandLine);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(W(program), line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS | kUnicodeEnvironment,
+                        EnvironmentOf(environment), workingFolder.empty() ? nullptr : W(workingFolder), &si, &pi)) {
+      const DWORD error = GetLastError();
+      return error ? error : ERROR_GEN_FAILURE;
+    }
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return 0;
+  }
+
+  uint32_t OpenInDesktopShell(const u16& address) override {
+    ComScope com;
+    ComPtr<IShellDispatch2> dispatch;
+    HRESULT hr = DesktopShellDispatch(dispatch.Put());
+    if (FAILED(hr) || !dispatch.Get()) return FAILED(hr) ? uint32_t(hr) : uint32_t(E_FAIL);
+    BSTR file = SysAllocString(W(address));
+    BSTR verb = SysAllocString(L"open");
+    if (!file || !verb) {
+      SysFreeString(file);
+      SysFreeString(verb);
+      return uint32_t(E_OUTOFMEMORY);
+    }
+    VARIANT empty{}, operation{}, show{};
+    VariantInit(&empty);
+    operation.vt = VT_BSTR;
+    operation.bstrVal = verb;
+    show.vt = VT_I4;
+    show.lVal = SW_SHOWNORMAL;
+    hr = dispatch->ShellExecute(file, empty, empty, operation, show);
+    SysFreeString(file);
+    SysFreeString(verb);
+    return FAILED(hr) ? uint32_t(hr) : 0u;
   }
 
   u16 LastErrorText() override { return WindowsMessageText(GetLastError()); }
@@ -246,6 +359,29 @@ class Win32ProcessShell final : public ProcessShell {
     CoTaskMemFree(pidl);
     if (!ok) return std::nullopt;
     return FromW(path);
+  }
+
+  std::optional<u16> KnownFolder(KnownFolderId folder) override {
+    const KNOWNFOLDERID* id = nullptr;
+    switch (folder) {
+      case KnownFolderId::Profile: id = &FOLDERID_Profile; break;
+      case KnownFolderId::RoamingAppData: id = &FOLDERID_RoamingAppData; break;
+      case KnownFolderId::LocalAppData: id = &FOLDERID_LocalAppData; break;
+      case KnownFolderId::ProgramData: id = &FOLDERID_ProgramData; break;
+      case KnownFolderId::Public: id = &FOLDERID_Public; break;
+    }
+    PWSTR path = nullptr;
+    const HRESULT hr = SHGetKnownFolderPath(*id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+    std::optional<u16> result;
+    if (SUCCEEDED(hr) && path) result = FromW(path);
+    CoTaskMemFree(path);
+    return result;
+  }
+
+  NativeSystemFacts NativeSystem() override {
+    SYSTEM_INFO info{};
+    GetNativeSystemInfo(&info);
+    return NativeSystemFacts{info.wProcessorArchitecture, info.dwNumberOfProcessors};
   }
 
   bool DisableFsRedirection(void** oldValue) override {

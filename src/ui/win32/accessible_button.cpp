@@ -6,8 +6,32 @@
 
 #include "core/win32/windows_seams.h"
 #include "lang/messages.h"
+#include "platform/win32/system_libraries.h"
 
 namespace {
+// oleacc.dll is not in the import table: it is loaded from the system folder the first time a
+// screen reader asks, like the other system libraries Veilcap loads by name.
+struct OleAcc {
+  using CreateStdFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
+  using LresultFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+  CreateStdFn createStd = nullptr;
+  LresultFn lresultFromObject = nullptr;
+};
+
+const OleAcc& OleAccCalls() {
+  static const OleAcc calls = [] {
+    OleAcc c;
+    if (HMODULE module = LoadSystemLibrary(L"oleacc.dll")) {
+      c.createStd = reinterpret_cast<OleAcc::CreateStdFn>(
+          reinterpret_cast<void*>(GetProcAddress(module, "CreateStdAccessibleObject")));
+      c.lresultFromObject = reinterpret_cast<OleAcc::LresultFn>(
+          reinterpret_cast<void*>(GetProcAddress(module, "LresultFromObject")));
+    }
+    return c;
+  }();
+  return calls;
+}
+
 bool IsSelf(const VARIANT& v) { return v.vt == VT_I4 && v.lVal == CHILDID_SELF; }
 
 class AccessibleButton final : public IAccessible {
@@ -15,7 +39,8 @@ class AccessibleButton final : public IAccessible {
   explicit AccessibleButton(HWND button) : button_(button) {
     // The system's object for the same window answers what a push button does not decide itself:
     // the parent and the navigation among the siblings.
-    CreateStdAccessibleObject(button, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard_));
+    if (OleAccCalls().createStd)
+      OleAccCalls().createStd(button, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard_));
   }
   ~AccessibleButton() {
     if (standard_) standard_->Release();
@@ -195,9 +220,9 @@ class AccessibleButton final : public IAccessible {
 }  // namespace
 
 LRESULT AnswerButtonGetObject(HWND button, WPARAM wp, LPARAM lp) {
-  if (LONG(DWORD(lp)) != LONG(OBJID_CLIENT)) return 0;
+  if (LONG(DWORD(lp)) != LONG(OBJID_CLIENT) || !OleAccCalls().lresultFromObject) return 0;
   auto* object = new AccessibleButton(button);
-  const LRESULT result = LresultFromObject(IID_IAccessible, wp, object);
+  const LRESULT result = OleAccCalls().lresultFromObject(IID_IAccessible, wp, object);
   object->Release();
   return result;
 }

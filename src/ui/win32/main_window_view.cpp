@@ -11,6 +11,7 @@
 #include "platform/environment.h"
 #include "platform/runmode.h"
 #include "ui/win32/accessible_button.h"
+#include "ui/win32/confirm_box.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/gdiplus_images.h"
 #include "ui/win32/guard.h"
@@ -350,6 +351,9 @@ TMenuItem* MainWindowView::PopupMenu(TPopupMenu& menu, int x, int y) {
 
 void MainWindowView::WarningBox(const u16& text) { MessageBoxW(hwnd_, W(text), W(AppTitle), MB_OK | MB_ICONWARNING); }
 void MainWindowView::ErrorBox(const u16& text) { MessageBoxW(hwnd_, W(text), W(AppTitle), MB_OK | MB_ICONERROR); }
+bool MainWindowView::ConfirmBox(const u16& text, const u16& confirmCaption) {
+  return ShowConfirmBox(hwnd_, AppTitle, text, confirmCaption);
+}
 void MainWindowView::Sleep(uint32_t ms) { ::Sleep(ms); }
 
 uint32_t MainWindowView::NowMs() {

@@ -90,6 +90,7 @@ class MainWindowView final : public MainWindowHost {
   TMenuItem* PopupMenu(TPopupMenu& menu, int x, int y) override;
   void WarningBox(const u16& text) override;
   void ErrorBox(const u16& text) override;
+  bool ConfirmBox(const u16& text, const u16& confirmCaption) override;
   void Sleep(uint32_t ms) override;
   uint32_t NowMs() override;
   bool LabelTextFits(const TLabel& label, const u16& text) override;

@@ -3,17 +3,20 @@
 // run with the DLL override powershell.exe=n).
 //
 // It takes exactly "-NoProfile -NonInteractive -ExecutionPolicy Bypass -EncodedCommand <Base64>",
-// decodes the UTF-16LE command text and records, one entry per line, appended as UTF-8 to the file
-// named by VEILCAP_FAKE_PS_LOG (default C:\fake_powershell.log):
+// decodes the UTF-16LE command text and records, one entry per line, appended as UTF-8 to a file:
+// the one named by the REG_SZ value HKLM\SOFTWARE\VeilcapFake "PowerShellLog" (Veilcap hands its
+// children no variable of its own, so a test cannot name the file in the environment), else by
+// VEILCAP_FAKE_PS_LOG, else C:\fake_powershell.log:
 //   IMAGE <path>                     its own image path
 //   CMDLINE <whole command line>
+//   ENV <name>=<value>               every variable of the environment it got, in block order
 //   TEMPFILE <path>                  a temp_powershell_VLCP.* file in the temporary folders
 //   COMMAND <decoded text>
 //   MODULE <path>                    the module manifest imported
 //   DISABLE <id> / ENABLE <id>       a recognised PnpDevice\Disable-PnpDevice / Enable-PnpDevice
 //   APPLIED / NO DEVICE              whether the fake device's problem code was set (22 / 0)
 //   IGNORED <text>                   anything else: never evaluated
-// The command text must be "$ErrorActionPreference='Stop'; Import-Module -Name '<module>'; " and
+// The command text must be "$PSModuleAutoLoadingPreference='None'; $ErrorActionPreference='Stop'; Import-Module -Name '<module>'; " and
 // the cmdlet with the id as a single-quoted literal ('' is one ') followed by " -Confirm:$false".
 // Like Windows, disabling a device also takes it out of the DirectShow audio and video categories:
 // every HKCR\CLSID\{category}\Instance\{...} entry whose "VeilcapFakeInstanceId" names the device
@@ -39,8 +42,14 @@ class Log {
  public:
   Log() {
     wchar_t path[MAX_PATH] = {};
-    DWORD n = GetEnvironmentVariableW(L"VEILCAP_FAKE_PS_LOG", path, MAX_PATH);
-    std::wstring p = (n > 0 && n < MAX_PATH) ? std::wstring(path, n) : L"C:\\fake_powershell.log";
+    DWORD size = sizeof path;
+    std::wstring p;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VeilcapFake", L"PowerShellLog", RRF_RT_REG_SZ, nullptr, path,
+                     &size) == ERROR_SUCCESS && path[0])
+      p = path;
+    DWORD n = p.empty() ? GetEnvironmentVariableW(L"VEILCAP_FAKE_PS_LOG", path, MAX_PATH) : 0;
+    if (n > 0 && n < MAX_PATH) p.assign(path, n);
+    if (p.empty()) p = L"C:\\fake_powershell.log";
     h_ = CreateFileW(p.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
   }
@@ -117,7 +126,7 @@ void LogTempFiles(Log& log) {
 
 // The command text: module import, then one cmdlet. Answers the exit code.
 int Apply(Log& log, const std::wstring& text) {
-  static const std::wstring kHead = L"$ErrorActionPreference='Stop'; Import-Module -Name ";
+  static const std::wstring kHead = L"$PSModuleAutoLoadingPreference='None'; $ErrorActionPreference='Stop'; Import-Module -Name ";
   static const std::wstring kDisable = L"; PnpDevice\\Disable-PnpDevice -InstanceId ",
                             kEnable = L"; PnpDevice\\Enable-PnpDevice -InstanceId ";
   if (text.rfind(kHead, 0) == 0) {
@@ -159,6 +168,10 @@ int wmain(int, wchar_t**) {
   GetModuleFileNameW(nullptr, image, MAX_PATH);
   log.Line(L"IMAGE", image);
   log.Line(L"CMDLINE", commandLine);
+  if (wchar_t* block = GetEnvironmentStringsW()) {
+    for (const wchar_t* entry = block; *entry; entry += lstrlenW(entry) + 1) log.Line(L"ENV", entry);
+    FreeEnvironmentStringsW(block);
+  }
   LogTempFiles(log);
 
   int argc = 0;

@@ -1,5 +1,6 @@
-// minimal_window.exe: the smallest tray program of ours, as a yardstick for start-up times: one
-// hidden window of class "VeilcapMinimalWindow" and a notification-area icon, until WM_CLOSE.
+// minimal_window.exe [class]: the smallest tray program of ours, as a yardstick for start-up times:
+// one hidden window of class "VeilcapMinimalWindow" (or the class given, to stand in for another
+// program's window of that class) and a notification-area icon, until WM_CLOSE.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -15,13 +16,14 @@ LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 }
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
+  const wchar_t* cls = argc > 1 ? argv[1] : kClass;
   WNDCLASSW wc{};
   wc.lpfnWndProc = Proc;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = kClass;
+  wc.lpszClassName = cls;
   RegisterClassW(&wc);
-  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, kClass, L"minimal", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW, cls, L"minimal", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
                            wc.hInstance, nullptr);
   if (!w) return 1;
   NOTIFYICONDATAW nid{};
