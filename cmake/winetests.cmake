@@ -24,7 +24,9 @@ if(VEILCAP_E2E_TESTS)
   file(GLOB VEILCAP_E2E_LIB CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/lib/*.cpp)
   add_executable(e2e_tests ${VEILCAP_E2E_TESTS} ${VEILCAP_E2E_LIB} ${CMAKE_SOURCE_DIR}/tests/win/test_manifest.rc)
   target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  target_link_libraries(e2e_tests PRIVATE veilcap_win oleacc gtest gtest_main)
+  # uuid before oleacc: both define IID_IAccessible, and the windows made in the test process pull
+  # in uuid's definitions; the first one found is then the only one linked.
+  target_link_libraries(e2e_tests PRIVATE veilcap_win uuid oleacc gtest gtest_main)
   target_compile_options(e2e_tests PRIVATE ${VEILCAP_WARNINGS})
   add_dependencies(e2e_tests stage)
   # A test that fails is run once more on its own (tools/e2e-rerun.sh says so loudly).

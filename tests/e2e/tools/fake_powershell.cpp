@@ -22,7 +22,8 @@
 // every HKCR\CLSID\{category}\Instance\{...} entry whose "VeilcapFakeInstanceId" names the device
 // moves to HKLM\SOFTWARE\VeilcapFake\HiddenDirectShow\{category}, and enabling moves it back.
 // Exit code 0 when applied, 1 otherwise (as PowerShell with a terminating error). A device named by
-// VEILCAP_FAKE_PS_REFUSE is never switched (REFUSED, exit code 1), as a driver that will not start.
+// the REG_SZ value HKLM\SOFTWARE\VeilcapFake "RefuseDevice" is never switched (REFUSED, exit code 1),
+// as a driver that will not start.
 // "-VeilcapFakeProbe" answers exit code 4242 at once; "-VeilcapFakeHang" sleeps for a minute.
 #include <windows.h>
 #include <shellapi.h>
@@ -139,8 +140,10 @@ int Apply(Log& log, const std::wstring& text) {
         log.Line(L"MODULE", module->first);
         log.Line(disable ? L"DISABLE" : L"ENABLE", literal->first);
         wchar_t refused[512] = {};
-        const DWORD n = GetEnvironmentVariableW(L"VEILCAP_FAKE_PS_REFUSE", refused, 512);
-        if (n > 0 && n < 512 && lstrcmpiW(refused, literal->first.c_str()) == 0) {
+        DWORD size = sizeof refused;
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VeilcapFake", L"RefuseDevice", RRF_RT_REG_SZ, nullptr, refused,
+                         &size) == ERROR_SUCCESS &&
+            refused[0] && lstrcmpiW(refused, literal->first.c_str()) == 0) {
           log.Line(L"REFUSED", L"");
           return 1;
         }
