@@ -74,10 +74,16 @@ set(VEILCAP_SETUP ${CMAKE_BINARY_DIR}/Veilcap-${PROJECT_VERSION}-setup-${VEILCAP
 if(VEILCAP_MAKENSIS)
   file(GLOB_RECURSE VEILCAP_PAYLOAD_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/skins/*
        ${CMAKE_SOURCE_DIR}/assets/Flags/* ${CMAKE_SOURCE_DIR}/assets/translation/* ${CMAKE_SOURCE_DIR}/assets/policies/*)
+  # makensis stores the time of every file it packs, the wizard picture included: the setup packs a
+  # copy carrying the release time, not the source file's checkout time.
+  set(VEILCAP_SETUP_ART ${CMAKE_BINARY_DIR}/setup-art)
   add_custom_command(OUTPUT ${VEILCAP_SETUP}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${VEILCAP_SETUP_ART}
+    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/assets/wizard.bmp ${VEILCAP_SETUP_ART}/wizard.bmp
+    COMMAND ${VEILCAP_PYTHON} ${VEILCAP_RELEASE_TOOL} touch ${VEILCAP_SETUP_ART} ${VEILCAP_SOURCE_DATE_EPOCH}
     COMMAND ${VEILCAP_MAKENSIS} -V2 -WX -INPUTCHARSET UTF8 -DARCH=${VEILCAP_SETUP_ARCH} -DVERSION=${PROJECT_VERSION}
             -DPAYLOAD=${CMAKE_BINARY_DIR}/stage -DREADME=${CMAKE_BINARY_DIR}/stage/README.txt
-            -DICON=${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico -DWIZARD_BITMAP=${CMAKE_SOURCE_DIR}/assets/wizard.bmp
+            -DICON=${CMAKE_SOURCE_DIR}/assets/icons/veilcap.ico -DWIZARD_BITMAP=${VEILCAP_SETUP_ART}/wizard.bmp
             -DOUTFILE=${VEILCAP_SETUP}
             -DFINALIZE=${VEILCAP_SETUP_FINISH}
             ${CMAKE_SOURCE_DIR}/installer/veilcap.nsi

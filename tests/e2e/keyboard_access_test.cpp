@@ -23,6 +23,7 @@ using fakedev::AddCommand;
 constexpr wchar_t kLanguageKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";  // HKCU
 constexpr wchar_t kOptionsKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Options";   // HKLM
 constexpr wchar_t kDevicesKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Devices";   // HKLM
+constexpr wchar_t kLedgerKey[] = L"SOFTWARE\\Vostrel\\Vostrel Veilcap\\Blocked";     // HKLM
 constexpr wchar_t kWebcamConsent[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CapabilityAccessManager\\ConsentStore\\webcam";
 constexpr wchar_t kMicConsent[] =
@@ -117,6 +118,9 @@ class KeyboardAccessE2E : public ::testing::Test {
       RunTool(L"fakedev.exe", std::wstring(L"remove \"") + id + L"\"");
       DeleteValue(HKEY_LOCAL_MACHINE, kDevicesKey, id);
     }
+    // What the clicks recorded (devices, commands, consents): a later -RESTORE would report
+    // these devices as not found.
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, kLedgerKey);
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Cam");
     DeleteValue(HKEY_LOCAL_MACHINE, kOptionsKey, L"Block_Privacy_Mic");
     for (const wchar_t* key : {kWebcamConsent, kMicConsent}) {

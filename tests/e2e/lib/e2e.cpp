@@ -21,11 +21,16 @@ std::wstring VeilcapExe() { return StageFolder() + L"\\Veilcap.exe"; }
 
 Program::~Program() { Kill(); }
 
-bool Program::Start(const std::wstring& exe, const std::wstring& args) {
+bool Program::Start(const std::wstring& exe, const std::wstring& args, HANDLE output) {
   std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
   STARTUPINFOW si{};
   si.cb = sizeof(si);
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) {
+  if (output) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = output;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  }
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, output != nullptr, 0, nullptr, nullptr, &si, &pi_)) {
     pi_ = {};
     return false;
   }

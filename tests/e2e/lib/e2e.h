@@ -21,8 +21,9 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
   ~Program();
-  // Starts exe with the given argument text; false when it cannot start.
-  bool Start(const std::wstring& exe, const std::wstring& args = L"");
+  // Starts exe with the given argument text, its standard output and error going to output when
+  // that is given (an inheritable handle); false when it cannot start.
+  bool Start(const std::wstring& exe, const std::wstring& args = L"", HANDLE output = nullptr);
   // Waits for the end; the exit code, or -1 on time-out.
   long WaitExit(DWORD ms);
   bool Running() const;
