@@ -1,6 +1,5 @@
 #include "ui/options.h"
 
-#include <chrono>
 #include <thread>
 
 #include "core/errors.h"
@@ -94,8 +93,8 @@ void AutostartQuery::Start(std::function<bool()> query, std::function<void(bool)
 bool AutostartQuery::Await(uint32_t limitMs) {
   {
     std::unique_lock<std::mutex> lock(shared_->m);
-    if (!shared_->dropped)
-      shared_->cv.wait_for(lock, std::chrono::milliseconds(limitMs), [this] { return shared_->arrived; });
+    if (!shared_->dropped && !shared_->arrived)
+      CurrentTimerClock().Sleep(lock, shared_->cv, limitMs, [this] { return shared_->arrived; });
   }
   shared_->ApplyIfArrived();
   return Known();

@@ -54,8 +54,8 @@ class AutostartQuery {
 
   // Starts the query; apply runs on the main thread once, with the answer, unless dropped first.
   void Start(std::function<bool()> query, std::function<void(bool)> apply);
-  // Waits up to limitMs for the answer, applying it now if it has come but not yet been applied.
-  // True when the answer has been applied.
+  // Waits up to limitMs for the answer (on the timers' clock), applying it now if it has come but
+  // not yet been applied. True when the answer has been applied.
   bool Await(uint32_t limitMs);
   bool Known() const;
   // An answer that arrives later is thrown away.

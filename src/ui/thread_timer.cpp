@@ -34,6 +34,7 @@ TimerClock& SteadyTimerClock() {
 }
 
 void SetTimerClock(TimerClock* clock) { g_clock = clock; }
+TimerClock& CurrentTimerClock() { return g_clock ? *g_clock : SteadyTimerClock(); }
 void SetTimerDispatcher(MainThreadDispatcher* dispatcher) { g_dispatcher = dispatcher; }
 MainThreadDispatcher* TimerDispatcher() { return g_dispatcher; }
 
@@ -73,7 +74,7 @@ TTarvoThreadTimer::TTarvoThreadTimer() : shared_(std::make_shared<TimerShared>()
   shared_->tick = [this] {
     if (OnTimer) OnTimer(*this);
   };
-  TimerClock& clock = g_clock ? *g_clock : SteadyTimerClock();
+  TimerClock& clock = CurrentTimerClock();
   std::thread(RunTimerWorker, shared_, std::ref(clock), g_dispatcher).detach();
 }
 

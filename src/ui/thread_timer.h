@@ -53,6 +53,8 @@ TimerClock& SteadyTimerClock();
 // Installs what new timers use (not owned; nullptr: the steady clock / no dispatcher). A timer
 // created without a dispatcher never ticks.
 void SetTimerClock(TimerClock* clock);
+// The installed clock, else the steady clock.
+TimerClock& CurrentTimerClock();
 void SetTimerDispatcher(MainThreadDispatcher* dispatcher);
 // The installed dispatcher; nullptr when there is none (tests, the export mode).
 MainThreadDispatcher* TimerDispatcher();

@@ -11,7 +11,6 @@
 #include <deque>
 #include <map>
 #include <mutex>
-#include <thread>
 
 #include "core/errors.h"
 #include "devices/ledger.h"
@@ -564,8 +563,34 @@ class QueueDispatcher final : public MainThreadDispatcher {
   std::deque<std::function<void()>> queue;
 };
 
+// The main thread's wait for the answer, on a clock of the test: no real time passes. When the
+// main thread starts to wait, onWait runs (it opens the gate) and the wait lasts until the worker
+// has answered; without onWait the limit passes at once.
+class WaitClock final : public TimerClock {
+ public:
+  uint32_t NowMs() override { return now; }
+  void Sleep(std::unique_lock<std::mutex>& lock, std::condition_variable& cv, uint32_t ms,
+             const std::function<bool()>& wake) override {
+    waits.push_back(ms);
+    if (wake()) return;
+    if (!onWait) {
+      now += ms;
+      return;
+    }
+    onWait();
+    cv.wait(lock, wake);
+  }
+  void Park(std::unique_lock<std::mutex>& lock, std::condition_variable& cv,
+            const std::function<bool()>& wake) override {
+    cv.wait(lock, wake);
+  }
+  uint32_t now = 0;
+  std::vector<uint32_t> waits;
+  std::function<void()> onWait;
+};
+
 // The form is made without a dispatcher (its timers never tick); LOAD_OPTIONS then asks again
-// with one, and the answer waits behind a gate.
+// with one, and the answer waits behind a gate that the test opens.
 class DeferredStartMark : public MainWindowTest {
  protected:
   void SetUp() override {
@@ -579,14 +604,15 @@ class DeferredStartMark : public MainWindowTest {
     SetTimerDispatcher(dispatcher);
     form->LOAD_OPTIONS();
     SetTimerDispatcher(nullptr);
+    SetTimerClock(&clock);
     autostart.calls.clear();
   }
   void TearDown() override {
     Open();
-    if (opener_.joinable()) opener_.join();
     if (!answered_) {
       EXPECT_TRUE(dispatcher->PumpOne()) << "the worker hands its answer to the main thread";
     }
+    SetTimerClock(nullptr);
     MainWindowTest::TearDown();
   }
   void Open() {
@@ -594,20 +620,18 @@ class DeferredStartMark : public MainWindowTest {
     open_ = true;
     gateCv_.notify_all();
   }
-  void OpenLater() {
-    opener_ = std::thread([this] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      Open();
-    });
+  // The gate opens only once the main thread waits: an answer applied afterwards proves the wait.
+  void OpenWhenWaited() {
+    clock.onWait = [this] { Open(); };
   }
   static inline QueueDispatcher* dispatcher = new QueueDispatcher;
+  WaitClock clock;
   bool answered_ = false;
 
  private:
   std::mutex gateM_;
   std::condition_variable gateCv_;
   bool open_ = false;
-  std::thread opener_;
 };
 
 TEST_F(DeferredStartMark, TheMenuWaitsForTheAnswer) {
@@ -619,27 +643,27 @@ TEST_F(DeferredStartMark, TheMenuWaitsForTheAnswer) {
     markAtPopup = f.Tray_Flag_StartWithWindows->Checked;
     return nullptr;
   };
-  OpenLater();
+  OpenWhenWaited();
   f.Tray_ContextMenu(10, 20);
   EXPECT_TRUE(markAtPopup);
   EXPECT_TRUE(f.Tray_Flag_StartWithWindows->Enabled);
+  EXPECT_EQ(clock.waits, std::vector<uint32_t>{f.StartWithWindowsWaitMs});
 }
 
 TEST_F(DeferredStartMark, SavingWaitsAndThenKeepsTheTask) {
-  OpenLater();
+  OpenWhenWaited();
   form->SAVE_OPTIONS();
   EXPECT_EQ(autostart.calls, std::vector<std::string>{"create"}) << "an unknown mark would have deleted the task";
 }
 
 TEST_F(DeferredStartMark, NoAnswerInTimeLeavesTheTaskAloneButSavesTheRest) {
-  form->StartWithWindowsWaitMs = 30;
   form->SAVE_OPTIONS();
+  EXPECT_EQ(clock.waits, std::vector<uint32_t>{15000u}) << "the limit of the wait";
   EXPECT_TRUE(autostart.calls.empty());
   EXPECT_NE(reg.Get(RegRoot::LocalMachine, kOptionsKey, kBlockPrivacyCamValue), nullptr);
 }
 
 TEST_F(DeferredStartMark, AnAnswerAfterQuitIsDropped) {
-  form->StartWithWindowsWaitMs = 30;
   form->Tray_Quit->Click();
   EXPECT_EQ(host.log.back(), "close");
   Open();
