@@ -54,12 +54,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   InstanceMutex mutex;
   // Goes before the mutex: the online services are shut down first, in every mode.
   OnlineShutdownAtExit online;
-  const RunMode mode = SelectRunMode(args);
-  if (mutex.AlreadyRunning() && !RunsBesideRunningInstance(mode)) {
+  if (mutex.AlreadyRunning()) {
     if (args.empty()) AskRunningInstanceToShow();
     return 0;
   }
 
+  const RunMode mode = SelectRunMode(args);
   if (mode != RunMode::Normal) return RunOneShot(instance, mode, args);  // no message loop
   RunNormal(instance, args);
   return 0;

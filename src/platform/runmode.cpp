@@ -15,6 +15,5 @@ RunMode SelectRunMode(const std::vector<u16>& args) {
 }
 
 bool RunsBeforeInstanceGuard(RunMode mode) { return mode == RunMode::AddPath || mode == RunMode::RemovePath; }
-bool RunsBesideRunningInstance(RunMode mode) { return mode == RunMode::CreateTask || mode == RunMode::DeleteTask; }
 
 bool StartsInTray(const std::vector<u16>& args) { return FirstUpper(args) == u"-TRAY"; }

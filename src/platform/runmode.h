@@ -8,9 +8,6 @@ enum class RunMode { Normal, SaveTranslation, CreateTask, DeleteTask, AddPath, R
 // The setup's own modes ("-ADDPATH", "-REMOVEPATH": the program folder in the machine PATH) touch
 // nothing of a running tray program and run before the single-instance guard.
 bool RunsBeforeInstanceGuard(RunMode mode);
-// The task modes act also while the tray program runs: a script or the setup that asks for the
-// task gets it done or an error, never a success without anything done.
-bool RunsBesideRunningInstance(RunMode mode);
 
 RunMode SelectRunMode(const std::vector<u16>& args);
 // The main window stays hidden at start when the first argument is "-TRAY".
