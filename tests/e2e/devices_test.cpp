@@ -118,20 +118,10 @@ CliRun RunCli(const std::wstring& args, DWORD ms = 60000, const std::wstring& pr
     r.out = "no output file: error " + std::to_string(GetLastError());
     return r;
   }
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = out;
-  si.hStdError = out;
-  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"\"" + program + L"\" " + args;
-  if (CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    DWORD code = DWORD(-1);
-    if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0 && GetExitCodeProcess(pi.hProcess, &code)) r.exitCode = long(code);
-    else TerminateProcess(pi.hProcess, 99);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+  Program run;
+  if (run.Start(program, args, out)) {
+    r.exitCode = run.WaitExit(ms);
+    run.Kill();  // one that did not end in time
   } else {
     r.out = "not started: error " + std::to_string(GetLastError());
   }

@@ -117,21 +117,11 @@ long RunCaptured(const std::wstring& exe, const std::wstring& args, std::string*
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE out = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdOutput = si.hStdError = out;
-  PROCESS_INFORMATION pi{};
-  std::wstring cmd = L"\"" + exe + L"\" " + args;
   long code = -1;
-  if (out != INVALID_HANDLE_VALUE && CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0) {
-      DWORD c = 0;
-      GetExitCodeProcess(pi.hProcess, &c);
-      code = long(c);
-    }
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
+  Program run;
+  if (out != INVALID_HANDLE_VALUE && run.Start(exe, args, out)) {
+    code = run.WaitExit(30000);
+    run.Kill();  // one that did not end in time
     char buf[4096];
     DWORD n = 0;
     SetFilePointer(out, 0, nullptr, FILE_BEGIN);
